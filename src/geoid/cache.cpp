@@ -1,0 +1,177 @@
+// The parsed grid and its cache.
+#include "geoid/cache.hpp"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <ctime>
+#include <map>
+#include <mutex>
+
+#include "geoid/grade.hpp"
+#include "geoid/interpolacao.hpp"
+#include "text/erros.hpp"
+
+namespace nivora {
+
+namespace {
+
+// A file whose time stamps are younger than this may still change without its
+// stamps changing (they advance by clock ticks, and a remote clock may lag):
+// until then its content is compared as well.
+constexpr std::int64_t kIdadeConfiavelNs = 1000000000;
+// Grids kept at once; the least recently used goes first.
+constexpr std::size_t kMaxGradesEmCache = 8;
+
+struct EntradaCache {
+  AssinaturaArquivo assinatura;
+  std::shared_ptr<const GradeCarregada> grade;
+  bool confiavel = false;  // the signature alone identifies the content
+  std::string conteudo;    // kept while not confiavel, to compare
+  std::uint64_t usoRecente = 0;
+};
+
+std::mutex mutexCache;
+std::map<std::string, EntradaCache> cache;
+std::uint64_t relogioUso = 0;
+std::atomic<std::size_t> analises{0};
+
+std::int64_t AgoraNs() {
+  timespec t{};
+  clock_gettime(CLOCK_REALTIME, &t);
+  return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+bool Envelhecida(const AssinaturaArquivo& a) {
+  return AgoraNs() - std::max(a.modificacaoNs, a.mudancaNs) > kIdadeConfiavelNs;
+}
+
+void Guardar(EntradaCache& entrada, const AssinaturaArquivo& lida, bool estavel,
+             std::string&& conteudo) {
+  entrada.assinatura = lida;
+  entrada.confiavel = estavel && Envelhecida(lida);
+  if (entrada.confiavel)
+    std::string().swap(entrada.conteudo);
+  else
+    entrada.conteudo = std::move(conteudo);
+}
+
+void Podar(const std::string& manter) {
+  while (cache.size() > kMaxGradesEmCache) {
+    auto velha = cache.end();
+    for (auto it = cache.begin(); it != cache.end(); ++it)
+      if (it->first != manter &&
+          (velha == cache.end() || it->second.usoRecente < velha->second.usoRecente))
+        velha = it;
+    if (velha == cache.end()) return;
+    cache.erase(velha);
+  }
+}
+
+}  // namespace
+
+std::shared_ptr<const GradeCarregada> GradeCarregada::Analisar(std::string_view conteudo) {
+  analises.fetch_add(1, std::memory_order_relaxed);
+  auto grade = std::make_shared<GradeCarregada>();
+  const long double rad = GrausParaRadianos();
+  const std::vector<std::string> linhas = DividirLinhas(conteudo);
+  grade->nos_.reserve(linhas.size());
+  for (const std::string& linha : linhas) {
+    TNoGrade no;
+    try {
+      no = LerNo(linha);
+    } catch (const EConvertError& erro) {
+      grade->temErro_ = true;
+      grade->erro_ = erro.what();
+      break;
+    }
+    grade->nos_.push_back(NoCarregado{no.Lon, no.Lat, no.N, cosl(no.Lat * rad)});
+  }
+  // Row index: runs of equal latitude; ordered when latitude never increases.
+  auto& nos = grade->nos_;
+  for (std::size_t k = 0; k < nos.size(); ++k) {
+    if (k > 0 && !(nos[k].latGraus <= nos[k - 1].latGraus)) grade->ordenada_ = false;
+    if (k == 0 || !(nos[k].latGraus == grade->linhas_.back().latGraus)) {
+      grade->linhas_.push_back(LinhaNos{k, k + 1, nos[k].latGraus, true});
+    } else {
+      LinhaNos& linha = grade->linhas_.back();
+      if (!(nos[k - 1].lonGraus < nos[k].lonGraus)) linha.lonCrescente = false;
+      linha.fim = k + 1;
+    }
+  }
+  return grade;
+}
+
+int GradeCarregada::Janela(long double latMax, long double lonMin, long double lonMax, int maximo,
+                           const NoCarregado** tomados) const {
+  int n = 0;
+  auto tomar = [&](const NoCarregado& no) {
+    if (no.latGraus <= latMax && no.lonGraus >= lonMin && no.lonGraus <= lonMax) tomados[n++] = &no;
+  };
+  if (!ordenada_) {
+    for (std::size_t k = 0; k < nos_.size() && n < maximo; ++k) tomar(nos_[k]);
+    return n;
+  }
+  // Rows run north to south: the first one at or south of latMax, then onwards.
+  auto linha = std::partition_point(linhas_.begin(), linhas_.end(),
+                                    [&](const LinhaNos& l) { return !(l.latGraus <= latMax); });
+  for (; linha != linhas_.end() && n < maximo; ++linha) {
+    if (!linha->lonCrescente) {
+      for (std::size_t k = linha->inicio; k < linha->fim && n < maximo; ++k) tomar(nos_[k]);
+      continue;
+    }
+    auto primeiro =
+        std::partition_point(nos_.begin() + static_cast<std::ptrdiff_t>(linha->inicio),
+                             nos_.begin() + static_cast<std::ptrdiff_t>(linha->fim),
+                             [&](const NoCarregado& no) { return no.lonGraus < lonMin; });
+    for (std::size_t k = static_cast<std::size_t>(primeiro - nos_.begin());
+         k < linha->fim && n < maximo && nos_[k].lonGraus <= lonMax; ++k)
+      tomados[n++] = &nos_[k];
+  }
+  return n;
+}
+
+std::shared_ptr<const GradeCarregada> ObterGrade(const std::string& caminho) {
+  std::lock_guard<std::mutex> trava(mutexCache);
+  AssinaturaArquivo atual;
+  const bool existe = AssinaturaDe(caminho, atual);
+  auto it = cache.find(caminho);
+  if (existe && it != cache.end() && it->second.assinatura == atual) {
+    it->second.usoRecente = ++relogioUso;
+    if (it->second.confiavel) return it->second.grade;
+  }
+  // Changed, new, or too young to trust its stamps: read it (this also raises the
+  // file's own error when it is gone or unreadable).
+  AssinaturaArquivo lida;
+  bool estavel = false;
+  std::string conteudo;
+  try {
+    conteudo = LerArquivo(caminho, &lida, &estavel);
+  } catch (...) {
+    if (it != cache.end()) cache.erase(it);
+    throw;
+  }
+  if (it != cache.end() && it->second.grade && !it->second.confiavel &&
+      it->second.assinatura == lida && it->second.conteudo == conteudo) {
+    Guardar(it->second, lida, estavel, std::move(conteudo));
+    return it->second.grade;
+  }
+  auto grade = GradeCarregada::Analisar(conteudo);
+  EntradaCache& entrada = cache[caminho];
+  entrada.grade = grade;
+  entrada.usoRecente = ++relogioUso;
+  Guardar(entrada, lida, estavel, std::move(conteudo));
+  Podar(caminho);
+  return grade;
+}
+
+void EsquecerGrades() {
+  std::lock_guard<std::mutex> trava(mutexCache);
+  cache.clear();
+}
+
+std::size_t ContagemAnalises() {
+  return analises.load(std::memory_order_relaxed);
+}
+
+}  // namespace nivora

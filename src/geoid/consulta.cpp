@@ -1,0 +1,161 @@
+// The undulation query on the cached, indexed grid. Its arithmetic follows the
+// step-by-step fit of TInterpolador operation for operation, so the results are
+// identical; it only leaves out what cannot reach the result (re-reading an
+// unchanged file, the scan outside the window, the lower triangle of the normal
+// matrix and every row of its inverse but the first).
+#include "geoid/consulta.hpp"
+
+#include <cmath>
+
+#include "geoid/cache.hpp"
+#include "geoid/interpolacao.hpp"
+#include "text/erros.hpp"
+#include "text/numeros.hpp"
+#include "text/textos.hpp"
+
+namespace nivora {
+
+namespace {
+
+constexpr int kGrau = kGrauPolinomio;
+constexpr int kNumNos = (2 * kGrau + 1) * (2 * kGrau + 1);
+constexpr int kNumCoef = (kGrau + 1) * (kGrau + 1);
+
+// Mask of the rounding of the result to millimetres.
+constexpr const char* kMascaraResultado = "#0.000";
+
+// N at the point from the window nodes `no[1..kNumNos]`, already known not to
+// coincide with the point; X, Y, weights as the step-by-step fit computes them.
+long double Ajustar(const long double (&X)[kNumNos + 1], const long double (&Y)[kNumNos + 1],
+                    const long double (&peso)[kNumNos + 1], const long double (&nNo)[kNumNos + 1]) {
+  long double A[kNumNos + 1][kNumCoef + 1];
+  for (int r = 1; r <= kNumNos; ++r)
+    for (int j = 1; j <= kNumCoef; ++j) A[r][j] = CalculaMonomio(kGrau, j, X[r], Y[r]);
+
+  // Normal equations: upper triangle only (all the inversion reads).
+  long double M[kNumCoef + 1][kNumCoef + 1];
+  long double U[kNumCoef + 1];
+  for (int r = 1; r <= kNumCoef; ++r) {
+    for (int c = r; c <= kNumCoef; ++c) {
+      long double soma = 0.0L;
+      for (int k = 1; k <= kNumNos; ++k) {
+        const long double atp = A[k][r] * peso[k];
+        soma = soma + atp * A[k][c];
+      }
+      M[r][c] = soma;
+    }
+    long double soma = 0.0L;
+    for (int k = 1; k <= kNumNos; ++k) {
+      const long double atp = A[k][r] * peso[k];
+      soma = soma + atp * nNo[k];
+    }
+    U[r] = soma;
+  }
+
+  const int n = kNumCoef;
+  // Cholesky factor into the upper triangle.
+  for (int i = 1; i <= n; ++i)
+    for (int j = 1; j <= i; ++j) {
+      if (j > 1) {
+        long double soma = 0.0L;
+        for (int k = 1; k <= j - 1; ++k) soma = soma + M[k][j] * M[k][i];
+        M[j][i] = M[j][i] - soma;
+      }
+      if (j < i) {
+        M[j][i] = M[j][i] / M[j][j];
+      } else {
+        const long double pivo = M[i][i];
+        if (!(pivo >= 0.0L)) throw EInvalidOp();
+        if (pivo == 0.0L) throw EZeroDivide();
+        M[i][i] = sqrtl(pivo);
+      }
+    }
+  // Inverse of the factor.
+  for (int i = 1; i <= n; ++i)
+    for (int j = 1; j <= i; ++j) {
+      if (j < i) {
+        long double soma = 0.0L;
+        for (int k = j; k <= i - 1; ++k) soma = soma + M[j][k] * M[k][i];
+        M[j][i] = -soma / M[i][i];
+      } else {
+        M[i][i] = 1 / M[i][i];
+      }
+    }
+  // First row of the inverse matrix, then the constant coefficient.
+  long double linha1[kNumCoef + 1];
+  for (int i = 1; i <= n; ++i) {
+    long double s = 0.0L;
+    for (int k = i; k <= n; ++k) s = s + M[1][k] * M[i][k];
+    linha1[i] = s;
+  }
+  long double a1 = 0.0L;
+  for (int k = 1; k <= n; ++k) a1 = a1 + linha1[k] * U[k];
+  return a1;
+}
+
+}  // namespace
+
+struct TModeloGeoide::Estado {
+  long double ultimoBruto = 0;
+};
+
+TModeloGeoide::TModeloGeoide(std::string arquivoGrade)
+    : arquivo_(std::move(arquivoGrade)), estado_(std::make_unique<Estado>()) {}
+
+TModeloGeoide::~TModeloGeoide() = default;
+
+std::string TModeloGeoide::CaminhoGrade(const std::string& PastaAplicacao) {
+  return PastaAplicacao + kArquivoGrade;
+}
+
+void TModeloGeoide::DefinirBomba(std::function<void()> bomba) {
+  bomba_ = std::move(bomba);
+}
+
+long double TModeloGeoide::UltimoBruto() const {
+  return estado_->ultimoBruto;
+}
+
+long double TModeloGeoide::ObterOndulacao(long double Lat, long double Lon) {
+  if (bomba_) bomba_();
+  const std::shared_ptr<const GradeCarregada> grade = ObterGrade(arquivo_);
+
+  const long double rad = GrausParaRadianos();
+  const long double e = kEspacamentoGradeMin / 60.0L;
+  const long double LatMax = Lat + kGrau * e;
+  const long double LonMin = Lon - kGrau * e;
+  const long double LonMax = Lon + (kGrau + 1) * e;
+
+  const NoCarregado* tomados[kNumNos];
+  const int quantos = grade->Janela(LatMax, LonMin, LonMax, kNumNos, tomados);
+
+  long double X[kNumNos + 1], Y[kNumNos + 1], peso[kNumNos + 1], nNo[kNumNos + 1];
+  long double bruto = 0;
+  bool coincide = false;
+  for (int t = 0; t < quantos; ++t) {
+    const NoCarregado& no = *tomados[t];
+    const int i = t + 1;
+    X[i] = (no.latGraus - Lat) * rad * kRaioTerraM / kFatorEscala;
+    Y[i] = no.cosLat * (Lon - no.lonGraus) * rad * kRaioTerraM / kFatorEscala;
+    nNo[i] = no.nMetros;
+    const long double D = X[i] * X[i] + Y[i] * Y[i];
+    if (D == 0.0L) {
+      bruto = no.nMetros;
+      coincide = true;
+      break;
+    }
+    peso[i] = 1 / D;
+  }
+  if (!coincide) {
+    // The step-by-step scan reaches the bad line before any fit.
+    if (grade->TemErro()) throw EConvertError(grade->Erro());
+    if (quantos < kNumNos) throw ErroNivora(MensagemPoucosNos(Lat, Lon, quantos, kNumNos));
+    bruto = Ajustar(X, Y, peso, nNo);
+  }
+  estado_->ultimoBruto = bruto;
+
+  const std::string texto = AjustaCampo10(FormatFloat(kMascaraResultado, bruto));
+  return StrToFloat(texto);
+}
+
+}  // namespace nivora

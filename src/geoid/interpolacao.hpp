@@ -1,0 +1,74 @@
+// The undulation fit, written step by step on the model's state: a window of
+// 5 x 5 grid nodes around the point, a weighted least-squares surface of degree 2
+// in each plane coordinate, N at the point = its constant term. Reads and converts
+// every grid line on every run. This is the reference the fast query
+// (TModeloGeoide) must match bit for bit.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace nivora {
+
+/// Constants of the model.
+inline constexpr std::int32_t kGrauPolinomio = 2;        ///< degree in each coordinate
+inline constexpr std::int32_t kEspacamentoGradeMin = 5;  ///< grid spacing, arc-minutes
+inline constexpr long double kRaioTerraM = 6370900.0L;   ///< Earth radius, metres
+inline constexpr long double kFatorEscala = 28120.0L;    ///< divisor of both plane coords
+inline constexpr std::int32_t kMaxNos = 81;              ///< slots for degree up to 4
+inline constexpr std::int32_t kMaxCoef = 25;
+
+/// Degrees to radians, atan(1) * 4 / 180 in extended precision.
+long double GrausParaRadianos();
+
+/// X^p * Y^q for the j-th monomial (1-based) of degree `d` in each coordinate:
+/// p = (j-1) div (d+1), q = (j-1) - p*(d+1); integer powers by repeated products.
+long double CalculaMonomio(std::int32_t d, std::int32_t j, long double X, long double Y);
+
+/// "Ponto fora da cobertura da grade (...)": fewer grid nodes than the window needs.
+std::string MensagemPoucosNos(long double latGraus, long double lonGraus, int encontrados,
+                              int necessarios);
+
+/// The model state and the fit, all arrays indexed from 1.
+class TInterpolador {
+ public:
+  std::int32_t GrauPolinomio = kGrauPolinomio;
+  std::int32_t EspacamentoGrade = kEspacamentoGradeMin;
+  std::int32_t NumNos = 0;
+  std::int32_t NumCoef = 0;
+  long double RaioTerra = kRaioTerraM;
+  long double FatorEscala = kFatorEscala;
+  long double LatPonto = 0;  ///< degrees north
+  long double LonPonto = 0;  ///< degrees east (negative in the model area)
+
+  long double Coeficientes[kMaxCoef + 1] = {};
+  long double CoordNorte[kMaxNos + 1] = {};
+  long double CoordLeste[kMaxNos + 1] = {};
+  long double Pesos[kMaxNos + 1] = {};
+  long double OndulacaoNos[kMaxNos + 1] = {};
+  long double MatrizA[kMaxNos + 1][kMaxCoef + 1] = {};
+  long double MatrizAt[kMaxCoef + 1][kMaxNos + 1] = {};
+  long double MatrizAtP[kMaxCoef + 1][kMaxNos + 1] = {};
+  long double MatrizN[kMaxCoef + 1][kMaxCoef + 1] = {};
+  long double VetorU[kMaxCoef + 1] = {};
+
+  /// Runs the whole fit on `ListaGrade`; the result is Coeficientes[1].
+  /// @throws EConvertError for a grid line that does not convert,
+  ///         ErroNivora when fewer than NumNos nodes qualify (after the whole scan),
+  ///         EZeroDivide / EInvalidOp for a normal matrix that is not positive definite.
+  void Processar(const std::vector<std::string>& ListaGrade);
+
+  void Transpoe();
+  void MultiplicaMatrizes();
+  void MultiplicaMatrizVetor();
+  /// In-place inverse of MatrizN through its Cholesky factor (reads the upper triangle).
+  void InverteMatriz();
+  void CalculaCoeficientes();
+
+  /// One literal query: loads the file's lines, sets the point and runs Processar.
+  /// Returns the raw, unrounded Coeficientes[1].
+  long double OndulacaoBruta(const std::string& arquivoGrade, long double Lat, long double Lon);
+};
+
+}  // namespace nivora
