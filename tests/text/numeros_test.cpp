@@ -1,0 +1,262 @@
+// Strict number parsing and number masks.
+#include "text/numeros.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "text/erros.hpp"
+#include "text/textos.hpp"
+
+namespace nivora {
+namespace {
+
+struct CasoFloat {
+  std::string texto;
+  long double esperado;  // the same number as a literal, rounded by the compiler
+};
+
+TEST(StrToFloat, AceitaASintaxeDecimalComArredondamentoCorreto) {
+  const std::vector<CasoFloat> casos = {
+      {" 12.5 ", 12.5L},
+      {"+.5", 0.5L},
+      {"5.", 5.0L},
+      {".5", 0.5L},
+      {"-2.35E1", -23.5L},
+      {"-2.35e1", -23.5L},
+      {"1e+3", 1000.0L},
+      {"1E5", 100000.0L},
+      {"1e-3", 1e-3L},
+      {"-23.5", -23.5L},
+      {"   -46.625", -46.625L},
+      {"0.1", 0.1L},
+      {"-34.5830027", -34.5830027L},
+      {"5.5833027", 5.5833027L},
+      {"00012.50000", 12.5L},
+      {"0.1000000000000000000000000000000000000000000001",
+       0.1000000000000000000000000000000000000000000001L},
+      {"123456789012345678901234567890", 123456789012345678901234567890.0L},
+      // 1 + 2^-64 is a tie between two extended values: it goes to the even one
+      {"1.0000000000000000000542101086242752217003726400434970855712890625",
+       1.0000000000000000000542101086242752217003726400434970855712890625L},
+      {"1.00000000000000000005421010862427522170037264004349708557128906250001",
+       1.00000000000000000005421010862427522170037264004349708557128906250001L},
+      {"1e4000", 1e4000L},        // beyond double, within extended
+      {"3.4e-4932", 3.4e-4932L},  // just above the smallest normal extended
+      {"0e-99999", 0.0L},
+  };
+  for (const auto& c : casos) {
+    long double valor = -999.0L;
+    ASSERT_TRUE(TryStrToFloat(c.texto, valor)) << "'" << c.texto << "'";
+    EXPECT_EQ(valor, c.esperado) << "'" << c.texto << "'";
+    EXPECT_EQ(StrToFloat(c.texto), c.esperado) << "'" << c.texto << "'";
+  }
+  // The tie case rounds down to 1 and the value just above it does not.
+  EXPECT_EQ(StrToFloat("1.0000000000000000000542101086242752217003726400434970855712890625"), 1.0L);
+  EXPECT_GT(StrToFloat("1.00000000000000000005421010862427522170037264004349708557128906250001"),
+            1.0L);
+}
+
+TEST(StrToFloat, MenosZeroGuardaOSinal) {
+  const long double v = StrToFloat("-0");
+  EXPECT_EQ(v, 0.0L);
+  EXPECT_TRUE(std::signbit(v));
+  EXPECT_FALSE(std::signbit(StrToFloat("+0.0")));
+}
+
+TEST(StrToFloat, RecusaOQueNaoEhNumeroDecimal) {
+  const std::vector<std::string> recusados = {
+      "",
+      " ",
+      ".",
+      "1.2.3",
+      "1,5",
+      "\t1",
+      "1\t",
+      "0x10",
+      "inf",
+      "nan",
+      "INF",
+      "-inf",
+      "1e",
+      "1e+",
+      "1e-",
+      "--1",
+      "+-1",
+      "-+1",
+      "++1",
+      "1 2",
+      "+",
+      "-",
+      "+ 1",
+      "- 1",
+      "e5",
+      ".e1",
+      "1.5x",
+      "x1",
+      "1e5.0",
+      "1d5",
+      "1E 5",
+      "$10",
+      "1\r",
+      "\n1",
+      "\xA0"
+      "1",
+      std::string("1\0", 2),
+      "1e5000",
+      "-1e5000",
+      "1e-5000",
+      "1e-4940",
+  };
+  for (const auto& texto : recusados) {
+    long double valor = 42.0L;
+    EXPECT_FALSE(TryStrToFloat(texto, valor)) << "'" << texto << "'";
+    EXPECT_EQ(valor, 42.0L) << "value changed for '" << texto << "'";
+    try {
+      StrToFloat(texto);
+      ADD_FAILURE() << "no error for '" << texto << "'";
+    } catch (const EConvertError& e) {
+      // what() is a C string: a text holding a NUL shows up to it
+      EXPECT_STREQ(e.what(), ("'" + texto + "' is not a valid floating point value").c_str());
+    }
+  }
+}
+
+TEST(StrToFloat, ErroEhDaBaseDoPrograma) {
+  EXPECT_THROW(StrToFloat("abc"), ErroNivora);
+  EXPECT_THROW(StrToInt("abc"), ErroNivora);
+}
+
+struct CasoInt {
+  std::string texto;
+  std::int32_t esperado;
+};
+
+TEST(StrToInt, AceitaSinalEDigitos) {
+  const std::vector<CasoInt> casos = {
+      {"0", 0},
+      {"7", 7},
+      {"-00", 0},
+      {"+45", 45},
+      {"-45", -45},
+      {"007", 7},
+      {"2147483647", std::numeric_limits<std::int32_t>::max()},
+      {"-2147483648", std::numeric_limits<std::int32_t>::min()},
+      {"000000000000000000000000000000012", 12},
+  };
+  for (const auto& c : casos) {
+    std::int32_t valor = -1;
+    ASSERT_TRUE(TryStrToInt(c.texto, valor)) << "'" << c.texto << "'";
+    EXPECT_EQ(valor, c.esperado);
+    EXPECT_EQ(StrToInt(c.texto), c.esperado);
+  }
+}
+
+TEST(StrToInt, RecusaOResto) {
+  const std::vector<std::string> recusados = {
+      "",    "+",    "-",          "30.5",        "1e3",
+      " 1",  "1 ",   "0x10",       "$10",         "--1",
+      "+-1", "1a",   "2147483648", "-2147483649", "99999999999999999999999",
+      "\t1", "\xB9",
+  };
+  for (const auto& texto : recusados) {
+    std::int32_t valor = 42;
+    EXPECT_FALSE(TryStrToInt(texto, valor)) << "'" << texto << "'";
+    EXPECT_EQ(valor, 42);
+    try {
+      StrToInt(texto);
+      ADD_FAILURE() << "no error for '" << texto << "'";
+    } catch (const EConvertError& e) {
+      EXPECT_EQ(std::string(e.what()), "'" + texto + "' is not a valid integer value");
+    }
+  }
+}
+
+struct CasoMascara {
+  std::string mascara;
+  long double valor;
+  std::string esperado;
+};
+
+TEST(FormatFloat, ArredondaMetadeLongeDoZeroSobre18Digitos) {
+  const std::vector<CasoMascara> casos = {
+      {"#0.000", 1.23449999L, "1.234"},
+      {"#0.000", 1.2345L, "1.235"},  // not exact in binary; its 18 digits end in ...500000
+      {"#0.000", -1.2345L, "-1.235"},
+      {"#0.000", -0.0004L, "0.000"},  // rounds to zero: no sign
+      {"#0.000", -0.0005L, "-0.001"},
+      {"#0.000", 0.0006L, "0.001"},  // every significant digit dropped, first one >= 5
+      {"#0.000", 0.0004L, "0.000"},
+      {"#0.000", 1e-30L, "0.000"},
+      {"#0.000", -1e-30L, "0.000"},
+      {"#0.000", 9.9995L, "10.000"},  // carry into a new integer digit
+      {"#0.000", -0.0L, "0.000"},
+      {"#0.000", 12.0L, "12.000"},
+      {"#00.00", -5.234L, "-05.23"},
+      {"#00.00", -11.235L, "-11.24"},
+      {"#00.00", 11.225L, "11.23"},
+      {"#00.00", 3.1L, "03.10"},
+      {"#00.00", 0.0L, "00.00"},
+      {"#00.00", -0.004L, "00.00"},
+      {"#00.00", 123.456L, "123.46"},
+      {"#0.00", -5.234L, "-5.23"},
+      {"#0.00", 0.005L, "0.01"},
+      {"#0.0000", -23.5L, "-23.5000"},
+      {"#0.0000", 123.45678L, "123.4568"},
+      {"#0.0000", -46.625L, "-46.6250"},
+      {"#0.0000", 43.32L, "43.3200"},
+      {"#0.0000", 59.99995L, "60.0000"},
+      {"#0", 2.5L, "3"},
+      {"#0", -2.5L, "-3"},
+      {"#0", 0.49L, "0"},
+      {"#0.00", 999999999999999999.0L, "999999999999999999.00"},
+      {"#0.0#", 1.25L, "1.25"},  // "#" decimals are dropped when they are zero
+      {"#0.0#", 1.5L, "1.5"},
+      {"#0.0#", 1.0L, "1.0"},
+  };
+  for (const auto& c : casos) {
+    EXPECT_EQ(FormatFloat(c.mascara, c.valor), c.esperado)
+        << c.mascara << " of " << static_cast<double>(c.valor);
+  }
+}
+
+TEST(FormatFloat, ValoresForaDasMascarasEmFormaGeral) {
+  const std::vector<CasoMascara> casos = {
+      {"#0.000", 1e30L, "1E30"},
+      {"#0.000", -1.5e20L, "-1.5E20"},
+      {"#00.00", 1e18L, "1E18"},
+      {"#0.0000", 1.23456789012345678e25L, "1.23456789012346E25"},
+      {"#0.000", 1e4000L, "1E4000"},
+      {"#0.000", std::numeric_limits<long double>::quiet_NaN(), "NAN"},
+      {"#0.000", std::numeric_limits<long double>::infinity(), "INF"},
+      {"#0.000", -std::numeric_limits<long double>::infinity(), "-INF"},
+  };
+  for (const auto& c : casos) {
+    EXPECT_EQ(FormatFloat(c.mascara, c.valor), c.esperado) << c.mascara;
+  }
+}
+
+// The three-decimal rounding of the undulation: mask, pad to 10, read back.
+TEST(FormatFloat, IdaEVoltaPelaMascaraDeTresDecimais) {
+  struct Caso {
+    long double bruto;
+    long double esperado;
+  };
+  const std::vector<Caso> casos = {
+      {1.23449999L, 1.234L}, {1.2345L, 1.235L},        {-1.2345L, -1.235L},
+      {-0.0005L, -0.001L},   {-12.3456789L, -12.346L}, {5.0L, 5.0L},
+  };
+  for (const auto& c : casos) {
+    EXPECT_EQ(StrToFloat(AjustaCampo10(FormatFloat("#0.000", c.bruto))), c.esperado);
+  }
+  const long double zero = StrToFloat(AjustaCampo10(FormatFloat("#0.000", -0.0004L)));
+  EXPECT_EQ(zero, 0.0L);
+  EXPECT_FALSE(std::signbit(zero));
+}
+
+}  // namespace
+}  // namespace nivora
