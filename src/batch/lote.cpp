@@ -1,6 +1,7 @@
 #include "batch/lote.hpp"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -188,8 +189,22 @@ LeitorLinhas::LeitorLinhas(int fd, std::string nome) : fd_(fd), nome_(std::move(
   buffer_.resize(kTamanhoBuffer);
 }
 
+bool LeitorLinhas::EsperarDados() {
+  constexpr int kEsperaMs = 50;
+  while (!parar_->load()) {
+    pollfd pfd{fd_, POLLIN, 0};
+    const int pronto = ::poll(&pfd, 1, kEsperaMs);
+    if (pronto > 0 || (pronto < 0 && errno != EINTR)) return true;  // read() tells the rest
+  }
+  return false;
+}
+
 bool LeitorLinhas::Encher() {
   while (!acabou_) {
+    if (parar_ != nullptr && !EsperarDados()) {
+      acabou_ = true;
+      return false;
+    }
     const ssize_t lidos = ::read(fd_, buffer_.data(), buffer_.size());
     if (lidos < 0) {
       if (errno == EINTR) continue;

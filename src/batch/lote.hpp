@@ -11,6 +11,7 @@
 //                     for the window's progress, event pump and cancel flag.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -123,8 +124,13 @@ class LeitorLinhas {
   /// @throws EInOutError on a read failure.
   bool LerLinha(std::string& linha);
 
+  /// While `parar` is set to true by another thread, a read that would block ends
+  /// the input instead (the descriptor is polled every few milliseconds).
+  void DefinirParada(const std::atomic<bool>* parar) { parar_ = parar; }
+
  private:
   bool Encher();
+  bool EsperarDados();
 
   int fd_;
   std::string nome_;
@@ -132,6 +138,7 @@ class LeitorLinhas {
   size_t inicio_ = 0;
   size_t fim_ = 0;
   bool acabou_ = false;
+  const std::atomic<bool>* parar_ = nullptr;
 };
 
 /// Buffered writing to a file descriptor. Every write, flush or close failure

@@ -1,0 +1,46 @@
+// The batch run spread over worker threads: a reader thread cuts the input into
+// blocks of lines, each worker turns blocks into output text with its own query
+// object, and the calling thread writes the blocks back in input order. The bytes
+// written are exactly those of ProcessarLote; the run stops at the first record
+// that fails to split or the first failed query, with every earlier line written
+// and none after it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "batch/lote.hpp"
+
+namespace nivora {
+
+struct ConfigParalelo {
+  int trabalhadores = 2;              ///< worker threads (at least 1)
+  std::size_t linhasPorBloco = 4096;  ///< lines per block (at least 1)
+  std::size_t blocosEmVoo = 0;        ///< blocks read but not yet written; 0: 2 per worker + 2
+  /// Called by the writing thread after each block with the lines written so far.
+  std::function<void(std::int64_t linhasEscritas)> progresso;
+};
+
+enum class FimParalelo {
+  FimDoArquivo,  ///< every line was processed
+  ErroFormato,   ///< a record failed to split (linhaErro)
+  ErroConsulta,  ///< an undulation query failed (linhaErro, mensagem)
+};
+
+struct ResultadoParalelo {
+  FimParalelo fim = FimParalelo::FimDoArquivo;
+  std::int64_t linhasEscritas = 0;
+  std::int64_t linhaErro = 0;  ///< line number (from 1) of the failing record
+  std::string mensagem;        ///< the query's error text (Windows-1252)
+};
+
+/// Runs the batch over `entrada` into `saida` (neither is closed). Each worker
+/// owns a TModeloGeoide on `arquivoGrade`.
+/// @throws EInOutError for a read or write failure (after writing everything
+///         read before it), ErroNivora(kMsgPreenchimento) for options without a layout.
+ResultadoParalelo ExecutarParalelo(LeitorLinhas& entrada, EscritorSaida& saida,
+                                   const OpcoesLote& opcoes, const std::string& arquivoGrade,
+                                   const ConfigParalelo& config);
+
+}  // namespace nivora

@@ -1,0 +1,236 @@
+// nivora2015-cli: the batch run as a Unix filter. Reads records of points,
+// writes the result and rejection lines, byte for byte as the window's run does.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "batch/formato.hpp"
+#include "batch/lote.hpp"
+#include "batch/paralelo.hpp"
+#include "cli/argumentos.hpp"
+#include "geoid/consulta.hpp"
+#include "text/cp1252.hpp"
+
+namespace {
+
+using namespace nivora;
+
+constexpr const char* kPrograma = "nivora2015-cli";
+constexpr const char* kNomeEntradaPadrao = "(entrada padr\xE3o)";
+constexpr const char* kNomeSaidaPadrao =
+    "(sa\xED"
+    "da padr\xE3o)";
+/// More workers than this gains nothing: the reader and the writer need a share too.
+constexpr unsigned kMaxTrabalhadores = 8;
+constexpr auto kIntervaloProgresso = std::chrono::milliseconds(200);
+
+enum Saida : int {
+  kSucesso = 0,
+  kErroFormato = 1,
+  kErroUso = 2,
+  kErroArquivo = 3,
+  kErroConsulta = 4,
+};
+
+/// Writes all of `texto` to a descriptor, ignoring failures (diagnostics only).
+void EscreverFd(int fd, std::string_view texto) {
+  while (!texto.empty()) {
+    const ssize_t n = ::write(fd, texto.data(), texto.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;
+    texto.remove_prefix(static_cast<size_t>(n));
+  }
+}
+
+/// A diagnostic on stderr: the program's Windows-1252 words in UTF-8, then
+/// `extra` (file names and system reasons) as they are.
+void Erro(std::string_view cp1252, std::string_view extra = {}) {
+  std::string texto = std::string(kPrograma) + ": " + Cp1252ParaUtf8(cp1252);
+  if (!extra.empty()) texto.append(" ").append(extra);
+  texto += '\n';
+  EscreverFd(STDERR_FILENO, texto);
+}
+
+/// Folder of the running executable, ending with "/".
+std::string PastaExecutavel() {
+  std::vector<char> caminho(PATH_MAX + 1);
+  const ssize_t n = ::readlink("/proc/self/exe", caminho.data(), caminho.size() - 1);
+  if (n <= 0) return "./";
+  std::string texto(caminho.data(), static_cast<size_t>(n));
+  return texto.substr(0, texto.rfind('/') + 1);
+}
+
+std::string Relogio(std::int64_t segundos) {
+  std::string texto;
+  for (const std::int64_t parte : {segundos / 3600, segundos / 60 % 60, segundos % 60}) {
+    if (!texto.empty()) texto.push_back(':');
+    if (parte < 10) texto.push_back('0');
+    texto.append(std::to_string(parte));
+  }
+  return texto;
+}
+
+/// Progress on a terminal: lines done, the total when known, elapsed time and
+/// points per second, redrawn in place at most every kIntervaloProgresso.
+class Progresso {
+ public:
+  Progresso(bool ativo, std::int64_t total) : ativo_(ativo), total_(total) {}
+
+  void Atualizar(std::int64_t feitas, bool final = false) {
+    if (!ativo_) return;
+    const auto agora = std::chrono::steady_clock::now();
+    if (!final && agora - ultimo_ < kIntervaloProgresso) return;
+    ultimo_ = agora;
+    const double segundos = std::chrono::duration<double>(agora - inicio_).count();
+    std::string linha = "\r";
+    linha.append(std::to_string(feitas));
+    if (total_ >= 0) linha.append(" de ").append(std::to_string(total_));
+    linha.append(" linhas  ").append(Relogio(static_cast<std::int64_t>(segundos)));
+    if (segundos > 0) {
+      linha.append("  ").append(std::to_string(static_cast<std::int64_t>(feitas / segundos)));
+      linha.append(" pontos/s");
+    }
+    linha += "   ";
+    if (final) linha += "\n";
+    EscreverFd(STDERR_FILENO, Cp1252ParaUtf8(linha));
+  }
+
+  void Terminar(std::int64_t feitas) {
+    if (ativo_) Atualizar(feitas, true);
+  }
+
+ private:
+  bool ativo_;
+  std::int64_t total_;
+  std::chrono::steady_clock::time_point inicio_ = std::chrono::steady_clock::now();
+  std::chrono::steady_clock::time_point ultimo_{};
+};
+
+int Executar(const std::vector<std::string>& lista) {
+  cli::Argumentos args;
+  TListaFormato formato;
+  try {
+    args = cli::LerArgumentos(lista);
+    if (args.ajuda) {
+      EscreverFd(STDOUT_FILENO, Cp1252ParaUtf8(cli::TextoAjuda()));
+      return kSucesso;
+    }
+    formato = TListaFormato::DeTexto(args.formato);
+  } catch (const ErroNivora& e) {
+    Erro(e.what());
+    EscreverFd(STDERR_FILENO, Cp1252ParaUtf8(cli::TextoUso()));
+    EscreverFd(STDERR_FILENO, "Use --help para a ajuda completa.\n");
+    return kErroUso;
+  }
+
+  const OpcoesLote opcoes = OpcoesLote::De(std::move(formato), args.saidaId, args.saidaCoord);
+  const std::string grade =
+      args.grade.empty() ? TModeloGeoide::CaminhoGrade(PastaExecutavel()) : args.grade;
+
+  // Input, then output: the output is refused when it is the input file itself.
+  const bool entradaPadrao = args.entrada == cli::kPadrao;
+  const bool saidaPadrao = args.saida == cli::kPadrao;
+  int fdEntrada = STDIN_FILENO;
+  if (!entradaPadrao) {
+    struct stat st {};
+    if (::stat(args.entrada.c_str(), &st) != 0 && errno == ENOENT) {
+      Erro(kMsgEntradaInvalida, args.entrada + ": " + strerrordesc_np(ENOENT));
+      return kErroArquivo;
+    }
+    fdEntrada = AbrirEntrada(args.entrada);
+  }
+  struct FechaEntrada {
+    int fd;
+    ~FechaEntrada() {
+      if (fd != STDIN_FILENO) ::close(fd);
+    }
+  } fechaEntrada{fdEntrada};
+
+  int fdSaida = STDOUT_FILENO;
+  if (saidaPadrao) {
+    if (MesmoArquivo(fdEntrada, STDOUT_FILENO)) throw EMesmoArquivo();
+  } else {
+    fdSaida = CriarSaida(args.saida, fdEntrada);
+  }
+  const std::string nomeEntrada = entradaPadrao ? kNomeEntradaPadrao : Utf8ParaCp1252(args.entrada);
+  const std::string nomeSaida = saidaPadrao ? kNomeSaidaPadrao : Utf8ParaCp1252(args.saida);
+  EscritorSaida escritor(fdSaida, nomeSaida, !saidaPadrao);
+
+  // Progress only for a person watching a terminal.
+  const bool mostrar = !args.silencioso && ::isatty(STDERR_FILENO) == 1;
+  std::int64_t total = -1;
+  if (mostrar) {
+    struct stat st {};
+    if (::fstat(fdEntrada, &st) == 0 && S_ISREG(st.st_mode) &&
+        ::lseek(fdEntrada, 0, SEEK_CUR) == 0) {
+      total = ContarLinhas(fdEntrada, nomeEntrada);
+      if (::lseek(fdEntrada, 0, SEEK_SET) != 0) total = -1;
+    }
+  }
+  Progresso progresso(mostrar, total);
+
+  LeitorLinhas leitor(fdEntrada, nomeEntrada);
+  ConfigParalelo config;
+  config.trabalhadores =
+      static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, kMaxTrabalhadores));
+  config.progresso = [&](std::int64_t feitas) { progresso.Atualizar(feitas); };
+
+  ResultadoParalelo resultado;
+  try {
+    resultado = ExecutarParalelo(leitor, escritor, opcoes, grade, config);
+  } catch (...) {
+    try {
+      escritor.Fechar();
+    } catch (const ErroNivora&) {
+    }
+    throw;
+  }
+  escritor.Fechar();
+  progresso.Terminar(resultado.linhasEscritas);
+
+  switch (resultado.fim) {
+    case FimParalelo::FimDoArquivo:
+      return kSucesso;
+    case FimParalelo::ErroFormato:
+      Erro(kMsgErroFormatacao, "Linha " + std::to_string(resultado.linhaErro) + " de " +
+                                   (entradaPadrao ? Cp1252ParaUtf8(nomeEntrada) : args.entrada) +
+                                   ".");
+      return kErroFormato;
+    case FimParalelo::ErroConsulta:
+      Erro(resultado.mensagem, "(linha " + std::to_string(resultado.linhaErro) + ")");
+      return kErroConsulta;
+  }
+  return kSucesso;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return Executar(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const EArquivoInvalido& e) {
+    Erro(e.what(), e.Motivo());
+    return kErroArquivo;
+  } catch (const EMesmoArquivo& e) {
+    Erro(e.what());
+    return kErroArquivo;
+  } catch (const EInOutError& e) {
+    Erro(e.what());
+    return kErroArquivo;
+  } catch (const ErroNivora& e) {
+    Erro(e.what());
+    return kErroConsulta;
+  } catch (const std::exception& e) {
+    Erro(e.what());
+    return kErroConsulta;
+  }
+}
