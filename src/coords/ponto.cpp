@@ -1,0 +1,236 @@
+// The point record and its conversions between decimal degrees and GMS.
+//
+// Every assignment runs its checks in a fixed order (a later failing check's
+// code replaces an earlier one's), stores the value, and only then raises the
+// domain error, so a caller that catches it still reads what was given.
+#include "coords/ponto.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "text/numeros.hpp"
+#include "text/textos.hpp"
+
+namespace nivora {
+
+namespace {
+
+// Geographic domain, degrees.
+constexpr long double kLatMaxGraus = 90.0L;
+constexpr long double kLonMaxGraus = 180.0L;
+constexpr std::int64_t kGrauLatMax = 90;
+constexpr std::int64_t kGrauLonMax = 180;
+constexpr std::int32_t kMinutoMax = 59;
+constexpr long double kSegundosPorMinuto = 60.0L;
+constexpr long double kMinutosPorGrau = 60.0L;
+
+// The factors of the GMS sum, held as Extended values.
+constexpr long double kUmSessentaAvos = 1.0L / 60.0L;
+constexpr long double kUmTresMilSeiscentosAvos = 1.0L / 3600.0L;
+
+// Error codes of the checks.
+constexpr std::int32_t kErroGrauLat = 1;
+constexpr std::int32_t kErroMinLat = 2;
+constexpr std::int32_t kErroSegLat = 3;
+constexpr std::int32_t kErroGrauLon = 4;
+constexpr std::int32_t kErroMinLon = 5;
+constexpr std::int32_t kErroSegLon = 6;
+constexpr std::int32_t kErroAcimaNorte = 7;
+constexpr std::int32_t kErroAbaixoSul = 8;
+constexpr std::int32_t kErroForaLon = 9;
+
+constexpr int kLarguraCampoGMS = 2;
+constexpr std::string_view kMascaraSegundos = "#0.0000";
+constexpr std::string_view kSeparadorDecimal = ".";
+
+// An int64 brought back into the int32 range (used for |g| and -g of INT32_MIN,
+// whose true value does not fit; the clamped value is still refused by the checks).
+std::int32_t LimitaInt32(std::int64_t v) {
+  constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
+  constexpr std::int64_t kMin = std::numeric_limits<std::int32_t>::min();
+  if (v > kMax) return static_cast<std::int32_t>(kMax);
+  if (v < kMin) return static_cast<std::int32_t>(kMin);
+  return static_cast<std::int32_t>(v);
+}
+
+// Whole degrees of a non-negative magnitude; NaN and magnitudes beyond the int32
+// range give a clamped value instead of an undefined conversion.
+std::int32_t ParteInteiraGraus(long double a) {
+  if (std::isnan(a)) return 0;
+  constexpr long double kMax = static_cast<long double>(std::numeric_limits<std::int32_t>::max());
+  if (a >= kMax) return std::numeric_limits<std::int32_t>::max();
+  return static_cast<std::int32_t>(std::trunc(a));
+}
+
+std::string DigitosDecimais(std::int64_t v) {
+  char buf[24];
+  auto [fim, ec] = std::to_chars(buf, buf + sizeof buf, v);
+  (void)ec;  // 24 characters always hold an int64
+  return std::string(buf, fim);
+}
+
+// Decimal digits of v padded with "0" on the left to two characters, never cut.
+std::string CampoDoisDigitos(std::int64_t v) {
+  std::string digitos = DigitosDecimais(v);
+  if (digitos.size() < static_cast<std::size_t>(kLarguraCampoGMS)) {
+    digitos.insert(0, static_cast<std::size_t>(kLarguraCampoGMS) - digitos.size(), '0');
+  }
+  return digitos;
+}
+
+// Seconds as "SS.SSSS": the whole part padded to two characters (never cut).
+std::string CampoSegundos(long double segundos) {
+  const std::string texto = FormatFloat(kMascaraSegundos, segundos);
+  std::string inteiro = ObterTermo(1, kSeparadorDecimal, texto);
+  const std::string decimais = ObterTermo(2, kSeparadorDecimal, texto);
+  if (inteiro.size() < static_cast<std::size_t>(kLarguraCampoGMS)) {
+    inteiro.insert(0, static_cast<std::size_t>(kLarguraCampoGMS) - inteiro.size(), '0');
+  }
+  return inteiro + std::string(kSeparadorDecimal) + decimais;
+}
+
+// |g| + m/60 + s/3600 in Extended, rounded to Double.
+double SomaGMS(std::int32_t g, std::int32_t m, double s) {
+  const long double grausAbs = std::fabs(static_cast<long double>(g));
+  const long double soma = grausAbs + static_cast<long double>(m) * kUmSessentaAvos +
+                           static_cast<long double>(s) * kUmTresMilSeiscentosAvos;
+  return static_cast<double>(soma);
+}
+
+}  // namespace
+
+void DecimalParaGMS(double x, std::int32_t& graus, std::int32_t& minutos, long double& segundos) {
+  const long double a = std::fabs(static_cast<long double>(x));
+  const long double inteiroGraus = std::trunc(a);
+  // The minutes are kept as a Double; the seconds stay in Extended.
+  const double m = static_cast<double>((a - inteiroGraus) * kMinutosPorGrau);
+  const long double inteiroMinutos = std::trunc(static_cast<long double>(m));
+  graus = ParteInteiraGraus(a);
+  minutos = ParteInteiraGraus(inteiroMinutos);
+  segundos = (static_cast<long double>(m) - inteiroMinutos) * kSegundosPorMinuto;
+  if (std::isnan(a) || std::isinf(a)) {
+    minutos = 0;
+    segundos = 0;
+  }
+  if (x < 0) graus = -graus;
+}
+
+double GMSParaDecimal(std::int32_t g, std::int32_t m, double s) {
+  double v = SomaGMS(g, m, s);
+  if (g < 0) v = -v;
+  return v;
+}
+
+double GMSParaDecimalAbs(std::int32_t g, std::int32_t m, double s) {
+  return SomaGMS(g, m, s);
+}
+
+void VerificaDominio(bool falha) {
+  if (falha) throw EInvalidArgument();
+}
+
+void TPonto::AtribuiLatDec(long double x) {
+  if (x >= kLimiteNorte) Erro = kErroAcimaNorte;
+  if (x <= kLimiteSul) Erro = kErroAbaixoSul;
+  if (x <= -kLatMaxGraus || x >= kLatMaxGraus) Erro = kErroGrauLat;
+  LatDec = x;
+  // A NaN passes every comparison above; it is refused too (without a code).
+  VerificaDominio(x >= kLimiteNorte || x <= kLimiteSul || x <= -kLatMaxGraus || x >= kLatMaxGraus ||
+                  std::isnan(x));
+  if (x < 0) SinalLat = "-";
+  if (TipoEntrada == 0) DecimalParaGMS(static_cast<double>(x), GrauLat, MinLat, SegLat);
+}
+
+namespace {
+
+// Checks 1 to 5 of a decimal longitude, shared by both longitude assignments.
+void VerificaLonDec(TPonto& p, long double x) {
+  if (x >= kLimiteLeste && x <= kLonMaxGraus) p.Erro = kErroForaLon;
+  if (x <= kLimiteOeste && x >= -kLonMaxGraus) p.Erro = kErroForaLon;
+  if (x <= -kLonMaxGraus || x >= kLonMaxGraus) p.Erro = kErroGrauLon;
+  p.LonDec = x;
+  VerificaDominio(x >= kLimiteLeste || x <= kLimiteOeste || std::isnan(x));
+}
+
+}  // namespace
+
+void TPonto::AtribuiLonDec(long double x) {
+  VerificaLonDec(*this, x);
+  if (TipoEntrada == 0) DecimalParaGMS(static_cast<double>(x), GrauLon, MinLon, SegLon);
+}
+
+void TPonto::AtribuiLatGMS(std::string_view sinal, std::int32_t g, std::int32_t m, long double s) {
+  const std::string sinalLido = sinal.empty() ? std::string("+") : std::string(sinal.substr(0, 1));
+  if (g > kGrauLatMax) Erro = kErroGrauLat;
+  if (m > kMinutoMax) Erro = kErroMinLat;
+  if (s >= kSegundosPorMinuto) Erro = kErroSegLat;
+  SinalLat = sinalLido;
+  GrauLat = g;
+  MinLat = m;
+  SegLat = s;
+  VerificaDominio(g >= kGrauLatMax || m < 0 || m > kMinutoMax || s < 0 || s >= kSegundosPorMinuto ||
+                  std::isnan(s));
+  if (TipoEntrada == 1) {
+    long double v = GMSParaDecimalAbs(g, m, static_cast<double>(s));
+    if (SinalLat == "-") v = v * -1;
+    if (v >= kLimiteNorte && v <= kLatMaxGraus) Erro = kErroAcimaNorte;
+    if (v <= kLimiteSul && v >= -kLatMaxGraus) Erro = kErroAbaixoSul;
+    if (v <= -kLatMaxGraus || v >= kLatMaxGraus) Erro = kErroGrauLat;
+    LatDec = v;
+    VerificaDominio(v >= kLimiteNorte || v <= kLimiteSul);
+  }
+}
+
+void TPonto::AtribuiLonGMS(std::int32_t g, std::int32_t m, long double s) {
+  // In int64 so that |INT32_MIN| is defined (and refused).
+  const std::int64_t grausAbs = g < 0 ? -static_cast<std::int64_t>(g) : g;
+  if (grausAbs > kGrauLonMax) Erro = kErroGrauLon;
+  if (m > kMinutoMax) Erro = kErroMinLon;
+  if (s >= kSegundosPorMinuto) Erro = kErroSegLon;
+  GrauLon = g;
+  MinLon = m;
+  SegLon = s;
+  VerificaDominio(grausAbs > kGrauLonMax || m < 0 || m > kMinutoMax || s < 0 ||
+                  s >= kSegundosPorMinuto || std::isnan(s));
+  if (TipoEntrada == 1) VerificaLonDec(*this, GMSParaDecimal(g, m, static_cast<double>(s)));
+}
+
+void TPonto::AtribuiDecimal(std::string_view sinal, std::string_view valor, bool longitude) {
+  const long double fator = sinal == "-" ? -1.0L : 1.0L;
+  const long double x = StrToFloat(valor) * fator;
+  if (longitude) {
+    AtribuiLonDec(x);
+  } else {
+    AtribuiLatDec(x);
+  }
+}
+
+void TPonto::AtribuiGMS(std::string_view sinal, std::string_view grau, std::string_view minuto,
+                        std::string_view segundo, bool longitude) {
+  const std::int32_t g = StrToInt(grau);
+  const std::int32_t m = StrToInt(minuto);
+  const long double s = StrToFloat(segundo);
+  if (longitude) {
+    // Typed without a sign and always west. -INT32_MIN does not fit: it is
+    // clamped to INT32_MAX, which the degree check refuses.
+    AtribuiLonGMS(LimitaInt32(-static_cast<std::int64_t>(g)), m, s);
+  } else {
+    const std::int64_t grausAbs = g < 0 ? -static_cast<std::int64_t>(g) : g;
+    AtribuiLatGMS(sinal, LimitaInt32(grausAbs), m, s);
+  }
+}
+
+std::string TPonto::LatGMSTexto() const {
+  return SinalLat + CampoDoisDigitos(GrauLat) + " " + CampoDoisDigitos(MinLat) + " " +
+         CampoSegundos(SegLat);
+}
+
+std::string TPonto::LonGMSTexto() const {
+  const std::int64_t graus = GrauLon;
+  const std::string sinal = graus < 0 ? "-" : "";
+  return sinal + CampoDoisDigitos(graus < 0 ? -graus : graus) + " " + CampoDoisDigitos(MinLon) +
+         " " + CampoSegundos(SegLon);
+}
+
+}  // namespace nivora
