@@ -209,7 +209,7 @@ Decimal Decompor(long double value, int digitos) {
 /// General form of 15 significant digits for a value beyond the masks: "1E30", "-1.5E20".
 std::string FormaGeral(long double value) {
   const Decimal d = Decompor(value, kDigitosGerais);
-  std::string mantissa = d.digitos;
+  std::string mantissa = d.digitos.empty() ? "0" : d.digitos;
   while (mantissa.size() > 1 && mantissa.back() == '0') mantissa.pop_back();
   std::string resultado = d.negativo ? "-" : "";
   resultado.push_back(mantissa[0]);
@@ -273,10 +273,12 @@ std::string FormatFloat(std::string_view mask, long double value) {
   }
   while (fracao.size() > m.decimaisObrigatorias && fracao.back() == '0') fracao.pop_back();
 
-  std::string resultado = (d.negativo && !resultadoZero) ? "-" : "";
+  if (inteiros.empty() && fracao.empty()) return "0";  // a mask with no required digit
+
+  std::string resultado;
+  if (d.negativo && !resultadoZero) resultado.push_back('-');
   resultado.append(inteiros);
   if (!fracao.empty()) resultado.append(".").append(fracao);
-  if (inteiros.empty() && fracao.empty()) resultado = "0";  // a mask with no required digit
   return resultado;
 }
 
