@@ -138,7 +138,7 @@ void TPonto::AtribuiLatDec(long double x) {
   // A NaN passes every comparison above; it is refused too (without a code).
   VerificaDominio(x >= kLimiteNorte || x <= kLimiteSul || x <= -kLatMaxGraus || x >= kLatMaxGraus ||
                   std::isnan(x));
-  if (x < 0) SinalLat = "-";
+  if (x < 0) SinalLat.assign(1, '-');
   if (TipoEntrada == 0) DecimalParaGMS(static_cast<double>(x), GrauLat, MinLat, SegLat);
 }
 

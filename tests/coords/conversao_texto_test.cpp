@@ -66,28 +66,6 @@ TEST(TPontoRenderizacao, LonGMSTexto) {
   }
 }
 
-TEST(TPontoRenderizacao, GMSEntryRoundTripsThroughTheText) {
-  // A GMS point read, checked and rendered gives back the text it was read from.
-  const std::vector<std::vector<std::string>> linhas = {
-      {"-", "23", "32", "51.1234", "46", "38", "10.0001"},
-      {"+", "2", "5", "0.5", "60", "0", "59.9999"},
-  };
-  for (const auto& l : linhas) {
-    TPonto p;
-    p.TipoEntrada = 1;
-    p.AtribuiGMS(l[0], l[1], l[2], l[3], false);
-    p.AtribuiGMS("-", l[4], l[5], l[6], true);
-    const auto dois = [](const std::string& t) { return t.size() < 2 ? "0" + t : t; };
-    const auto seg = [&](const std::string& t) {
-      std::string inteiro = t.substr(0, t.find('.'));
-      std::string dec = t.substr(t.find('.') + 1);
-      return dois(inteiro) + "." + dec + std::string(4 - dec.size(), '0');
-    };
-    EXPECT_EQ(p.LatGMSTexto(), l[0] + dois(l[1]) + " " + dois(l[2]) + " " + seg(l[3]));
-    EXPECT_EQ(p.LonGMSTexto(), "-" + dois(l[4]) + " " + dois(l[5]) + " " + seg(l[6]));
-  }
-}
-
 TEST(Conversao, DecimalParaGMS) {
   struct Caso {
     double x;
@@ -159,13 +137,6 @@ TEST(Conversao, DecimalToGMSAndBack) {
       EXPECT_NEAR(GMSParaDecimal(g, m, static_cast<double>(s)), x, 1e-12);
     }
   }
-}
-
-TEST(Conversao, VerificaDominio) {
-  EXPECT_NO_THROW(VerificaDominio(false));
-  EXPECT_THROW(VerificaDominio(true), EInvalidArgument);
-  // The domain error is one of the program's own errors.
-  EXPECT_THROW(VerificaDominio(true), ErroNivora);
 }
 
 TEST(Mensagens, MensagemErroBytes) {

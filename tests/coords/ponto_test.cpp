@@ -94,36 +94,34 @@ TEST(TPontoDecimal, NaNIsRefusedWithoutCode) {
   EXPECT_EQ(p.Erro, kSemCodigo);
 }
 
-TEST(TPontoDecimal, TipoEntradaControlsTheGMSDerivation) {
-  TPonto decimal;
-  decimal.TipoEntrada = kEntradaDecimal;
-  decimal.AtribuiLatDec(-3.1287L);
-  decimal.AtribuiLonDec(-46.625L);
-  EXPECT_EQ(decimal.SinalLat, "-");
-  EXPECT_EQ(decimal.GrauLat, -3);
-  EXPECT_EQ(decimal.MinLat, 7);
-  EXPECT_NEAR(static_cast<double>(decimal.SegLat), 43.32, 1e-9);
-  EXPECT_EQ(decimal.GrauLon, -46);
-  EXPECT_EQ(decimal.MinLon, 37);
-  EXPECT_NEAR(static_cast<double>(decimal.SegLon), 30.0, 1e-9);
-
+TEST(TPontoDecimal, TipoEntradaControlsTheDerivation) {
+  for (const std::int32_t tipo : {kEntradaDecimal, kEntradaGMS}) {
+    SCOPED_TRACE(tipo);
+    TPonto p;
+    p.TipoEntrada = tipo;
+    p.AtribuiLatDec(-3.1287L);
+    p.AtribuiLonDec(-46.625L);
+    p.AtribuiLatGMS("-", 10, 30, 0);  // derives LatDec only in GMS mode
+    p.AtribuiLonGMS(-40, 30, 0);
+    const bool decimal = tipo == kEntradaDecimal;
+    EXPECT_EQ(p.LatDec, decimal ? -3.1287L : -10.5L);
+    EXPECT_EQ(p.LonDec, decimal ? -46.625L : -40.5L);
+  }
+  TPonto p;
+  p.AtribuiLatDec(-3.1287L);
+  p.AtribuiLonDec(-46.625L);
+  EXPECT_EQ(p.SinalLat, "-");
+  EXPECT_EQ(p.GrauLat, -3);
+  EXPECT_EQ(p.MinLat, 7);
+  EXPECT_NEAR(static_cast<double>(p.SegLat), 43.32, 1e-9);
+  EXPECT_EQ(p.GrauLon, -46);
+  EXPECT_EQ(p.MinLon, 37);
+  EXPECT_NEAR(static_cast<double>(p.SegLon), 30.0, 1e-9);
   TPonto gms;
   gms.TipoEntrada = kEntradaGMS;
   gms.AtribuiLatDec(-3.1287L);
-  gms.AtribuiLonDec(-46.625L);
-  EXPECT_EQ(gms.GrauLat, 0);
-  EXPECT_EQ(gms.MinLat, 0);
+  EXPECT_EQ(gms.GrauLat, 0);  // no GMS derived from a decimal value in GMS mode
   EXPECT_EQ(gms.SegLat, 0);
-  EXPECT_EQ(gms.GrauLon, 0);
-  EXPECT_EQ(gms.LatDec, -3.1287L);
-
-  // And the other way: in decimal mode a GMS assignment derives no decimal value.
-  TPonto semDerivacao;
-  semDerivacao.TipoEntrada = kEntradaDecimal;
-  semDerivacao.AtribuiLatGMS("-", 10, 30, 0);
-  semDerivacao.AtribuiLonGMS(-40, 30, 0);
-  EXPECT_EQ(semDerivacao.LatDec, 0);
-  EXPECT_EQ(semDerivacao.LonDec, 0);
 }
 
 struct CasoLatGMS {
