@@ -1,9 +1,6 @@
 // The grid that ships with the program: coverage of the model area and values.
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <set>
 
@@ -75,21 +72,6 @@ TEST(GradeDistribuida, NosIguaisAoProj) {
     // parsed value by an ulp and get a fit that is dominated by that node.
     EXPECT_NEAR(static_cast<double>(n), static_cast<double>(no.nMetros), 0.0015)
         << no.lat << " " << no.lon;
-  }
-}
-
-TEST(GradeDistribuida, ValoresConferemComCctQuandoHaProj) {
-  if (std::system("command -v cct >/dev/null 2>&1 && test -r /usr/share/proj/egm96_15.gtx") != 0)
-    GTEST_SKIP() << "cct or egm96_15.gtx not installed";
-  std::string comando = "printf '%s\\n'";
-  for (const NoProj& no : kNosProj) comando += std::string(" '") + no.lon + " " + no.lat + " 0 0'";
-  comando += " | cct -d 3 +proj=vgridshift +grids=egm96_15.gtx +multiplier=1";
-  std::unique_ptr<FILE, int (*)(FILE*)> saida(popen(comando.c_str(), "r"), pclose);
-  ASSERT_TRUE(saida);
-  for (const NoProj& no : kNosProj) {
-    double lon = 0, lat = 0, n = 0, t = 0;
-    ASSERT_EQ(std::fscanf(saida.get(), "%lf %lf %lf %lf", &lon, &lat, &n, &t), 4);
-    EXPECT_NEAR(n, static_cast<double>(no.nMetros), 0.0005) << no.lat << " " << no.lon;
   }
 }
 

@@ -100,17 +100,5 @@ TEST(CarregarLinhas, ArquivoAusenteOuPastaDaAMensagemDoSistema) {
   }
 }
 
-TEST(CarregarLinhas, FinalComOuSemQuebraLeIgual) {
-  teste::PastaTemp pasta;
-  const std::vector<std::string> linhas = {"  310.000000  -10.000000    -5.123",
-                                           "  310.083333  -10.000000     1.000"};
-  teste::EscreverLinhas(pasta / "crlf.txt", linhas, "\r\n", true);
-  teste::EscreverLinhas(pasta / "sem.txt", linhas, "\r\n", false);
-  teste::EscreverLinhas(pasta / "lf.txt", linhas, "\n", true);
-  EXPECT_EQ(CarregarLinhas(pasta / "crlf.txt"), linhas);
-  EXPECT_EQ(CarregarLinhas(pasta / "sem.txt"), linhas);
-  EXPECT_EQ(CarregarLinhas(pasta / "lf.txt"), linhas);
-}
-
 }  // namespace
 }  // namespace nivora
