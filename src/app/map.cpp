@@ -1,0 +1,323 @@
+// TForm1: creation (FormCreate), closing, the window-wide Enter key, the standard
+// error report, the menus and the documents.
+#include "app/map.hpp"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QMenuBar>
+#include <QProxyStyle>
+#include <QPushButton>
+#include <QScreen>
+#include <QToolTip>
+#include <clocale>
+
+#include "app/About.hpp"
+#include "app/frmIlustra.hpp"
+#include "app/texto_qt.hpp"
+#include "geoid/consulta.hpp"
+#include "text/erros.hpp"
+#include "ui_map.h"
+
+using nivora::ParaQt;
+
+// Resources of a static library must be registered by hand.
+static void RegistrarRecursos() {
+#ifdef NIVORA_RECURSOS
+  Q_INIT_RESOURCE(nivora);
+#endif
+}
+
+namespace {
+
+constexpr int kFonteJanelaPt = 8;
+constexpr int kAtrasoDicaMs = 300;
+constexpr QRgb kFundoDica = qRgb(0, 255, 0);  // pure green
+
+/// The look of the whole application: hints appear after 300 ms.
+class EstiloNivora : public QProxyStyle {
+ public:
+  int styleHint(StyleHint dica, const QStyleOption* opcao, const QWidget* widget,
+                QStyleHintReturn* retorno) const override {
+    if (dica == QStyle::SH_ToolTip_WakeUpDelay) return kAtrasoDicaMs;
+    return QProxyStyle::styleHint(dica, opcao, widget, retorno);
+  }
+};
+
+// Documents beside the executable, below PastaPrograma.
+constexpr const char* kDocModelo = "imagens/NIVORA2015.pdf";
+constexpr const char* kDocRede = "imagens/rede_NIVORA2015.pdf";
+constexpr const char* kDocDiferencas = "imagens/diferencas_NIVORA2015.pdf";
+constexpr const char* kDocDiscrepancias = "imagens/discrepancias_NIVORA2015.pdf";
+constexpr const char* kArquivoAjuda = "Ajuda_Nivora2015.html";
+
+}  // namespace
+
+PastasPrograma PastasDoExecutavel(const char* argv0) {
+  PastasPrograma pastas;
+  pastas.aplicacao = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+  const QString programa = argv0 != nullptr ? QFile::decodeName(argv0) : QString();
+  pastas.programa = programa.contains(QLatin1Char('/'))
+                        ? QFileInfo(programa).absolutePath() + QLatin1Char('/')
+                        : pastas.aplicacao;
+  return pastas;
+}
+
+TForm1::TForm1(nivora::Plataforma& plataforma, const PastasPrograma& pastas, QWidget* parent)
+    : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()), plataforma_(plataforma) {
+  RegistrarRecursos();
+  ui->setupUi(this);
+  ConfigurarControles();
+  LigarMenus();
+  LigarBandaTeclado();
+  LigarBandaPonto();
+  LigarBandaArquivo();
+  QApplication::instance()->installEventFilter(this);
+
+  PastaAplicacao = pastas.aplicacao;
+  PastaPrograma = pastas.programa;
+  FormCreate();
+
+  modelo_ = std::make_unique<nivora::TModeloGeoide>(
+      nivora::TModeloGeoide::CaminhoGrade(PastaAplicacao.toStdString()));
+  modelo_->DefinirBomba([this] { plataforma_.ProcessarEventos(); });
+  form2_ = std::make_unique<TForm2>();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::ConfigurarControles() {
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+  setWindowTitle(ParaQt(kLegendaJanela));
+  setWindowIcon(QIcon(QStringLiteral(":/imagens/icone.png")));
+
+  QFont fonte(QStringLiteral("Verdana"), kFonteJanelaPt);
+  fonte.setStyleHint(QFont::SansSerif);
+  setFont(fonte);
+
+  ui->bbt_ProcessaPonto->setIcon(QIcon(QStringLiteral(":/imagens/processa.png")));
+  ui->bbt_SalvarPonto->setIcon(QIcon(QStringLiteral(":/imagens/salva.png")));
+  ui->bbt_Imprime->setIcon(QIcon(QStringLiteral(":/imagens/imprime.png")));
+  ui->bbt_Limpa->setIcon(QIcon(QStringLiteral(":/imagens/limpa.png")));
+  ui->bbt_ArqEntrada->setIcon(QIcon(QStringLiteral(":/imagens/procura.png")));
+  ui->bbt_SalvaArq->setIcon(QIcon(QStringLiteral(":/imagens/procura.png")));
+  ui->bbt_ProcessaArq->setIcon(QIcon(QStringLiteral(":/imagens/executa.png")));
+  ui->bbt_Cancela->setIcon(QIcon(QStringLiteral(":/imagens/cancela.png")));
+
+  // The pattern field in the pale colour of an inactive title bar.
+  QPalette paleta = ui->Edt_Entrada->palette();
+  paleta.setColor(QPalette::Base, QColor(0xD7, 0xE4, 0xF2));
+  ui->Edt_Entrada->setPalette(paleta);
+  // The run-statistics labels in the highlight colour.
+  for (QWidget* rotulo : {static_cast<QWidget*>(ui->Label13), static_cast<QWidget*>(ui->Label15),
+                          static_cast<QWidget*>(ui->Label16), static_cast<QWidget*>(ui->Label17),
+                          static_cast<QWidget*>(ui->Label18)}) {
+    QPalette p = rotulo->palette();
+    p.setColor(QPalette::WindowText, p.color(QPalette::Highlight));
+    rotulo->setPalette(p);
+  }
+
+  // Client area 383 x 488 below the menu bar, fixed, centred on the screen.
+  ui->centralwidget->setFixedSize(kLarguraClientePx, kAlturaClientePx);
+  setFixedSize(kLarguraClientePx, kAlturaClientePx + menuBar()->sizeHint().height());
+  if (const QScreen* tela = QGuiApplication::primaryScreen()) {
+    const QRect area = tela->availableGeometry();
+    move(area.center() - QPoint(width() / 2, height() / 2));
+  }
+}
+
+void TForm1::FormCreate() {
+  // 1. GMS notation; its cascade switches keyboard entry on and file entry off.
+  ui->RadioButton2->setChecked(true);
+
+  // 2. Hints: pure green background, 300 ms before they appear.
+  if (dynamic_cast<EstiloNivora*>(QApplication::style()) == nullptr) {
+    QApplication::setStyle(new EstiloNivora);
+  }
+  QPalette dica = QToolTip::palette();
+  dica.setColor(QPalette::ToolTipBase, QColor(kFundoDica));
+  dica.setColor(QPalette::ToolTipText, Qt::black);
+  QToolTip::setPalette(dica);
+
+  // 3. The hints of the keyboard entry.
+  const std::pair<QWidget*, const char*> dicas[] = {
+      {ui->GroupBox1, "Seleciona formato Grau Decimal ou GMS \rpara entrada via teclado."},
+      {ui->Ed_sinal_Lat, "Sinal Latitude \rExemplo :  +  ou  -"},
+      {ui->Ed_Lat,
+       "Latitude  Grau Decimal \rLimite  : intervalo [-34.5830027\xBA , +5.5833027\xBA]"},
+      {ui->Ed_Lon,
+       "Longitude Grau Decimal \rLimite  : intervalo [-74.5830027\xBA , -34.4332999\xBA]"},
+      {ui->Ed_grau_Lat, "Grau Latitude GMS \rLimite  : intervalo [-34\xBA , +5\xBA]"},
+      {ui->Ed_min_Lat, "Minuto Latitude GMS \rLimite  : intervalo  [0' , 59']"},
+      {ui->Ed_seg_Lat, "Segundo Latitude GMS \rLimite  : intervalo  [0\" , 59.9999...\"]"},
+      {ui->Ed_grau_Lon, "Grau Longitude GMS \rLimite  : intervalo [-74\xBA , -34\xBA]"},
+      {ui->Ed_min_Lon, "Minuto Longitude GMS \rLimite  : intervalo  [0' , 59']"},
+      {ui->Ed_seg_Lon, "Segundo Longitude GMS \rLimite  : intervalo   [0\" , 59.9999...\"]"},
+  };
+  for (const auto& [controle, texto] : dicas) controle->setToolTip(nivora::TextoTela(texto));
+
+  // 4. "." is the decimal mark of the whole process, whatever the locale says.
+  std::setlocale(LC_NUMERIC, "C");
+  QLocale::setDefault(QLocale::c());
+
+  // 5. Keyboard entry off: every keyboard field disabled and empty.
+  ui->CheckBox1->setChecked(false);
+
+  // 6. and 7. The program folders and the first folders of the dialogs.
+  OpenDialog1.filtro = QStringLiteral("Arquivo de Entrada|*.*");
+  OpenDialog1.pastaInicial = PastaAplicacao + QStringLiteral("entradas");
+  SaveDialog1.pastaInicial = PastaAplicacao + QStringLiteral("saida");
+}
+
+void TForm1::Comando(const std::function<void()>& acao) {
+  try {
+    acao();
+  } catch (const nivora::EAbort&) {
+    // The silent abort: the command ends without another message.
+  } catch (const std::exception& erro) {
+    MostrarExcecao(erro);
+  } catch (...) {
+    MostrarExcecao(std::runtime_error("Erro desconhecido."));
+  }
+}
+
+void TForm1::MostrarExcecao(const std::exception& erro) {
+  nivora::PedidoMensagem pedido;
+  pedido.tipo = nivora::TipoMensagem::Erro;
+  pedido.titulo = kTituloAplicacao;
+  pedido.texto = erro.what();
+  pedido.botoes = {{nivora::Resposta::Ok, {}}};
+  plataforma_.MostrarMensagem(pedido);
+}
+
+void TForm1::DarFoco(QWidget* controle) {
+  if (!controle->isEnabled() || !controle->isVisible()) throw nivora::ErroNivora(kErroFoco);
+  controle->setFocus(Qt::OtherFocusReason);
+}
+
+void TForm1::FormKeyPress() {
+  QWidget* focado = QApplication::focusWidget();
+  if (auto* botao = qobject_cast<QPushButton*>(focado); botao != nullptr && botao->isEnabled()) {
+    botao->click();
+    return;
+  }
+  focusNextChild();
+}
+
+bool TForm1::eventFilter(QObject* objeto, QEvent* evento) {
+  switch (evento->type()) {
+    case QEvent::KeyPress: {
+      auto* controle = qobject_cast<QWidget*>(objeto);
+      if (controle == nullptr || controle->window() != this) break;
+      auto* tecla = static_cast<QKeyEvent*>(evento);
+      if (tecla->key() == Qt::Key_Return || tecla->key() == Qt::Key_Enter) {
+        // Enter never reaches a control: it moves on like Tab, or presses a button.
+        Comando([this] { FormKeyPress(); });
+        return true;
+      }
+      if (auto* campo = qobject_cast<QLineEdit*>(objeto)) return RecusaTecla(campo, tecla);
+      break;
+    }
+    case QEvent::FocusIn:
+      if (CampoDaBandaTeclado(objeto)) {
+        auto* campo = static_cast<QLineEdit*>(objeto);
+        Comando([this, campo] { Entra(campo); });
+      }
+      break;
+    case QEvent::FocusOut:
+      if (CampoDaBandaTeclado(objeto)) {
+        // A menu opening or another window taking over is not leaving the field.
+        const Qt::FocusReason motivo = static_cast<QFocusEvent*>(evento)->reason();
+        if (motivo != Qt::PopupFocusReason && motivo != Qt::ActiveWindowFocusReason) {
+          auto* campo = static_cast<QLineEdit*>(objeto);
+          Comando([this, campo] { Sai(campo); });
+        }
+      }
+      break;
+    default:
+      break;
+  }
+  return QMainWindow::eventFilter(objeto, evento);
+}
+
+void TForm1::closeEvent(QCloseEvent* evento) {
+  // FormClose: a batch in progress stops at its next check.
+  CancelaProcesso = true;
+  evento->accept();
+  // Closing the main window ends the program: the auxiliary windows go with it.
+  if (form2_) form2_->hide();
+  if (aboutBox_) aboutBox_->hide();
+}
+
+void TForm1::Sair2Click() {
+  close();
+}
+
+void TForm1::ModeloGeoidalSIRGAS1Click() {
+  plataforma_.AbrirDocumento(PastaPrograma + QLatin1String(kDocModelo));
+}
+void TForm1::DistribuiodeDadosGravimetricosTerrestres1Click() {
+  plataforma_.AbrirDocumento(PastaPrograma + QLatin1String(kDocRede));
+}
+void TForm1::DiferenasentreNIVORA2004NIVora20101Click() {
+  plataforma_.AbrirDocumento(PastaPrograma + QLatin1String(kDocDiferencas));
+}
+void TForm1::erromdiogeoide1Click() {
+  plataforma_.AbrirDocumento(PastaPrograma + QLatin1String(kDocDiscrepancias));
+}
+void TForm1::AjudaNNIVORA20041Click() {
+  plataforma_.AbrirDocumento(PastaAplicacao + QLatin1String(kArquivoAjuda));
+}
+
+void TForm1::N11Click() {
+  form2_->show();
+  form2_->raise();
+  form2_->activateWindow();
+}
+
+void TForm1::Sobre1Click() {
+  if (!aboutBox_) aboutBox_ = std::make_unique<TAboutBox>();
+  aboutBox_->show();
+  aboutBox_->raise();
+  aboutBox_->activateWindow();
+}
+
+void TForm1::LigarCaixa(QCheckBox* caixa, void (TForm1::*handler)()) {
+  // toggled comes only on a real change, also for a change made from code, and
+  // runs synchronously: the cascades run nested, as the handlers expect.
+  connect(caixa, &QCheckBox::toggled, this,
+          [this, handler] { Comando([this, handler] { (this->*handler)(); }); });
+}
+
+void TForm1::LigarMenus() {
+  const std::pair<QAction*, void (TForm1::*)()> menus[] = {
+      {ui->Latitude1, &TForm1::Latitude1Click},
+      {ui->Longirude1, &TForm1::Longirude1Click},
+      {ui->IdentificaodoPonto1, &TForm1::IdentificaodoPonto1Click},
+      {ui->Executar1, &TForm1::Executar1Click},
+      {ui->Salvar1, &TForm1::Salvar1Click},
+      {ui->Imprimir1, &TForm1::Imprimir1Click},
+      {ui->Limparcampos1, &TForm1::Limparcampos1Click},
+      {ui->Sair2, &TForm1::Sair2Click},
+      {ui->N11, &TForm1::N11Click},
+      {ui->ModeloGeoidalSIRGAS1, &TForm1::ModeloGeoidalSIRGAS1Click},
+      {ui->DistribuiodeDadosGravimetricosTerrestres1,
+       &TForm1::DistribuiodeDadosGravimetricosTerrestres1Click},
+      {ui->DiferenasentreNIVORA2004NIVora20101, &TForm1::DiferenasentreNIVORA2004NIVora20101Click},
+      {ui->erromdiogeoide1, &TForm1::erromdiogeoide1Click},
+      {ui->AjudaNNIVORA20041, &TForm1::AjudaNNIVORA20041Click},
+      {ui->Sobre1, &TForm1::Sobre1Click},
+  };
+  for (const auto& [acao, handler] : menus) {
+    connect(acao, &QAction::triggered, this,
+            [this, handler = handler] { Comando([this, handler] { (this->*handler)(); }); });
+  }
+}

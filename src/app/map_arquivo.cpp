@@ -1,0 +1,155 @@
+// TForm1, file band: the mode switch of the file controls and the format boxes.
+// The batch run itself (input browse, run, cancel) and the "Via Arquivo" menu
+// are wired here as well when they are built.
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "app/map.hpp"
+#include "app/texto_qt.hpp"
+#include "ui_map.h"
+
+using nivora::ParaQt;
+
+namespace {
+
+constexpr const char* kTokenId = "ID";
+
+/// Position of `texto` in the token list (letter case ignored), -1 when absent.
+int IndiceToken(const QListWidget* lista, const QString& texto) {
+  for (int i = 0; i < lista->count(); ++i) {
+    if (lista->item(i)->text().compare(texto, Qt::CaseInsensitive) == 0) return i;
+  }
+  return -1;
+}
+
+void RemoveToken(QListWidget* lista, const QString& texto) {
+  const int indice = IndiceToken(lista, texto);
+  if (indice >= 0) delete lista->takeItem(indice);
+}
+
+/// A coordinate layout box: its code, its column pattern and its description.
+struct LayoutCoordenadas {
+  const char* codigo;
+  const char* padrao;  ///< "|" marks the gap between two columns
+  const char* descricao;
+};
+
+constexpr LayoutCoordenadas kLayouts[] = {
+    {"0", "(+/-)GG.DDDD|-GG.DDDD", "Latitude(G.DDDD) Longitude(G.DDDD)"},
+    {"1", "-GG.DDDD|(+/-)GG.DDDD", "Longitude(G.DDDD) Latitude(G.DDDD)"},
+    {"2", "(+/-)GG|MM|SS.SSSS|-GG|MM|SS.SSSS", "Latitude(GMS) Longitude(GMS) "},
+    {"3", "-GG|MM|SS.SSSS|(+/-)GG|MM|SS.SSSS", "Longitude(GMS) Latitude(GMS)"},
+};
+
+}  // namespace
+
+void TForm1::LigarBandaArquivo() {
+  for (QCheckBox* caixa : {ui->ChckBx_Ponto_E, ui->Chck_LatLon_Dec, ui->Chck_LonLat_Dec,
+                           ui->Chck_LatLon_GMS, ui->Chck_LonLat_GMS}) {
+    connect(caixa, &QCheckBox::toggled, this,
+            [this, caixa] { Comando([this, caixa] { CompletaEntrada(caixa); }); });
+  }
+  LigarCaixa(ui->ChckBx_Ponto_S, &TForm1::ChckBx_Ponto_SClick);
+  LigarCaixa(ui->ChckBx_Coord_S, &TForm1::ChckBx_Coord_SClick);
+}
+
+void TForm1::HabilitaArquivo(bool habilitar) {
+  if (!habilitar) {
+    for (QCheckBox* caixa :
+         {ui->ChckBx_Ponto_E, ui->Chck_LatLon_Dec, ui->Chck_LonLat_Dec, ui->Chck_LatLon_GMS,
+          ui->Chck_LonLat_GMS, ui->ChckBx_Ponto_S, ui->ChckBx_Coord_S}) {
+      caixa->setChecked(false);
+    }
+    for (QLabel* rotulo : {ui->Label13, ui->Label15, ui->Label16, ui->Label17, ui->Label18}) {
+      rotulo->hide();
+    }
+    ui->ProgressBar1->setValue(0);
+  }
+  for (QPushButton* botao : {ui->bbt_ArqEntrada, ui->bbt_SalvaArq, ui->bbt_ProcessaArq}) {
+    botao->setEnabled(habilitar);
+  }
+  ui->Ed_EntradaArquivo->clear();
+  ui->Ed_SaidaArquivo->clear();
+}
+
+void TForm1::LimpaEntradaArquivo() {
+  for (QCheckBox* caixa :
+       {ui->ChckBx_Ponto_E, ui->Chck_LatLon_Dec, ui->Chck_LonLat_Dec, ui->Chck_LatLon_GMS,
+        ui->Chck_LonLat_GMS, ui->ChckBx_Ponto_S, ui->ChckBx_Coord_S}) {
+    caixa->setChecked(false);
+  }
+  for (QPushButton* botao : {ui->bbt_ArqEntrada, ui->bbt_SalvaArq, ui->bbt_ProcessaArq}) {
+    botao->setEnabled(false);
+  }
+  ui->Ed_EntradaArquivo->clear();
+  ui->Ed_SaidaArquivo->clear();
+}
+
+void TForm1::CompletaEntrada(QCheckBox* sender) {
+  QListWidget* lista = ui->ListBox1;
+  QCheckBox* const caixasCoordenadas[] = {ui->Chck_LatLon_Dec, ui->Chck_LonLat_Dec,
+                                          ui->Chck_LatLon_GMS, ui->Chck_LonLat_GMS};
+  if (sender == ui->ChckBx_Ponto_E) {
+    if (sender->isChecked()) {
+      lista->addItem(QString::fromLatin1(kTokenId));
+      ui->CheckBox2->setChecked(true);
+    } else {
+      RemoveToken(lista, QString::fromLatin1(kTokenId));
+    }
+  }
+  for (std::size_t i = 0; i < std::size(caixasCoordenadas); ++i) {
+    if (sender != caixasCoordenadas[i]) continue;
+    const QString codigo = QString::fromLatin1(kLayouts[i].codigo);
+    if (sender->isChecked()) {
+      ui->CheckBox2->setChecked(true);
+      for (QCheckBox* outra : caixasCoordenadas) {
+        if (outra != sender) outra->setChecked(false);  // runs this handler, nested
+      }
+      lista->addItem(codigo);
+      for (const LayoutCoordenadas& layout : kLayouts) {
+        if (&layout != &kLayouts[i]) RemoveToken(lista, QString::fromLatin1(layout.codigo));
+      }
+      FormatoCoord = kLayouts[i].codigo;
+    } else {
+      RemoveToken(lista, codigo);
+    }
+  }
+
+  // The composed layout, as a pattern and as a description.
+  std::string padrao;
+  std::string descricao;
+  for (const LayoutCoordenadas& layout : kLayouts) {
+    if (IndiceToken(lista, QString::fromLatin1(layout.codigo)) < 0) continue;
+    const std::string colunas = layout.padrao;
+    std::size_t inicio = 0;
+    for (std::size_t fim = colunas.find('|'); fim != std::string::npos;
+         inicio = fim + 1, fim = colunas.find('|', inicio)) {
+      padrao += colunas.substr(inicio, fim - inicio) + EspacoColunas;
+    }
+    padrao += colunas.substr(inicio);
+    descricao = layout.descricao;
+    break;
+  }
+  const int posicaoId = IndiceToken(lista, QString::fromLatin1(kTokenId));
+  if (posicaoId == 0) {
+    padrao = kTokenId + EspacoColunas + padrao;
+    descricao = "Identifica\xE7\xE3o " + descricao;
+  } else if (posicaoId == 1) {
+    padrao = padrao + EspacoColunas + kTokenId;
+    descricao = descricao + " Identifica\xE7\xE3o";
+  }
+  ui->Edt_Entrada->setText(ParaQt(padrao));
+  ui->L_1->setText(ParaQt(descricao));
+}
+
+void TForm1::ChckBx_Ponto_SClick() {
+  if (ui->ChckBx_Ponto_S->isChecked()) ui->CheckBox2->setChecked(true);
+}
+
+void TForm1::ChckBx_Coord_SClick() {
+  if (ui->ChckBx_Coord_S->isChecked()) ui->CheckBox2->setChecked(true);
+}

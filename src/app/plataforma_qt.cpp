@@ -1,0 +1,168 @@
+// The platform of the running program: Qt message boxes, dialogs and printing.
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QUrl>
+
+#include "app/plataforma.hpp"
+#include "text/cp1252.hpp"
+#include "text/erros.hpp"
+
+namespace nivora {
+
+QString TextoTela(const std::string& cp1252) {
+  QString texto = QString::fromUtf8(Cp1252ParaUtf8(cp1252));
+  texto.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  texto.replace(QChar('\r'), QChar('\n'));
+  return texto;
+}
+
+QString FiltroQt(const QString& filtro) {
+  const QStringList partes = filtro.split(QChar('|'));
+  QStringList entradas;
+  for (qsizetype i = 0; i + 1 < partes.size(); i += 2) {
+    const QString& rotulo = partes[i];
+    const QString padrao = QString(partes[i + 1]).replace(QChar(';'), QChar(' '));
+    // Qt reads the patterns from the parentheses of the label; add them when the
+    // label does not already show exactly these patterns.
+    entradas << (rotulo.endsWith(QStringLiteral("(") + padrao + QStringLiteral(")"))
+                     ? rotulo
+                     : rotulo + QStringLiteral(" (") + padrao + QStringLiteral(")"));
+  }
+  return entradas.join(QStringLiteral(";;"));
+}
+
+void ImprimirLinhasEm(QPrinter& impressora, const std::vector<std::string>& linhas, int pontos) {
+  QPainter pintor;
+  if (!pintor.begin(&impressora)) {
+    throw EInOutError("N\xE3o foi poss\xEDvel iniciar a impress\xE3o.");
+  }
+  QFont fonte = pintor.font();
+  fonte.setPointSize(pontos);
+  pintor.setFont(fonte);
+  const QFontMetrics medidas(pintor.font(), &impressora);
+  int baseLinha = medidas.ascent();
+  for (const std::string& linha : linhas) {
+    pintor.drawText(0, baseLinha, QString::fromUtf8(Cp1252ParaUtf8(linha)));
+    baseLinha += medidas.lineSpacing();
+  }
+  if (!pintor.end()) {
+    throw EInOutError("N\xE3o foi poss\xEDvel concluir a impress\xE3o.");
+  }
+}
+
+PlataformaQt::PlataformaQt() = default;
+PlataformaQt::~PlataformaQt() = default;
+
+Resposta PlataformaQt::MostrarMensagem(const PedidoMensagem& pedido) {
+  QMessageBox caixa(janela_);
+  switch (pedido.tipo) {
+    case TipoMensagem::Informacao:
+      caixa.setIcon(QMessageBox::Information);
+      break;
+    case TipoMensagem::Aviso:
+      caixa.setIcon(QMessageBox::Warning);
+      break;
+    case TipoMensagem::Erro:
+      caixa.setIcon(QMessageBox::Critical);
+      break;
+    case TipoMensagem::Confirmacao:
+      caixa.setIcon(QMessageBox::Question);
+      break;
+  }
+  caixa.setWindowTitle(TextoTela(pedido.titulo));
+  caixa.setText(TextoTela(pedido.texto));
+  caixa.setTextFormat(Qt::PlainText);
+
+  std::vector<std::pair<QAbstractButton*, Resposta>> botoes;
+  for (const BotaoMensagem& botao : pedido.botoes) {
+    QAbstractButton* criado = nullptr;
+    if (!botao.texto.empty()) {
+      const auto papel = botao.resposta == Resposta::Cancelar ? QMessageBox::RejectRole
+                         : botao.resposta == Resposta::Nao    ? QMessageBox::NoRole
+                                                              : QMessageBox::YesRole;
+      criado = caixa.addButton(TextoTela(botao.texto), papel);
+    } else {
+      const auto padrao = botao.resposta == Resposta::Sim        ? QMessageBox::Yes
+                          : botao.resposta == Resposta::Nao      ? QMessageBox::No
+                          : botao.resposta == Resposta::Cancelar ? QMessageBox::Cancel
+                                                                 : QMessageBox::Ok;
+      criado = caixa.addButton(padrao);
+    }
+    botoes.emplace_back(criado, botao.resposta);
+    if (botao.resposta == pedido.padrao) {
+      if (auto* empurrar = qobject_cast<QPushButton*>(criado)) caixa.setDefaultButton(empurrar);
+    }
+    if (botao.resposta == pedido.escape) caixa.setEscapeButton(criado);
+  }
+  caixa.exec();
+  for (const auto& [botao, resposta] : botoes) {
+    if (caixa.clickedButton() == botao) return resposta;
+  }
+  return pedido.escape;  // the box was closed
+}
+
+namespace {
+QString PastaDoDialogo(const DialogoArquivo& dialogo) {
+  return dialogo.nomeArquivo.isEmpty() ? dialogo.pastaInicial : dialogo.nomeArquivo;
+}
+}  // namespace
+
+std::optional<QString> PlataformaQt::EscolherArquivoAbrir(const DialogoArquivo& dialogo) {
+  const QString nome = QFileDialog::getOpenFileName(janela_, QString(), PastaDoDialogo(dialogo),
+                                                    FiltroQt(dialogo.filtro));
+  if (nome.isEmpty()) return std::nullopt;
+  return nome;
+}
+
+std::optional<QString> PlataformaQt::EscolherArquivoSalvar(const DialogoArquivo& dialogo) {
+  QFileDialog caixa(janela_, QString(), PastaDoDialogo(dialogo), FiltroQt(dialogo.filtro));
+  caixa.setAcceptMode(QFileDialog::AcceptSave);
+  // The window asks before it overwrites or appends: no question of the dialog's own.
+  caixa.setOption(QFileDialog::DontConfirmOverwrite, true);
+  if (caixa.exec() != QDialog::Accepted || caixa.selectedFiles().isEmpty()) return std::nullopt;
+  return caixa.selectedFiles().constFirst();
+}
+
+bool PlataformaQt::EscolherImpressora() {
+  if (!impressora_) impressora_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  QPrintDialog caixa(impressora_.get(), janela_);
+  return caixa.exec() == QDialog::Accepted;
+}
+
+void PlataformaQt::ImprimirLinhas(const std::vector<std::string>& linhas, int pontos) {
+  if (!impressora_) impressora_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  ImprimirLinhasEm(*impressora_, linhas, pontos);
+}
+
+void PlataformaQt::AbrirDocumento(const QString& caminho) {
+  QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::cleanPath(caminho)));
+}
+
+EstadoTrava PlataformaQt::TravarInstancia() {
+  if (!trava_) trava_ = std::make_unique<TravaInstancia>(CaminhoTravaInstancia());
+  return trava_->Estado();
+}
+
+void PlataformaQt::ProcessarEventos() {
+  QCoreApplication::processEvents();
+}
+
+void PlataformaQt::CursorEspera(bool ligado) {
+  if (ligado) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+  } else {
+    QApplication::restoreOverrideCursor();
+  }
+}
+
+}  // namespace nivora
