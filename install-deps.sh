@@ -11,7 +11,7 @@ PACKAGES=(
   proj-bin proj-data
   poppler-utils xvfb xauth fonts-dejavu-core
   clang libclang-rt-14-dev
-  time
+  time hyperfine
 )
 
 missing=()

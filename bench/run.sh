@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Performance figures of the batch tool, measured side by side in one run:
+#   1. nivora2015-cli against PROJ's cct (a plain bilinear grid look-up) on the
+#      same 1,000,000 random points inside the model area (layout 0, N only):
+#      wall time ratio, target <= 1.0;
+#   2. one cached undulation query against the step-by-step query that reads the
+#      whole grid file every time (bench_consulta): ratio, target >= 1000;
+#   3. peak resident memory of the CLI on run 1: target <= 64 MiB.
+# Builds nothing. Usage: bench/run.sh [BUILD_DIR]   (default: ./build)
+# Environment: NIVORA_BENCH_PONTOS (default 1000000), NIVORA_BENCH_RODADAS (default 3).
+set -euo pipefail
+export LC_ALL=C
+
+AQUI=$(cd "$(dirname "$0")" && pwd)
+BUILD=$(cd "${1:-build}" && pwd)
+CLI=$BUILD/bin/nivora2015-cli
+GRADE=$BUILD/bin/grid/NIVORA2015_SIRGAS2000.txt
+CONSULTA=$BUILD/bench/bench_consulta
+PONTOS=${NIVORA_BENCH_PONTOS:-1000000}
+RODADAS=${NIVORA_BENCH_RODADAS:-3}
+CCT=(cct -d 3 +proj=vgridshift +grids=egm96_15.gtx +multiplier=1)
+
+for f in "$CLI" "$GRADE"; do
+  [[ -e $f ]] || { echo "missing $f: build first (cmake --build $BUILD)" >&2; exit 2; }
+done
+command -v cct >/dev/null || { echo "cct not found (Debian package proj-bin)" >&2; exit 2; }
+
+TRAB=$(mktemp -d)
+trap 'rm -rf "$TRAB"' EXIT
+
+echo "== generating $PONTOS points (deterministic) =="
+awk -v n="$PONTOS" -v semente=20150 -f "$AQUI/gerar_pontos.awk" >"$TRAB/pontos.txt"
+awk -v n="$PONTOS" -v semente=20150 -v ordem=lonlat -f "$AQUI/gerar_pontos.awk" >"$TRAB/pontos_cct.txt"
+if ! echo "-46 -23 0" | "${CCT[@]}" >/dev/null 2>&1; then
+  echo "cct cannot use egm96_15.gtx (Debian package proj-data)" >&2
+  exit 2
+fi
+
+NOSSO="$CLI --quiet --grade $GRADE $TRAB/pontos.txt $TRAB/saida.txt"
+DELES="${CCT[*]} $TRAB/pontos_cct.txt > $TRAB/saida_cct.txt"
+
+echo "== wall time, $RODADAS runs each after a warm-up =="
+if command -v hyperfine >/dev/null; then
+  hyperfine --warmup 1 --runs "$RODADAS" --export-csv "$TRAB/tempos.csv" \
+    -n nivora2015-cli "$NOSSO" -n cct "$DELES"
+  NOSSO_S=$(awk -F, '$1=="nivora2015-cli"{print $2}' "$TRAB/tempos.csv")
+  DELES_S=$(awk -F, '$1=="cct"{print $2}' "$TRAB/tempos.csv")
+else
+  # Best of the runs, by the clock.
+  melhor() {
+    local cmd=$1 melhor="" t0 t1 d
+    bash -c "$cmd" >/dev/null
+    for ((i = 0; i < RODADAS; i++)); do
+      t0=$(date +%s.%N); bash -c "$cmd" >/dev/null; t1=$(date +%s.%N)
+      d=$(awk -v a="$t0" -v b="$t1" 'BEGIN{printf "%.6f", b - a}')
+      if [[ -z $melhor ]] || awk -v d="$d" -v m="$melhor" 'BEGIN{exit !(d < m)}'; then melhor=$d; fi
+    done
+    echo "$melhor"
+  }
+  NOSSO_S=$(melhor "$NOSSO")
+  DELES_S=$(melhor "$DELES")
+fi
+
+LINHAS=$(wc -l <"$TRAB/saida.txt")
+[[ $LINHAS -eq $PONTOS ]] || { echo "the CLI wrote $LINHAS lines for $PONTOS points" >&2; exit 1; }
+
+echo "== peak memory =="
+/usr/bin/time -v $NOSSO 2>"$TRAB/time.txt"
+PICO_KB=$(awk -F: '/Maximum resident set size/{gsub(/ /, "", $2); print $2}' "$TRAB/time.txt")
+
+echo "== cached query against the step-by-step query =="
+RAZAO_CONSULTA="(bench_consulta not built)"
+if [[ -x $CONSULTA ]]; then
+  "$CONSULTA" --grade="$GRADE" >"$TRAB/consulta.txt" 2>&1 || true
+  grep -v '^$' "$TRAB/consulta.txt" | tail -n 4
+  RAZAO_CONSULTA=$(sed -n 's/.*ratio: \([0-9.]*\).*/\1/p' "$TRAB/consulta.txt" | tail -n 1)
+fi
+
+echo
+echo "== summary ($PONTOS points, $(nproc) cores) =="
+awk -v a="$NOSSO_S" -v b="$DELES_S" 'BEGIN {
+  printf "nivora2015-cli wall time: %.3f s\n", a
+  printf "cct wall time:            %.3f s\n", b
+  printf "ratio nivora/cct:         %.2f (target <= 1.0)\n", a / b
+}'
+echo "cached query speed-up:    ${RAZAO_CONSULTA:-?} (target >= 1000)"
+awk -v k="$PICO_KB" 'BEGIN { printf "CLI peak RSS:             %.1f MiB (target <= 64)\n", k / 1024 }'
