@@ -50,9 +50,14 @@ long Indice(double valorDeg, double origemDeg, double passoDeg) {
 }  // namespace
 
 double Campo::Bilinear(double latDeg, double lonDeg) const {
-  const double fl = (latNorteDeg - latDeg) / passoDeg;
-  const double fc = (lonDeg - lonOesteDeg) / passoDeg;
-  if (fl < 0 || fc < 0 || fl > linhas - 1 || fc > colunas - 1) return kNaN;
+  // A point on the outer row or column may come out a rounding error beyond it.
+  constexpr double kFolga = 1e-9;
+  double fl = (latNorteDeg - latDeg) / passoDeg;
+  double fc = (lonDeg - lonOesteDeg) / passoDeg;
+  if (fl < -kFolga || fc < -kFolga || fl > linhas - 1 + kFolga || fc > colunas - 1 + kFolga)
+    return kNaN;
+  fl = std::clamp(fl, 0.0, linhas - 1.0);
+  fc = std::clamp(fc, 0.0, colunas - 1.0);
   const int l0 = std::min(static_cast<int>(fl), linhas - 2);
   const int c0 = std::min(static_cast<int>(fc), colunas - 2);
   const double tl = fl - l0, tc = fc - c0;

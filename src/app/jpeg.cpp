@@ -3,12 +3,25 @@
 #include <jpeglib.h>
 
 #include <QFile>
+#include <QtGlobal>
 #include <csetjmp>
 #include <cstdio>
 #include <string>
 
 #include "text/cp1252.hpp"
 #include "text/erros.hpp"
+
+// The pictures are compiled into the program's static library; its resources are
+// registered by hand before the first picture is read.
+static void RegistrarRecursosImagens() {
+#ifdef NIVORA_RECURSOS
+  static const bool registrados = [] {
+    Q_INIT_RESOURCE(nivora);
+    return true;
+  }();
+  (void)registrados;
+#endif
+}
 
 namespace {
 
@@ -98,6 +111,7 @@ QImage DecodificarJpeg(const QByteArray& dados) {
 }
 
 QImage CarregarJpeg(const QString& caminho) {
+  RegistrarRecursosImagens();
   QFile arquivo(caminho);
   if (!arquivo.open(QIODevice::ReadOnly)) {
     const QByteArray nome = caminho.toUtf8();
