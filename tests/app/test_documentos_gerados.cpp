@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 
+#include "batch/lote.hpp"
 #include "coords/ponto.hpp"
 #include "text/cp1252.hpp"
 #include "text/numeros.hpp"
@@ -140,6 +141,18 @@ class TesteDocumentosGerados : public QObject {
     QVERIFY2(texto.contains(mensagem), qPrintable(mensagem));
     for (const QString& linha : Utf8(nivora::TextoLimite(codigo)).split('\r', Qt::SkipEmptyParts))
       QVERIFY2(texto.contains(linha), qPrintable(linha));
+  }
+
+  void ajudaTrazCadaMensagemDoLote_data() {
+    QTest::addColumn<QString>("mensagem");
+    for (const char* mensagem :
+         {nivora::kMsgErroFormatacao, nivora::kMsgArquivoInvalido, nivora::kMsgEntradaInvalida,
+          nivora::kMsgPreenchimento, nivora::kMsgMesmoArquivo})
+      QTest::newRow(mensagem) << Utf8(mensagem);
+  }
+  void ajudaTrazCadaMensagemDoLote() {
+    QFETCH(QString, mensagem);
+    QVERIFY2(SemEntidades(LerHtml()).contains(mensagem), qPrintable(mensagem));
   }
 };
 
