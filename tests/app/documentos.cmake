@@ -1,6 +1,8 @@
 # Tests of the pictures, the illustration and about windows, the document menu
 # handlers, the generators' helpers, and the shipped documents and help file.
-# Included from tests/app/CMakeLists.txt.
+# Included from tools/CMakeLists.txt (and harmlessly from tests/app/CMakeLists.txt too:
+# the guard below defines the targets once).
+include_guard(GLOBAL)
 find_package(Qt6 REQUIRED COMPONENTS Test Widgets)
 
 add_executable(test_documentos ${CMAKE_CURRENT_LIST_DIR}/test_documentos.cpp)
