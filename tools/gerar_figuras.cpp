@@ -114,7 +114,7 @@ QImage DesenharLogo() {
   pintor.setPen(QPen(QColor(220, 230, 245), 1));
   pintor.drawLine(QPointF(3, 17.5), QPointF(21, 17.5));
   pintor.setPen(Qt::white);
-  pintor.setFont(Fonte(15, true));
+  pintor.setFont(Fonte(13, true));
   pintor.drawText(QRectF(24, 0, kLogoLarguraPx - 26, kLogoAlturaPx), Qt::AlignCenter,
                   QStringLiteral("NIVORA2015"));
   pintor.end();
