@@ -141,28 +141,32 @@ TipoLinha ProcessadorLinha::Processar(std::string_view linhaLida, std::string& s
     }
   }
 
-  // The two coordinates in the input order of FormatoCoord.
+  // The two coordinates in the input order of FormatoCoord (only when written:
+  // formatting them costs more than the rest of the line).
   std::string c1, c2;
-  switch (codigo_) {
-    case '0':
-      c1 = D(ponto.LatDec);
-      c2 = D(ponto.LonDec);
-      break;
-    case '1':
-      c1 = D(ponto.LonDec);
-      c2 = D(ponto.LatDec);
-      break;
-    case '2':
-      c1 = ponto.LatGMSTexto();
-      c2 = ponto.LonGMSTexto();
-      break;
-    default:
-      c1 = ponto.LonGMSTexto();
-      c2 = ponto.LatGMSTexto();
-      break;
-  }
+  auto coordenadas = [&] {
+    switch (codigo_) {
+      case '0':
+        c1 = D(ponto.LatDec);
+        c2 = D(ponto.LonDec);
+        break;
+      case '1':
+        c1 = D(ponto.LonDec);
+        c2 = D(ponto.LatDec);
+        break;
+      case '2':
+        c1 = ponto.LatGMSTexto();
+        c2 = ponto.LonGMSTexto();
+        break;
+      default:
+        c1 = ponto.LonGMSTexto();
+        c2 = ponto.LatGMSTexto();
+        break;
+    }
+  };
 
   if (recusado) {
+    coordenadas();
     const std::string_view separadorId = id.empty() ? std::string_view() : kSeparadorColunas;
     saida.append(ponto.Id).append(separadorId).append(c1).append(kSeparadorColunas).append(c2);
     saida.append(codigo_ == '3' ? kSeparadorColunas : kSeparadorMotivo);
@@ -175,6 +179,7 @@ TipoLinha ProcessadorLinha::Processar(std::string_view linhaLida, std::string& s
   ponto.Ondulacao = modelo_.ObterOndulacao(ponto.LatDec, ponto.LonDec);
   if (ponto.SaidaId) saida.append(ponto.Id).append(kSeparadorColunas);
   if (ponto.SaidaCoord) {
+    coordenadas();
     saida.append(c1).append(kSeparadorColunas).append(c2).append(kSeparadorColunas);
   }
   saida.append(AjustaCampo12(FormatFloat(kMascaraOndulacao, ponto.Ondulacao)));
