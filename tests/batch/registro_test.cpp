@@ -34,7 +34,8 @@ TEST(ObterCoordDecimal, SplitsEveryLayoutWithAnySeparatorRun) {
       {"0", "-23.5 -46.625 extra columns ignored", true, "", -23.5L, -46.625L},
       {"1", "-46.625 -23.5", true, "", -23.5L, -46.625L},
       {"0", "-2.35E1 -4.6625e1", true, "", -23.5L, -46.625L},
-      {"0", "-23.5\x01 -46.625\x1F", false, "", 0, 0},
+      {"0", "\x01\x02-23.5 -46.625\x1F", true, "", -23.5L, -46.625L},  // trimmed at the ends
+      {"0", "-23.5\x01 -46.625", false, "", 0, 0},  // but inside a column no number
       // Failures: the whole record is refused.
       {"ID,0", "P1.-23.5.-46.625", false, "", 0, 0},    // commas already made points: one token
       {"ID,0", "P1\t-23.5\t-46.625", false, "", 0, 0},  // tab is no separator
@@ -60,16 +61,6 @@ TEST(ObterCoordDecimal, SplitsEveryLayoutWithAnySeparatorRun) {
     EXPECT_EQ(lat, caso.lat);
     EXPECT_EQ(lon, caso.lon);
   }
-}
-
-TEST(ObterCoordDecimal, ControlCharactersAroundTheRecordAreTrimmedNotSeparators) {
-  // Only leading/trailing control characters go; inside they break the number.
-  const TListaFormato formato = TListaFormato::DeTexto("0");
-  std::string id;
-  long double lat = 0, lon = 0;
-  ObterCoordDecimal(formato, "\x01\x02-23.5 -46.625\x1F", id, lat, lon);
-  EXPECT_EQ(lat, -23.5L);
-  EXPECT_EQ(lon, -46.625L);
 }
 
 struct CasoGMS {

@@ -71,6 +71,11 @@ class Cli : public ::testing::Test {
   std::vector<std::string> Args(std::vector<std::string> args) const {
     for (std::string& a : args) {
       if (a == "@GRADE@") a = grade_;
+      if (a == "@GRADERUIM@") {
+        // A header line: every query fails with the conversion error.
+        a = pasta_ / "ruim.txt";
+        GravarArquivo(a, "LON LAT N\r\n" + LerArquivoTodo(grade_));
+      }
       if (a == "--grade=@GRADE@") a = "--grade=" + grade_;
       if (a.rfind("@PASTA@", 0) == 0) a = pasta_.Caminho() + a.substr(7);
     }
@@ -172,6 +177,12 @@ TEST_F(Cli, TableOfRuns) {
        fora,
        4,
        "Cannot open file"},
+      {"grid with a bad line",
+       {"--grade", "@GRADERUIM@"},
+       "10 -50\n-23.5 -46.625\n",
+       fora,
+       4,
+       "is not a valid floating point value"},
       {"point outside the grid's nodes",
        {"--grade", "@GRADE@"},
        "-23.5 -46.625\n-10 -50\n",
