@@ -199,7 +199,11 @@ bool TForm1::RecusaTecla(QLineEdit* campo, QKeyEvent* tecla) {
   if (filtro == FiltroTecla::Livre) return false;
 
   const int tecla_ = tecla->key();
-  if (tecla_ == Qt::Key_Backspace || tecla_ == Qt::Key_Delete) return false;
+  // Editing and focus keys are not typed characters.
+  if (tecla_ == Qt::Key_Backspace || tecla_ == Qt::Key_Delete || tecla_ == Qt::Key_Tab ||
+      tecla_ == Qt::Key_Backtab) {
+    return false;
+  }
   // Control + letter makes a control character (copy, cut, paste...): refused.
   const Qt::KeyboardModifiers mods = tecla->modifiers();
   if ((mods & Qt::ControlModifier) && !(mods & Qt::AltModifier)) {

@@ -1,0 +1,58 @@
+// A scripted platform for the window tests: records everything shown and gives
+// back queued answers. An unexpected question (nothing queued) fails the test
+// through an exception the window reports, which the test then sees recorded.
+#pragma once
+
+#include <QString>
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/plataforma.hpp"
+
+class PlataformaRoteiro : public nivora::Plataforma {
+ public:
+  struct Impressao {
+    std::vector<std::string> linhas;
+    int pontos = 0;
+  };
+
+  // What was shown, in order.
+  std::vector<nivora::PedidoMensagem> mensagens;
+  std::vector<nivora::DialogoArquivo> dialogosSalvar;
+  std::vector<nivora::DialogoArquivo> dialogosAbrir;
+  int dialogosImpressao = 0;
+  std::vector<Impressao> impressoes;
+  std::vector<QString> documentos;
+  int bombeamentos = 0;
+
+  // Queued answers.
+  std::deque<nivora::Resposta> respostas;
+  std::deque<QString> arquivosSalvar;  ///< an empty name cancels the dialog
+  std::deque<QString> arquivosAbrir;   ///< an empty name cancels the dialog
+  std::deque<bool> impressoras;
+  nivora::EstadoTrava trava = nivora::EstadoTrava::Obtida;
+
+  /// When set, a print job really prints into this PDF file.
+  QString pdfImpressao;
+  /// When set, the print job fails with this kind of error.
+  enum class FalhaImpressao {
+    Nenhuma,
+    EntradaSaida,
+    Outra
+  } falhaImpressao = FalhaImpressao::Nenhuma;
+
+  nivora::Resposta MostrarMensagem(const nivora::PedidoMensagem& pedido) override;
+  std::optional<QString> EscolherArquivoAbrir(const nivora::DialogoArquivo& dialogo) override;
+  std::optional<QString> EscolherArquivoSalvar(const nivora::DialogoArquivo& dialogo) override;
+  bool EscolherImpressora() override;
+  void ImprimirLinhas(const std::vector<std::string>& linhas, int pontos) override;
+  void AbrirDocumento(const QString& caminho) override { documentos.push_back(caminho); }
+  nivora::EstadoTrava TravarInstancia() override { return trava; }
+  void ProcessarEventos() override { ++bombeamentos; }
+  void CursorEspera(bool) override {}
+
+  /// The texts of the messages shown so far, in order.
+  std::vector<std::string> Textos() const;
+};
