@@ -131,13 +131,5 @@ TEST(ObterCoordGMS, MostNegativeLatitudeDegreesDoNotOverflow) {
   EXPECT_GT(gLat, 90);
 }
 
-TEST(EhDelimitador, ExactlyTheTenSeparators) {
-  std::string separadores;
-  for (int c = 0; c < 256; ++c) {
-    if (EhDelimitador(static_cast<char>(c))) separadores += static_cast<char>(c);
-  }
-  EXPECT_EQ(separadores, " #$%&*:;@|");
-}
-
 }  // namespace
 }  // namespace nivora
