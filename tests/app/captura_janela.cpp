@@ -1,12 +1,25 @@
 // Saves a picture of the main window as it first appears: captura_janela <file.png>.
 // Run it under a display (Xvfb) or the offscreen platform.
 #include <QApplication>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QTimer>
 #include <cstdio>
 
 #include "app/map.hpp"
 #include "app/plataforma.hpp"
+#include "text/cp1252.hpp"
+
+namespace {
+// No modal box may stop an unattended picture: messages go to standard error.
+class PlataformaSemCaixas : public nivora::PlataformaQt {
+ public:
+  nivora::Resposta MostrarMensagem(const nivora::PedidoMensagem& pedido) override {
+    std::fprintf(stderr, "%s\n", nivora::Cp1252ParaUtf8(pedido.texto).c_str());
+    return pedido.escape;
+  }
+};
+}  // namespace
 
 int main(int argc, char** argv) {
   QApplication aplicacao(argc, argv);
@@ -14,13 +27,21 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "uso: %s <arquivo.png>\n", argv[0]);
     return 2;
   }
-  nivora::PlataformaQt plataforma;
+  PlataformaSemCaixas plataforma;
   TForm1 janela(plataforma, PastasDoExecutavel(argv[0]));
-  // Keyboard entry on, so the picture shows the fields as a user first sees them.
-  janela.Comando([&] { janela.Latitude1Click(); });
   janela.show();
+  // Keyboard entry on in decimal notation, a point typed and processed when the
+  // grid is there: the window as a user sees it at work.
+  janela.Comando([&] {
+    janela.Latitude1Click();
+    janela.findChild<QLineEdit*>("ed_IdPonto")->setText("RN42");
+    janela.findChild<QLineEdit*>("Ed_sinal_Lat")->setText("-");
+    janela.findChild<QLineEdit*>("Ed_Lat")->setText("15.7801");
+    janela.findChild<QLineEdit*>("Ed_Lon")->setText("47.9292");
+  });
   int codigo = 1;
-  QTimer::singleShot(500, [&] {
+  QTimer::singleShot(300, [&] { janela.Comando([&] { janela.bbt_ProcessaPontoClick(); }); });
+  QTimer::singleShot(800, [&] {
     codigo = janela.grab().save(QString::fromLocal8Bit(argv[1]), "PNG") ? 0 : 1;
     aplicacao.quit();
   });
