@@ -456,6 +456,36 @@ class TestePonto : public QObject {
     Clicar(t, "bbt_Imprime");
     QVERIFY(t.plataforma.mensagens.empty());
   }
+
+  void menusDoTeclado() {
+    JanelaDeTeste t;
+    EscreverGrade(t.PastaAplicacao(), [](double, double) { return 4.0; });
+    // Keyboard entry off: saving from the menu reports the first empty GMS field.
+    t.janela->findChild<QAction*>("Salvar1")->trigger();
+    QCOMPARE(t.plataforma.Textos(), std::vector<std::string>{"Grau Latitude n\xE3o preenchido"});
+    t.plataforma.mensagens.clear();
+
+    // "Processa ponto" moves the focus to the button: the field being left is
+    // normalised before the point is processed.
+    Preparar(t, true, kPontoDecimal);
+    QLineEdit* lat = t.Campo("Ed_Lat");
+    lat->setFocus(Qt::TabFocusReason);
+    lat->setText("15,5");
+    t.janela->findChild<QAction*>("Executar1")->trigger();
+    QVERIFY(t.plataforma.mensagens.empty());
+    QCOMPARE(lat->text(), QStringLiteral("15.5000"));
+    QCOMPARE(t.Campo("Ed_Ondulacao")->text(), QStringLiteral("       04.00"));
+
+    // "Salva em arquivo" leaves the focus where it is: a lone "." is no number.
+    lat->setFocus(Qt::TabFocusReason);
+    lat->setText(".");
+    t.janela->findChild<QAction*>("Salvar1")->trigger();
+    QCOMPARE(
+        t.plataforma.Textos(),
+        std::vector<std::string>{"Entrada Inv\xE1lida : POSS\xCDVEL ERRO NA ENTRADA DE DADOS\r"});
+    QCOMPARE(lat->text(), QStringLiteral("."));
+    QVERIFY(t.plataforma.dialogosSalvar.empty());
+  }
 };
 
 QTEST_MAIN(TestePonto)
