@@ -92,14 +92,33 @@ std::shared_ptr<const GradeCarregada> GradeCarregada::Analisar(std::string_view 
   for (std::size_t k = 0; k < nos.size(); ++k) {
     if (k > 0 && !(nos[k].latGraus <= nos[k - 1].latGraus)) grade->ordenada_ = false;
     if (k == 0 || !(nos[k].latGraus == grade->linhas_.back().latGraus)) {
-      grade->linhas_.push_back(LinhaNos{k, k + 1, nos[k].latGraus, true});
+      grade->linhas_.push_back(LinhaNos{k, k + 1, nos[k].latGraus, true, nos[k].lonGraus, 0.0L});
     } else {
       LinhaNos& linha = grade->linhas_.back();
       if (!(nos[k - 1].lonGraus < nos[k].lonGraus)) linha.lonCrescente = false;
       linha.fim = k + 1;
     }
   }
+  for (LinhaNos& linha : grade->linhas_)
+    if (linha.lonCrescente && linha.fim - linha.inicio > 1)
+      linha.passoLon = (nos[linha.fim - 1].lonGraus - nos[linha.inicio].lonGraus) /
+                       static_cast<long double>(linha.fim - linha.inicio - 1);
   return grade;
+}
+
+std::size_t GradeCarregada::PalpiteOeste(const LinhaNos& linha, long double lonMin) {
+  if (!(linha.passoLon > 0.0L)) return linha.inicio;
+  const long double passos = (lonMin - linha.lonInicio) / linha.passoLon;
+  if (passos >= static_cast<long double>(linha.fim - linha.inicio)) return linha.fim;
+  if (passos > 0.0L) return linha.inicio + static_cast<std::size_t>(passos);
+  return linha.inicio;
+}
+
+std::size_t GradeCarregada::PrimeiroAOeste(const LinhaNos& linha, long double lonMin,
+                                           std::size_t k) const {
+  while (k > linha.inicio && nos_[k - 1].lonGraus >= lonMin) --k;
+  while (k < linha.fim && nos_[k].lonGraus < lonMin) ++k;
+  return k;
 }
 
 int GradeCarregada::Janela(long double latMax, long double lonMin, long double lonMax, int maximo,
@@ -115,26 +134,35 @@ int GradeCarregada::Janela(long double latMax, long double lonMin, long double l
   // Rows run north to south: the first one at or south of latMax, then onwards.
   auto linha = std::partition_point(linhas_.begin(), linhas_.end(),
                                     [&](const LinhaNos& l) { return !(l.latGraus <= latMax); });
-  for (; linha != linhas_.end() && n < maximo; ++linha) {
+  // The window spans a few rows: find where each starts and ask for their nodes
+  // at once, so that the memory fetches overlap instead of following one another.
+  constexpr std::size_t kLinhasAdiante = 6;
+  std::size_t inicioLinha[kLinhasAdiante];
+  std::size_t previstas = 0;
+  for (auto l = linha; l != linhas_.end() && previstas < kLinhasAdiante; ++l, ++previstas) {
+    const std::size_t k = l->lonCrescente ? PalpiteOeste(*l, lonMin) : l->inicio;
+    inicioLinha[previstas] = k;
+    if (k > l->inicio) __builtin_prefetch(&nos_[k - 1]);
+    if (k < l->fim) __builtin_prefetch(&nos_[k]);
+  }
+  for (std::size_t indice = 0; linha != linhas_.end() && n < maximo; ++linha, ++indice) {
     if (!linha->lonCrescente) {
       for (std::size_t k = linha->inicio; k < linha->fim && n < maximo; ++k) tomar(nos_[k]);
       continue;
     }
-    auto primeiro =
-        std::partition_point(nos_.begin() + static_cast<std::ptrdiff_t>(linha->inicio),
-                             nos_.begin() + static_cast<std::ptrdiff_t>(linha->fim),
-                             [&](const NoCarregado& no) { return no.lonGraus < lonMin; });
-    for (std::size_t k = static_cast<std::size_t>(primeiro - nos_.begin());
-         k < linha->fim && n < maximo && nos_[k].lonGraus <= lonMax; ++k)
-      tomados[n++] = &nos_[k];
+    std::size_t k = PrimeiroAOeste(
+        *linha, lonMin, indice < previstas ? inicioLinha[indice] : PalpiteOeste(*linha, lonMin));
+    for (; k < linha->fim && n < maximo && nos_[k].lonGraus <= lonMax; ++k) tomados[n++] = &nos_[k];
   }
   return n;
 }
 
 std::shared_ptr<const GradeCarregada> ObterGrade(const std::string& caminho) {
-  std::lock_guard<std::mutex> trava(mutexCache);
+  // The file is examined before taking the lock, so that threads querying the
+  // same grid do not queue behind each other's system calls.
   AssinaturaArquivo atual;
   const bool existe = AssinaturaDe(caminho, atual);
+  std::lock_guard<std::mutex> trava(mutexCache);
   auto it = cache.find(caminho);
   if (existe && it != cache.end() && it->second.assinatura == atual) {
     it->second.usoRecente = ++relogioUso;

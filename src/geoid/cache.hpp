@@ -21,10 +21,12 @@ struct NoCarregado {
 
 /// A run of consecutive nodes of equal latitude, as they stand in the file.
 struct LinhaNos {
-  std::size_t inicio;    ///< first node (index into nos)
-  std::size_t fim;       ///< one past the last node
-  long double latGraus;  ///< the run's latitude
-  bool lonCrescente;     ///< longitudes strictly increase along the run
+  std::size_t inicio;     ///< first node (index into nos)
+  std::size_t fim;        ///< one past the last node
+  long double latGraus;   ///< the run's latitude
+  bool lonCrescente;      ///< longitudes strictly increase along the run
+  long double lonInicio;  ///< longitude of the run's first node
+  long double passoLon;   ///< mean longitude step of an increasing run (a search hint only)
 };
 
 /// The nodes of a grid file in file order. When a line does not convert, the
@@ -49,6 +51,12 @@ class GradeCarregada {
   const std::string& Erro() const { return erro_; }
 
  private:
+  /// Where the first node of an increasing run with longitude >= lonMin should be,
+  /// from the run's first longitude and mean step alone (no node is read).
+  static std::size_t PalpiteOeste(const LinhaNos& linha, long double lonMin);
+  /// That node exactly, starting from a guess.
+  std::size_t PrimeiroAOeste(const LinhaNos& linha, long double lonMin, std::size_t k) const;
+
   std::vector<NoCarregado> nos_;
   std::vector<LinhaNos> linhas_;
   bool ordenada_ = true;

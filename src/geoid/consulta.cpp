@@ -24,33 +24,105 @@ constexpr int kNumCoef = (kGrau + 1) * (kGrau + 1);
 // Mask of the rounding of the result to millimetres.
 constexpr const char* kMascaraResultado = "#0.000";
 
+// Sum over the window of a[k] * b[k], k ascending from 0.0: one entry of a
+// matrix product exactly as the step-by-step fit accumulates it.
+inline long double Produto(const long double* a, const long double* b) {
+  long double soma = 0.0L;
+  for (int k = 1; k <= kNumNos; ++k) soma = soma + a[k] * b[k];
+  return soma;
+}
+
+// Four such sums sharing their left factor, run side by side so that the four
+// independent chains of additions overlap. Each chain keeps its own order.
+inline void Produtos4(const long double* a, const long double* const* b, long double* const* s) {
+  long double t0 = 0.0L, t1 = 0.0L, t2 = 0.0L, t3 = 0.0L;
+  const long double *b0 = b[0], *b1 = b[1], *b2 = b[2], *b3 = b[3];
+  for (int k = 1; k <= kNumNos; ++k) {
+    const long double ak = a[k];
+    t0 = t0 + ak * b0[k];
+    t1 = t1 + ak * b1[k];
+    t2 = t2 + ak * b2[k];
+    t3 = t3 + ak * b3[k];
+  }
+  *s[0] = t0;
+  *s[1] = t1;
+  *s[2] = t2;
+  *s[3] = t3;
+}
+
+// Four sums with left factors of their own (where a group spans two rows).
+inline void Produtos4Pares(const long double* const* a, const long double* const* b,
+                           long double* const* s) {
+  long double t0 = 0.0L, t1 = 0.0L, t2 = 0.0L, t3 = 0.0L;
+  const long double *a0 = a[0], *a1 = a[1], *a2 = a[2], *a3 = a[3];
+  const long double *b0 = b[0], *b1 = b[1], *b2 = b[2], *b3 = b[3];
+  for (int k = 1; k <= kNumNos; ++k) {
+    t0 = t0 + a0[k] * b0[k];
+    t1 = t1 + a1[k] * b1[k];
+    t2 = t2 + a2[k] * b2[k];
+    t3 = t3 + a3[k] * b3[k];
+  }
+  *s[0] = t0;
+  *s[1] = t1;
+  *s[2] = t2;
+  *s[3] = t3;
+}
+
 // N at the point from the window nodes `no[1..kNumNos]`, already known not to
 // coincide with the point; X, Y, weights as the step-by-step fit computes them.
 long double Ajustar(const long double (&X)[kNumNos + 1], const long double (&Y)[kNumNos + 1],
                     const long double (&peso)[kNumNos + 1], const long double (&nNo)[kNumNos + 1]) {
-  long double A[kNumNos + 1][kNumCoef + 1];
-  for (int r = 1; r <= kNumNos; ++r)
-    for (int j = 1; j <= kNumCoef; ++j) A[r][j] = CalculaMonomio(kGrau, j, X[r], Y[r]);
+  // Design matrix, kept transposed (At[j][k]: monomial j at node k), and its
+  // weighted form AtP[j][k] = At[j][k] * peso[k]. The monomials are the integer
+  // powers X^p * Y^q by repeated products from 1, written out: a factor 1 changes
+  // no value, so 1 * Y is Y and X^2 is X * X.
+  long double At[kNumCoef + 1][kNumNos + 1];
+  long double AtP[kNumCoef + 1][kNumNos + 1];
+  for (int k = 1; k <= kNumNos; ++k) {
+    const long double x = X[k], y = Y[k];
+    const long double yy = y * y, xx = x * x;
+    At[1][k] = 1.0L;
+    At[2][k] = y;
+    At[3][k] = yy;
+    At[4][k] = x;
+    At[5][k] = x * y;
+    At[6][k] = x * yy;
+    At[7][k] = xx;
+    At[8][k] = xx * y;
+    At[9][k] = xx * yy;
+    for (int j = 1; j <= kNumCoef; ++j) AtP[j][k] = At[j][k] * peso[k];
+  }
 
-  // Normal equations: upper triangle only (all the inversion reads).
+  // Normal equations: the upper triangle of M (all the inversion reads) and U,
+  // each entry the same ordered sum as the full product computes.
   long double M[kNumCoef + 1][kNumCoef + 1];
   long double U[kNumCoef + 1];
+  // Every entry as a (left, right, destination) triple, row by row, so that the
+  // sums can run four at a time.
+  constexpr int kEntradas = kNumCoef * (kNumCoef + 1) / 2 + kNumCoef;
+  const long double* esquerda[kEntradas];
+  const long double* direita[kEntradas];
+  long double* destino[kEntradas];
+  int total = 0;
   for (int r = 1; r <= kNumCoef; ++r) {
-    for (int c = r; c <= kNumCoef; ++c) {
-      long double soma = 0.0L;
-      for (int k = 1; k <= kNumNos; ++k) {
-        const long double atp = A[k][r] * peso[k];
-        soma = soma + atp * A[k][c];
-      }
-      M[r][c] = soma;
+    for (int c = r; c <= kNumCoef; ++c, ++total) {
+      esquerda[total] = AtP[r];
+      direita[total] = At[c];
+      destino[total] = &M[r][c];
     }
-    long double soma = 0.0L;
-    for (int k = 1; k <= kNumNos; ++k) {
-      const long double atp = A[k][r] * peso[k];
-      soma = soma + atp * nNo[k];
-    }
-    U[r] = soma;
+    esquerda[total] = AtP[r];
+    direita[total] = nNo;
+    destino[total] = &U[r];
+    ++total;
   }
+  int i = 0;
+  for (; i + 4 <= total; i += 4) {
+    if (esquerda[i] == esquerda[i + 3])
+      Produtos4(esquerda[i], direita + i, destino + i);
+    else
+      Produtos4Pares(esquerda + i, direita + i, destino + i);
+  }
+  for (; i < total; ++i) *destino[i] = Produto(esquerda[i], direita[i]);
 
   const int n = kNumCoef;
   // Cholesky factor into the upper triangle.

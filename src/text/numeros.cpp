@@ -80,6 +80,67 @@ bool ExtrairInteiro(std::string_view text, bool& negativo, std::string_view& dig
   return true;
 }
 
+/// Exact powers of ten in extended precision: 10^k = 2^k * 5^k, and 5^27 still
+/// fits the 64-bit significand.
+constexpr int kMaxPotenciaExata = 27;
+const std::array<long double, kMaxPotenciaExata + 1> kPotenciasDez = [] {
+  std::array<long double, kMaxPotenciaExata + 1> p{};
+  p[0] = 1.0L;
+  for (int k = 1; k <= kMaxPotenciaExata; ++k) p[k] = p[k - 1] * 10.0L;
+  return p;
+}();
+
+/// The common short case of a checked number (at most 19 significant digits and
+/// a decimal exponent within the exact powers of ten): digits and power of ten are
+/// both exact extended values, so one multiplication or division gives the
+/// correctly rounded result, as the general conversion would. False when the
+/// number is not of that kind.
+bool ConverterCurto(std::string_view numero, long double& value) {
+  std::size_t i = 0;
+  const std::size_t n = numero.size();
+  const bool negativo = i < n && numero[i] == '-';
+  if (negativo) ++i;
+  std::uint64_t digitos = 0;
+  int significativos = 0;
+  int casasDecimais = 0;
+  bool depoisPonto = false;
+  for (; i < n; ++i) {
+    const char c = numero[i];
+    if (c == '.') {
+      depoisPonto = true;
+      continue;
+    }
+    if (!EhDigito(c)) break;
+    if (digitos != 0 || c != '0') {
+      if (++significativos > 19) return false;
+    }
+    digitos = digitos * 10 + static_cast<std::uint64_t>(c - '0');
+    if (depoisPonto) ++casasDecimais;
+  }
+  int expoente = 0;
+  if (i < n) {  // the exponent: 'E' or 'e', an optional sign, digits
+    ++i;
+    bool expoenteNegativo = false;
+    if (i < n && (numero[i] == '+' || numero[i] == '-')) expoenteNegativo = numero[i++] == '-';
+    for (; i < n; ++i) {
+      if (expoente > 1000) return false;
+      expoente = expoente * 10 + (numero[i] - '0');
+    }
+    if (expoenteNegativo) expoente = -expoente;
+  }
+  const int escala = expoente - casasDecimais;
+  if (digitos == 0) {
+    value = negativo ? -0.0L : 0.0L;
+    return true;
+  }
+  if (escala < -kMaxPotenciaExata || escala > kMaxPotenciaExata) return false;
+  const auto mantissa = static_cast<long double>(digitos);
+  const long double v =
+      escala < 0 ? mantissa / kPotenciasDez[-escala] : mantissa * kPotenciasDez[escala];
+  value = negativo ? -v : v;
+  return true;
+}
+
 std::string MensagemFloat(std::string_view text) {
   return "'" + std::string(text) + "' is not a valid floating point value";
 }
@@ -97,6 +158,7 @@ std::string MensagemInteiro(std::string_view text) {
 bool TryStrToFloat(std::string_view text, long double& value) {
   std::string_view numero;
   if (!ExtrairNumeroFloat(text, numero)) return false;
+  if (ConverterCurto(numero, value)) return true;
   long double convertido = 0.0L;
   const char* const fim = numero.data() + numero.size();
   const auto [ptr, ec] =
@@ -176,7 +238,64 @@ struct Decimal {
   int expoente = 0;
 };
 
+/// Decompor for 18 digits of a value from 0.01 up to 1e17, in integer arithmetic:
+/// the value is m * 2^(e2-64) exactly, so v * 10^s is an exact 128-bit fraction,
+/// rounded to nearest with ties to even as the general conversion does. False
+/// outside that range.
+bool DecomporCurto(long double value, Decimal& d) {
+  __extension__ typedef unsigned __int128 u128;
+  const long double v = value < 0 ? -value : value;
+  if (!(v >= 0.01L && v < 1e17L)) return false;
+  int e2 = 0;
+  const long double fracao = std::frexp(v, &e2);  // v = fracao * 2^e2, fracao in [0.5, 1)
+  const auto m = static_cast<std::uint64_t>(std::ldexp(fracao, 64));
+  const int deslocamento = 64 - e2;  // v = m / 2^deslocamento
+  if (deslocamento <= 0 || deslocamento >= 128) return false;
+  constexpr std::uint64_t kMin = 100000000000000000ULL;   // 10^17
+  constexpr std::uint64_t kMax = 1000000000000000000ULL;  // 10^18
+  // First guess of the decimal exponent of the leading digit, then settled.
+  int e10 = static_cast<int>(std::floor((e2 - 1) * 0.30102999566398119521L));
+  for (int tentativa = 0; tentativa < 3; ++tentativa) {
+    const int s = 17 - e10;
+    if (s < 0 || s > 19) return false;
+    std::uint64_t p = 1;
+    for (int k = 0; k < s; ++k) p *= 10;
+    const u128 produto = static_cast<u128>(m) * p;
+    const u128 inteiro = produto >> deslocamento;
+    if (inteiro < kMin) {
+      --e10;
+      continue;
+    }
+    if (inteiro >= kMax) {
+      ++e10;
+      continue;
+    }
+    const u128 resto = produto - (inteiro << deslocamento);
+    const u128 metade = static_cast<u128>(1) << (deslocamento - 1);
+    std::uint64_t q = static_cast<std::uint64_t>(inteiro);
+    if (resto > metade || (resto == metade && (q & 1) != 0)) ++q;
+    int expoente = e10;
+    if (q == kMax) {
+      q = kMin;
+      ++expoente;
+    }
+    d.negativo = value < 0;
+    d.expoente = expoente;
+    d.digitos.assign(18, '0');
+    for (int k = 17; k >= 0; --k) {
+      d.digitos[static_cast<std::size_t>(k)] = static_cast<char>('0' + q % 10);
+      q /= 10;
+    }
+    return true;
+  }
+  return false;
+}
+
 Decimal Decompor(long double value, int digitos) {
+  if (digitos == kDigitosSignificativos) {
+    Decimal curto;
+    if (DecomporCurto(value, curto)) return curto;
+  }
   // Sign, digits, point, "e", sign and up to 5 exponent digits, with room to spare.
   std::array<char, 64> buffer{};
   const auto [fim, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
