@@ -110,7 +110,9 @@ std::size_t GradeCarregada::PalpiteOeste(const LinhaNos& linha, long double lonM
   if (!(linha.passoLon > 0.0L)) return linha.inicio;
   const long double passos = (lonMin - linha.lonInicio) / linha.passoLon;
   if (passos >= static_cast<long double>(linha.fim - linha.inicio)) return linha.fim;
-  if (passos > 0.0L) return linha.inicio + static_cast<std::size_t>(passos);
+  // Through double: a hint needs no extended precision, and the conversion then
+  // avoids switching the x87 rounding mode.
+  if (passos > 0.0L) return linha.inicio + static_cast<std::size_t>(static_cast<double>(passos));
   return linha.inicio;
 }
 
