@@ -41,14 +41,15 @@ enum Saida : int {
   kErroConsulta = 4,
 };
 
-/// Writes all of `texto` to a descriptor, ignoring failures (diagnostics only).
-void EscreverFd(int fd, std::string_view texto) {
+/// Writes all of `texto` to a descriptor; false (errno set) when it could not.
+bool EscreverFd(int fd, std::string_view texto) {
   while (!texto.empty()) {
     const ssize_t n = ::write(fd, texto.data(), texto.size());
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;
+    if (n <= 0) return false;
     texto.remove_prefix(static_cast<size_t>(n));
   }
+  return true;
 }
 
 /// A diagnostic on stderr: the program's Windows-1252 words in UTF-8, then
@@ -121,7 +122,12 @@ int Executar(const std::vector<std::string>& lista) {
   try {
     args = cli::LerArgumentos(lista);
     if (args.ajuda) {
-      EscreverFd(STDOUT_FILENO, Cp1252ParaUtf8(cli::TextoAjuda()));
+      // The help is the output asked for: a failure to write it is no success.
+      if (!EscreverFd(STDOUT_FILENO, Cp1252ParaUtf8(cli::TextoAjuda()))) {
+        Erro(std::string("Falha ao gravar o arquivo \"") + kNomeSaidaPadrao +
+             "\": " + strerrordesc_np(errno));
+        return kErroArquivo;
+      }
       return kSucesso;
     }
     formato = TListaFormato::DeTexto(args.formato);

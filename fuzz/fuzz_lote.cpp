@@ -1,0 +1,116 @@
+// Any bytes as a batch input file, under a token list chosen by the first byte:
+// the serial run and the parallel run write the same bytes and end the same
+// way, and the output is exactly one line per record processed.
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "apoio.hpp"
+#include "batch/lote.hpp"
+#include "batch/paralelo.hpp"
+#include "geoid/consulta.hpp"
+#include "text/erros.hpp"
+
+namespace {
+
+using namespace nivora;
+using fuzz::Exigir;
+
+const std::vector<std::string> kListas = {"0",    "1",    "2",    "3",    "ID,0", "ID,1",
+                                          "ID,2", "ID,3", "0,ID", "1,ID", "2,ID", "3,ID"};
+
+/// An anonymous in-memory file holding `bytes`, positioned at its start.
+int ArquivoMemoria(std::string_view bytes) {
+  const int fd = memfd_create("nivora_fuzz", MFD_CLOEXEC);
+  Exigir(fd >= 0, "memfd_create");
+  std::size_t feito = 0;
+  while (feito < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + feito, bytes.size() - feito);
+    Exigir(n > 0, "escrita em memoria");
+    feito += static_cast<std::size_t>(n);
+  }
+  ::lseek(fd, 0, SEEK_SET);
+  return fd;
+}
+
+std::string Conteudo(int fd) {
+  std::string bytes;
+  ::lseek(fd, 0, SEEK_SET);
+  char bloco[4096];
+  ssize_t n = 0;
+  while ((n = ::read(fd, bloco, sizeof bloco)) > 0) bytes.append(bloco, static_cast<size_t>(n));
+  return bytes;
+}
+
+std::size_t ContarQuebras(std::string_view s) {
+  std::size_t n = 0;
+  for (std::size_t p = s.find("\r\n"); p != std::string_view::npos; p = s.find("\r\n", p + 2)) ++n;
+  return n;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tamanho) {
+  static TModeloGeoide modelo(fuzz::GradeDistribuida());
+  if (tamanho < 1) return 0;
+  const bool id = dados[0] & 0x80;
+  const OpcoesLote opcoes = OpcoesLote::De(
+      TListaFormato::DeTexto(kListas[dados[0] % kListas.size()]), id, dados[0] & 0x40);
+  const std::string_view entrada(reinterpret_cast<const char*>(dados) + 1, tamanho - 1);
+
+  // Serial.
+  const int fdEntrada = ArquivoMemoria(entrada);
+  const int fdSaida = ArquivoMemoria({});
+  ResultadoLote serial;
+  std::string erroSerial;
+  {
+    LeitorLinhas leitor(fdEntrada, "entrada");
+    EscritorSaida escritor(fdSaida, "saida", false);
+    ObservadorLote observador;
+    try {
+      serial = ProcessarLote(leitor, escritor, opcoes, modelo, observador);
+    } catch (const ErroNivora& e) {
+      erroSerial = e.what();
+    }
+    escritor.Fechar();
+  }
+  const std::string saidaSerial = Conteudo(fdSaida);
+
+  // Parallel, in small blocks so that several workers share even a short file.
+  ::lseek(fdEntrada, 0, SEEK_SET);
+  const int fdSaida2 = ArquivoMemoria({});
+  ResultadoParalelo paralelo;
+  {
+    LeitorLinhas leitor(fdEntrada, "entrada");
+    EscritorSaida escritor(fdSaida2, "saida", false);
+    ConfigParalelo config;
+    config.trabalhadores = 2;
+    config.linhasPorBloco = 1 + dados[0] % 3;
+    paralelo = ExecutarParalelo(leitor, escritor, opcoes, fuzz::GradeDistribuida(), config);
+    escritor.Fechar();
+  }
+  const std::string saidaParalela = Conteudo(fdSaida2);
+  ::close(fdEntrada);
+  ::close(fdSaida);
+  ::close(fdSaida2);
+
+  Exigir(saidaSerial == saidaParalela, "saidas serial e paralela diferem");
+  const std::int64_t escritas = static_cast<std::int64_t>(ContarQuebras(saidaSerial));
+  Exigir(escritas == serial.resultados + serial.rejeicoes || !erroSerial.empty(),
+         "linhas escritas nao batem com a contagem");
+  Exigir(paralelo.linhasEscritas == escritas, "contagem paralela difere");
+  if (!erroSerial.empty()) {
+    Exigir(paralelo.fim == FimParalelo::ErroConsulta && paralelo.mensagem == erroSerial,
+           "erro de consulta so em uma das execucoes: " + erroSerial);
+  } else if (serial.fim == FimLote::ErroFormato) {
+    Exigir(paralelo.fim == FimParalelo::ErroFormato && paralelo.linhaErro == serial.linhaErro,
+           "erro de formato em linhas diferentes");
+  } else {
+    Exigir(paralelo.fim == FimParalelo::FimDoArquivo, "execucao paralela terminou antes");
+  }
+  return 0;
+}

@@ -1,0 +1,24 @@
+// The help text is the output asked for: when it cannot be written the tool
+// must say so and fail, not report success.
+#include <gtest/gtest.h>
+
+#include "batch/fixtures.hpp"
+#include "falhas/processo.hpp"
+
+namespace nivora {
+namespace {
+
+TEST(CliAjuda, HelpToAFullDiskFails) {
+  teste::PastaTemporaria pasta;
+  teste::GravarArquivo(pasta / "vazia", "");
+  for (const char* opcao : {"--help", "-h"}) {
+    SCOPED_TRACE(opcao);
+    teste::Processo p({opcao}, {pasta / "vazia", "/dev/full", pasta / "erros"});
+    EXPECT_NE(p.Esperar().status, 0);
+    EXPECT_NE(teste::LerArquivoTodo(pasta / "erros").find("No space left on device"),
+              std::string::npos);
+  }
+}
+
+}  // namespace
+}  // namespace nivora
