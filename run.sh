@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and starts the NIVORA2015 window.
+# Without a display it says so and shows the command-line tool at work instead.
+set -euo pipefail
+cd "$(dirname "$0")"
+./install-deps.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DNIVORA_TESTS=OFF -DNIVORA_BENCH=OFF
+cmake --build build
+
+BIN=build/bin
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+  exec "$BIN/nivora2015" "$@"
+fi
+
+cat <<'TXT'
+No graphical display was found (neither DISPLAY nor WAYLAND_DISPLAY is set), so the window
+cannot be shown here. To see it, run ./run.sh from a desktop session, or under a virtual
+display:   xvfb-run -a ./run.sh
+Meanwhile, here is the command-line tool processing the shipped examples:
+TXT
+out=$(mktemp -d)
+for f in "$BIN"/exemplos/*.txt; do
+  name=$(basename "$f" .txt)
+  case "$name" in
+    latlon_dec*) code=0 ;;
+    lonlat_dec*) code=1 ;;
+    latlon_gms*) code=2 ;;
+    lonlat_gms*) code=3 ;;
+    *) continue ;;
+  esac
+  case "$name" in
+    *_id_antes) fmt="ID,$code" ;;
+    *_id_depois) fmt="$code,ID" ;;
+    *) fmt="$code" ;;
+  esac
+  "$BIN/nivora2015-cli" --quiet --formato "$fmt" --saida-id --saida-coord "$f" "$out/${name}_saida.txt"
+done
+echo "Output files written to: $out"
+for f in "$out"/*_saida.txt; do
+  echo "== $(basename "$f")"
+  head -n 3 "$f" | iconv -f WINDOWS-1252 -t UTF-8
+done
