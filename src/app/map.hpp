@@ -3,7 +3,8 @@
 //   map.cpp          creation, closing, Enter key, error report, menus, documents
 //   map_teclado.cpp  keyboard band: mode switches, notation, key filters, Entra/Sai
 //   map_ponto.cpp    one point: processing, saving, printing
-//   map_arquivo.cpp  file band: mode switch of the file controls, format boxes
+//   map_arquivo.cpp  file band: mode switch of the file controls, format boxes,
+//                    input browse, the batch run with progress and cancel
 #pragma once
 
 #include <QMainWindow>
@@ -132,6 +133,29 @@ class TForm1 : public QMainWindow {
   void CompletaEntrada(QCheckBox* sender);
   void ChckBx_Ponto_SClick();
   void ChckBx_Coord_SClick();
+  void IdentificaodoPonto2Click();
+  void LatitudeLongitudeGGDDDD1Click();
+  void LongitudeLatitudeGGDDDD1Click();
+  void LatitudeLongitudeG1Click();
+  void IdPontoLongitudeLatitudeGGMMSSSSSS1Click();
+  void IdentificaodoPonto3Click();
+  void Las1Click();
+  void Ondulao1Click();
+
+  // Batch run (map_arquivo.cpp).
+  /// True when one of the four coordinate layout boxes is ticked.
+  bool FormatoPreenchido() const;
+  /// Chooses the input file and proposes the output name.
+  void bbt_ArqEntradaClick();
+  void NomedoArquivodeEntrada1Click();
+  /// Runs the batch; does nothing while a run is already in progress.
+  void bbt_ProcessaArqClick();
+  void Executar2Click();
+  /// Asks the running batch to stop after its next result line.
+  void bbt_CancelaClick();
+  void Cancelar1Click();
+  /// True from the start of a run to its end (the event pump runs inside it).
+  bool Processando() const { return processando_; }
 
  protected:
   bool eventFilter(QObject* objeto, QEvent* evento) override;
@@ -152,6 +176,7 @@ class TForm1 : public QMainWindow {
   bool CampoDaBandaTeclado(QObject* objeto) const;
 
   nivora::Plataforma& plataforma_;
+  bool processando_ = false;  ///< a batch run is in progress
   std::unique_ptr<nivora::TModeloGeoide> modelo_;
   std::unique_ptr<TForm2> form2_;
   std::unique_ptr<TAboutBox> aboutBox_;

@@ -1,7 +1,11 @@
-// TForm1, file band: the mode switch of the file controls and the format boxes.
-// The batch run itself (input browse, run, cancel) and the "Via Arquivo" menu
-// are wired here as well when they are built.
+// TForm1, file band: the mode switch of the file controls, the format boxes with
+// their "Via Arquivo" menu items, and the wiring of the batch run's buttons and
+// menu items (the run itself is in map_arquivo_execucao.cpp).
+#include "app/map_arquivo.hpp"
+
+#include <QAction>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -45,6 +49,27 @@ constexpr LayoutCoordenadas kLayouts[] = {
     {"3", "-GG|MM|SS.SSSS|(+/-)GG|MM|SS.SSSS", "Longitude(GMS) Latitude(GMS)"},
 };
 
+/// The key filter of the input name field (Ed_EntradaArquivoKeyPress). The window's
+/// own filter has already taken Enter.
+class FiltroNomeEntrada : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* objeto, QEvent* evento) override {
+    if (evento->type() == QEvent::KeyPress &&
+        nivora::RecusaTeclaNomeEntrada(*static_cast<QKeyEvent*>(evento))) {
+      return true;
+    }
+    return QObject::eventFilter(objeto, evento);
+  }
+};
+
+/// Sets a box to the opposite of its state; its handler runs as for a click.
+void Alternar(QCheckBox* caixa) {
+  caixa->setChecked(!caixa->isChecked());
+}
+
 }  // namespace
 
 void TForm1::LigarBandaArquivo() {
@@ -55,6 +80,34 @@ void TForm1::LigarBandaArquivo() {
   }
   LigarCaixa(ui->ChckBx_Ponto_S, &TForm1::ChckBx_Ponto_SClick);
   LigarCaixa(ui->ChckBx_Coord_S, &TForm1::ChckBx_Coord_SClick);
+
+  const std::pair<QPushButton*, void (TForm1::*)()> botoes[] = {
+      {ui->bbt_ArqEntrada, &TForm1::bbt_ArqEntradaClick},
+      {ui->bbt_ProcessaArq, &TForm1::bbt_ProcessaArqClick},
+      {ui->bbt_Cancela, &TForm1::bbt_CancelaClick},
+  };
+  for (const auto& [botao, handler] : botoes) {
+    connect(botao, &QPushButton::clicked, this,
+            [this, handler = handler] { Comando([this, handler] { (this->*handler)(); }); });
+  }
+  const std::pair<QAction*, void (TForm1::*)()> menus[] = {
+      {ui->IdentificaodoPonto2, &TForm1::IdentificaodoPonto2Click},
+      {ui->LatitudeLongitudeGGDDDD1, &TForm1::LatitudeLongitudeGGDDDD1Click},
+      {ui->LongitudeLatitudeGGDDDD1, &TForm1::LongitudeLatitudeGGDDDD1Click},
+      {ui->LatitudeLongitudeG1, &TForm1::LatitudeLongitudeG1Click},
+      {ui->IdPontoLongitudeLatitudeGGMMSSSSSS1, &TForm1::IdPontoLongitudeLatitudeGGMMSSSSSS1Click},
+      {ui->NomedoArquivodeEntrada1, &TForm1::NomedoArquivodeEntrada1Click},
+      {ui->IdentificaodoPonto3, &TForm1::IdentificaodoPonto3Click},
+      {ui->Las1, &TForm1::Las1Click},
+      {ui->Ondulao1, &TForm1::Ondulao1Click},
+      {ui->Executar2, &TForm1::Executar2Click},
+      {ui->Cancelar1, &TForm1::Cancelar1Click},
+  };
+  for (const auto& [acao, handler] : menus) {
+    connect(acao, &QAction::triggered, this,
+            [this, handler = handler] { Comando([this, handler] { (this->*handler)(); }); });
+  }
+  ui->Ed_EntradaArquivo->installEventFilter(new FiltroNomeEntrada(ui->Ed_EntradaArquivo));
 }
 
 void TForm1::HabilitaArquivo(bool habilitar) {
@@ -152,4 +205,38 @@ void TForm1::ChckBx_Ponto_SClick() {
 
 void TForm1::ChckBx_Coord_SClick() {
   if (ui->ChckBx_Coord_S->isChecked()) ui->CheckBox2->setChecked(true);
+}
+
+void TForm1::IdentificaodoPonto2Click() {
+  Alternar(ui->ChckBx_Ponto_E);
+}
+void TForm1::LatitudeLongitudeGGDDDD1Click() {
+  Alternar(ui->Chck_LatLon_Dec);
+}
+void TForm1::LongitudeLatitudeGGDDDD1Click() {
+  Alternar(ui->Chck_LonLat_Dec);
+}
+void TForm1::LatitudeLongitudeG1Click() {
+  Alternar(ui->Chck_LatLon_GMS);
+}
+void TForm1::IdPontoLongitudeLatitudeGGMMSSSSSS1Click() {
+  Alternar(ui->Chck_LonLat_GMS);
+}
+
+void TForm1::IdentificaodoPonto3Click() {
+  Alternar(ui->ChckBx_Ponto_S);
+  ui->ChckBx_Coord_S->setChecked(false);
+}
+void TForm1::Las1Click() {
+  ui->ChckBx_Ponto_S->setChecked(true);
+  ui->ChckBx_Coord_S->setChecked(true);
+}
+void TForm1::Ondulao1Click() {
+  ui->ChckBx_Coord_S->setChecked(true);
+  ui->ChckBx_Ponto_S->setChecked(false);
+}
+
+bool TForm1::FormatoPreenchido() const {
+  return ui->Chck_LatLon_Dec->isChecked() || ui->Chck_LonLat_Dec->isChecked() ||
+         ui->Chck_LatLon_GMS->isChecked() || ui->Chck_LonLat_GMS->isChecked();
 }

@@ -1,0 +1,337 @@
+// TForm1, the batch run: choosing the input file, the run with its labels,
+// progress bar, event pump and cancel, and the dialogs that end it. The lines
+// themselves are made by the core's runner (batch/lote.hpp), the same one the
+// command-line tool uses, so both write the same bytes.
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <algorithm>
+#include <climits>
+
+#include "app/map.hpp"
+#include "app/map_arquivo.hpp"
+#include "app/texto_qt.hpp"
+#include "batch/lote.hpp"
+#include "geoid/consulta.hpp"
+#include "ui_map.h"
+
+namespace nivora {
+
+QString NomeSaidaProposto(const QString& entrada) {
+  constexpr qsizetype kCaracteresTrocados = 4;
+  const QString sufixo = QString::fromLatin1(kSufixoSaida);
+  if (entrada.size() <= kCaracteresTrocados) return sufixo;
+  return entrada.left(entrada.size() - kCaracteresTrocados) + sufixo;
+}
+
+std::string FormatarTempoDecorrido(std::int64_t milissegundos) {
+  constexpr std::int64_t kMsPorSegundo = 1000;
+  const std::int64_t segundos = std::max<std::int64_t>(milissegundos, 0) / kMsPorSegundo;
+  std::string texto;
+  for (const std::int64_t parte : {segundos / 3600, segundos / 60 % 60, segundos % 60}) {
+    if (!texto.empty()) texto.push_back(':');
+    if (parte < 10) texto.push_back('0');
+    texto += std::to_string(parte);
+  }
+  return texto;
+}
+
+QString AparaTexto(const QString& texto) {
+  constexpr char16_t kUltimoControle = u' ';
+  qsizetype inicio = 0;
+  qsizetype fim = texto.size();
+  while (inicio < fim && texto[inicio].unicode() <= kUltimoControle) ++inicio;
+  while (fim > inicio && texto[fim - 1].unicode() <= kUltimoControle) --fim;
+  return texto.mid(inicio, fim - inicio);
+}
+
+bool RecusaTeclaNomeEntrada(const QKeyEvent& tecla) {
+  constexpr char16_t kBackspace = 8;
+  constexpr char16_t kEnter = 13;
+  constexpr char16_t kApagar = 127;
+  const int codigo = tecla.key();
+  if (codigo == Qt::Key_Backspace || codigo == Qt::Key_Delete || codigo == Qt::Key_Tab ||
+      codigo == Qt::Key_Backtab) {
+    return false;
+  }
+  // Control + letter types a control character (copy, cut, paste...): refused.
+  const Qt::KeyboardModifiers mods = tecla.modifiers();
+  if ((mods & Qt::ControlModifier) && !(mods & Qt::AltModifier) && codigo >= Qt::Key_At &&
+      codigo <= Qt::Key_Underscore) {
+    return true;
+  }
+  const QString texto = tecla.text();
+  if (texto.isEmpty()) return false;  // moves the cursor, types nothing
+  if (texto.size() != 1) return true;
+  const char16_t c = texto.front().unicode();
+  return c != kBackspace && c != kEnter && c != kApagar;
+}
+
+}  // namespace nivora
+
+namespace {
+
+using nivora::ParaQt;
+
+/// Labels and progress bar are repainted, and pending events processed, at most
+/// this often: about 20 times a second keeps the window answering (a cancel click
+/// is taken within a tenth of a second) at a negligible cost per line.
+constexpr qint64 kIntervaloTelaMs = 50;
+
+// Standard titles of the platform's message boxes, and the run's own texts.
+constexpr const char* kTituloErro = "Error";
+constexpr const char* kTituloAviso = "Warning";
+constexpr const char* kTituloPergunta = "NIVORA2015";
+constexpr const char* kTituloSobrescrever = "Sobrescrever Arquivo.";
+constexpr const char* kMsgSobrescrever =
+    "O arquivo j\xE1 existe. \r"
+    "Se o nome do arquivo saida n\xE3o for alterado,\r"
+    "ele ser\xE1 sobrescrito.";
+constexpr const char* kMsgNomeSaidaVazio =
+    "Prencha o nome do arquivo de sa\xED"
+    "da.";
+constexpr const char* kMsgAbortado = "Programa Abortado.";
+constexpr const char* kMsgFim = "Fim de Processamento.";
+constexpr const char* kPerguntaAbrirSaida =
+    "Deseja abrir o arquivo de sa\xED"
+    "da  ?";
+constexpr const char* kDe = " de ";
+
+void Mostrar(nivora::Plataforma& plataforma, nivora::TipoMensagem tipo, const char* titulo,
+             const std::string& texto) {
+  nivora::PedidoMensagem pedido;
+  pedido.tipo = tipo;
+  pedido.titulo = titulo;
+  pedido.texto = texto;
+  pedido.botoes = {{nivora::Resposta::Ok, {}}};
+  plataforma.MostrarMensagem(pedido);
+}
+
+/// A name as the file system takes it.
+std::string Caminho(const QString& nome) {
+  return QFile::encodeName(nome).toStdString();
+}
+
+/// The window side of a run: the labels, the progress bar, the throttled event
+/// pump and the cancel flag, plugged into the core's runner.
+class ObservadorJanela final : public nivora::ObservadorLote {
+ public:
+  ObservadorJanela(TForm1& janela, const QElapsedTimer& inicio)
+      : janela_(janela), ui_(*janela.ui), inicio_(inicio) {}
+
+  bool QuerTotal() const override { return true; }
+
+  /// Both files are open: the run state is shown.
+  void Inicio(std::int64_t totalLinhas) override {
+    for (QLabel* rotulo : {ui_.Label15, ui_.Label16, ui_.Label17, ui_.Label18, ui_.Label13}) {
+      rotulo->show();
+    }
+    for (QLabel* rotulo : {ui_.Label15, ui_.Label17, ui_.Label16}) rotulo->clear();
+    janela_.CancelaProcesso = false;
+    ui_.bbt_Cancela->show();
+    ui_.bbt_ProcessaArq->hide();
+    // The bar runs from 0 to count - 1 and is full from the last-but-one line on.
+    // With one line or none that range would be 0..0 (or empty), which the bar
+    // draws as a busy animation: the range is then 0..1, full once the line is read.
+    const std::int64_t total = std::max<std::int64_t>(totalLinhas, 0);
+    maximo_ = static_cast<int>(std::clamp<std::int64_t>(total - 1, 1, INT_MAX));
+    ui_.ProgressBar1->setRange(0, maximo_);
+    ui_.ProgressBar1->setValue(0);
+    ui_.Label16->setText(QString::fromLatin1(kDe) + QString::fromStdString(std::to_string(total)));
+    iniciado_ = true;
+  }
+
+  void AntesDaLinha(std::int64_t linhasLidas) override {
+    lidas_ = linhasLidas;
+    Bombear();
+  }
+
+  bool Cancelado() override { return janela_.CancelaProcesso; }
+
+  /// Repaints and lets pending events in, when the last time was long enough ago.
+  void Bombear() {
+    if (ultimo_.isValid() && ultimo_.elapsed() < kIntervaloTelaMs) return;
+    ultimo_.start();
+    Atualizar();
+    janela_.Plataforma().ProcessarEventos();
+  }
+
+  /// Lines read, elapsed time and progress as they are now.
+  void Atualizar() {
+    if (!iniciado_) return;
+    ui_.ProgressBar1->setValue(static_cast<int>(std::min<std::int64_t>(lidas_, maximo_)));
+    ui_.Label15->setText(QString::fromStdString(std::to_string(lidas_)));
+    ui_.Label17->setText(QString::fromStdString(nivora::FormatarTempoDecorrido(inicio_.elapsed())));
+  }
+
+  bool Iniciado() const { return iniciado_; }
+
+ private:
+  TForm1& janela_;
+  Ui::TForm1& ui_;
+  const QElapsedTimer& inicio_;
+  QElapsedTimer ultimo_;
+  std::int64_t lidas_ = 0;
+  int maximo_ = 1;
+  bool iniciado_ = false;
+};
+
+}  // namespace
+
+void TForm1::bbt_ArqEntradaClick() {
+  if (const std::optional<QString> escolhido = plataforma_.EscolherArquivoAbrir(OpenDialog1)) {
+    OpenDialog1.nomeArquivo = *escolhido;
+  }
+  // A cancelled dialog leaves the name chosen the previous time (or none).
+  ui->Ed_EntradaArquivo->setText(OpenDialog1.nomeArquivo);
+  NomeArqEntrada = ui->Ed_EntradaArquivo->text();
+  NomeArqSaida = nivora::NomeSaidaProposto(NomeArqEntrada);
+  if (QFileInfo::exists(NomeArqSaida)) {
+    Mostrar(plataforma_, nivora::TipoMensagem::Aviso, kTituloSobrescrever, kMsgSobrescrever);
+  }
+  ui->Ed_SaidaArquivo->setText(NomeArqSaida);
+}
+
+void TForm1::NomedoArquivodeEntrada1Click() {
+  bbt_ArqEntradaClick();
+}
+
+void TForm1::bbt_CancelaClick() {
+  CancelaProcesso = true;
+}
+
+void TForm1::Cancelar1Click() {
+  bbt_CancelaClick();
+}
+
+void TForm1::Executar2Click() {
+  bbt_ProcessaArqClick();
+}
+
+void TForm1::bbt_ProcessaArqClick() {
+  // The event pump of a run lets the button's menu twin through: no second run.
+  if (processando_) return;
+
+  QElapsedTimer inicio;
+  inicio.start();
+  if (!FormatoPreenchido()) {
+    Mostrar(plataforma_, nivora::TipoMensagem::Erro, kTituloErro, nivora::kMsgPreenchimento);
+    return;
+  }
+
+  // From here on every way out, an error included, leaves the window idle: normal
+  // cursor, "Processa" shown and "Cancela" hidden, the query's usual pump back.
+  class Execucao {
+   public:
+    Execucao(TForm1& janela, ObservadorJanela& observador) : janela_(janela) {
+      janela_.processando_ = true;
+      janela_.plataforma_.CursorEspera(true);
+      // Inside each query too, the pump keeps to its pace.
+      janela_.modelo_->DefinirBomba([&observador] { observador.Bombear(); });
+    }
+    ~Execucao() {
+      Ocioso();
+      janela_.processando_ = false;
+    }
+    Execucao(const Execucao&) = delete;
+    Execucao& operator=(const Execucao&) = delete;
+
+    void Ocioso() {
+      if (ocioso_) return;
+      ocioso_ = true;
+      janela_.modelo_->DefinirBomba([&j = janela_] { j.plataforma_.ProcessarEventos(); });
+      janela_.plataforma_.CursorEspera(false);
+      janela_.ui->bbt_ProcessaArq->show();
+      janela_.ui->bbt_Cancela->hide();
+    }
+
+   private:
+    TForm1& janela_;
+    bool ocioso_ = false;
+  };
+  ObservadorJanela observador(*this, inicio);
+  Execucao execucao(*this, observador);
+
+  NomeArqSaida = nivora::AparaTexto(ui->Ed_SaidaArquivo->text());
+  const QFileInfo entradaGuardada(NomeArqEntrada);
+  if (NomeArqEntrada.isEmpty() || !entradaGuardada.exists() || entradaGuardada.isDir()) {
+    execucao.Ocioso();
+    Mostrar(plataforma_, nivora::TipoMensagem::Erro, kTituloErro, nivora::kMsgEntradaInvalida);
+    return;
+  }
+  if (NomeArqSaida.isEmpty()) {
+    execucao.Ocioso();
+    Mostrar(plataforma_, nivora::TipoMensagem::Erro, kTituloErro, kMsgNomeSaidaVazio);
+    return;
+  }
+  NomeArqEntrada = ui->Ed_EntradaArquivo->text();
+  // The names of this run: a browse during the run does not change them.
+  const QString entrada = NomeArqEntrada;
+  const QString saida = NomeArqSaida;
+
+  nivora::TListaFormato formato;
+  for (int i = 0; i < ui->ListBox1->count(); ++i) {
+    formato.Adicionar(nivora::ParaCp1252(ui->ListBox1->item(i)->text()));
+  }
+  nivora::OpcoesLote opcoes = nivora::OpcoesLote::De(
+      std::move(formato), ui->ChckBx_Ponto_S->isChecked(), ui->ChckBx_Coord_S->isChecked());
+  opcoes.FormatoCoord = FormatoCoord;
+
+  nivora::ResultadoLote resultado;
+  try {
+    resultado =
+        nivora::ExecutarLote(Caminho(entrada), Caminho(saida), opcoes, *modelo_, observador);
+  } catch (const nivora::EArquivoInvalido&) {
+    execucao.Ocioso();
+    Mostrar(plataforma_, nivora::TipoMensagem::Erro, kTituloErro, nivora::kMsgArquivoInvalido);
+    return;
+  } catch (const nivora::EMesmoArquivo& erro) {
+    // Truncating the output would destroy the input before a line is read.
+    execucao.Ocioso();
+    Mostrar(plataforma_, nivora::TipoMensagem::Erro, kTituloErro, erro.what());
+    return;
+  } catch (...) {
+    // The query's own failures: both files are closed, every line written before
+    // stays; the window goes idle before the standard error report shows it.
+    observador.Atualizar();
+    throw;
+  }
+  observador.Atualizar();
+
+  // Closing the window asks for the stop; nothing more is shown then.
+  const bool janelaAberta = isVisible();
+  if (resultado.fim == nivora::FimLote::ErroFormato) {
+    ui->ProgressBar1->setValue(0);
+    execucao.Ocioso();
+    if (janelaAberta) {
+      Mostrar(plataforma_, nivora::TipoMensagem::Erro, kTituloErro, nivora::kMsgErroFormatacao);
+    }
+    return;
+  }
+  execucao.Ocioso();
+  if (!janelaAberta) return;
+  if (resultado.fim == nivora::FimLote::Cancelado) {
+    Mostrar(plataforma_, nivora::TipoMensagem::Aviso, kTituloAviso, kMsgAbortado);
+  } else if (!CancelaProcesso) {
+    Mostrar(plataforma_, nivora::TipoMensagem::Aviso, kTituloAviso, kMsgFim);
+  }
+
+  nivora::PedidoMensagem pergunta;
+  pergunta.tipo = nivora::TipoMensagem::Confirmacao;
+  pergunta.titulo = kTituloPergunta;
+  pergunta.texto = kPerguntaAbrirSaida;
+  pergunta.botoes = {{nivora::Resposta::Sim, {}}, {nivora::Resposta::Nao, {}}};
+  pergunta.padrao = nivora::Resposta::Sim;
+  pergunta.escape = nivora::Resposta::Nao;
+  if (plataforma_.MostrarMensagem(pergunta) == nivora::Resposta::Sim) {
+    // The desktop's text viewer stands in for the notepad.
+    plataforma_.AbrirDocumento(QFileInfo(saida).absoluteFilePath());
+  }
+}
