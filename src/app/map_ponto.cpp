@@ -134,15 +134,19 @@ std::string TForm1::ComporLinhaPonto(bool impresso) {
   std::string lon;
   if (ui->RadioButton1->isChecked()) {
     lat = sinal + Texto(ui->Ed_Lat);
-    lon = "-" + Texto(ui->Ed_Lon);
+    lon = std::string(1, '-').append(Texto(ui->Ed_Lon));
   } else {
     // The printed page has two blanks between the parts, except one between the
     // longitude's minutes and seconds; the saved file has one everywhere.
     const std::string separador = impresso ? "  " : " ";
     lat = sinal + Texto(ui->Ed_grau_Lat) + separador + Texto(ui->Ed_min_Lat) + separador +
           Texto(ui->Ed_seg_Lat);
-    lon = "-" + Texto(ui->Ed_grau_Lon) + separador + Texto(ui->Ed_min_Lon) + " " +
-          Texto(ui->Ed_seg_Lon);
+    lon = std::string(1, '-')
+              .append(Texto(ui->Ed_grau_Lon))
+              .append(separador)
+              .append(Texto(ui->Ed_min_Lon))
+              .append(" ")
+              .append(Texto(ui->Ed_seg_Lon));
   }
   return id + "  " + lat + "   " + lon + "   " + Texto(ui->Ed_Ondulacao);
 }
