@@ -1,7 +1,10 @@
 // One batch record, under every token list: the parser either delivers all its
 // values or fails with the program's own error, and the line that the run
 // writes for it is whole (one CR LF, at its end) and of the expected kind.
+#include <algorithm>
+#include <climits>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,22 +42,84 @@ struct Alvo {
   }
 };
 
+/// Everything a parser delivers for one record.
+struct Valores {
+  std::string id, sinal;
+  long double lat = 0, lon = 0, sLat = 0, sLon = 0;
+  std::int32_t gLat = 0, mLat = 0, gLon = 0, mLon = 0;
+  bool operator==(const Valores& o) const {
+    const auto igual = [](long double a, long double b) { return std::memcmp(&a, &b, 10) == 0; };
+    return id == o.id && sinal == o.sinal && igual(lat, o.lat) && igual(lon, o.lon) &&
+           igual(sLat, o.sLat) && igual(sLon, o.sLon) && gLat == o.gLat && mLat == o.mLat &&
+           gLon == o.gLon && mLon == o.mLon;
+  }
+};
+
 /// True when the parser of `opcoes` splits `linha` (its own errors only).
-bool Divide(const OpcoesLote& opcoes, const std::string& linha, std::string& id) {
+bool Divide(const OpcoesLote& opcoes, const std::string& linha, Valores& v) {
   try {
     if (opcoes.formato.Decimal()) {
-      long double lat = 0, lon = 0;
-      ObterCoordDecimal(opcoes.formato, linha, id, lat, lon);
+      ObterCoordDecimal(opcoes.formato, linha, v.id, v.lat, v.lon);
     } else {
-      std::string sinal;
-      std::int32_t gLat = 0, mLat = 0, gLon = 0, mLon = 0;
-      long double sLat = 0, sLon = 0;
-      ObterCoordGMS(opcoes.formato, linha, id, sinal, gLat, mLat, gLon, mLon, sLat, sLon);
-      Exigir(sinal == "+" || sinal == "-", "sinal de latitude '" + Visivel(sinal) + "'");
-      Exigir(gLat >= 0, "graus de latitude negativos");
+      ObterCoordGMS(opcoes.formato, linha, v.id, v.sinal, v.gLat, v.mLat, v.gLon, v.mLon, v.sLat,
+                    v.sLon);
+      Exigir(v.sinal == "+" || v.sinal == "-", "sinal de latitude '" + Visivel(v.sinal) + "'");
+      Exigir(v.gLat >= 0, "graus de latitude negativos");
     }
     return true;
   } catch (const ErroNivora&) {
+    return false;
+  }
+}
+
+/// The record split step by step with the text routines, one separator
+/// character at a time, as the layout rules read: the reference for Divide.
+bool DivideLiteral(const TListaFormato& formato, const std::string& linha, Valores& v) {
+  static constexpr std::string_view kDelimitadores = " #$%&*:;@|";
+  const bool decimal = formato.Decimal();
+  std::string s = Trim(linha);
+  const std::size_t n = s.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    if (kDelimitadores.find(s[i]) != std::string_view::npos)
+      s = ReplaceStr(s, std::string(1, s[i]), " ");
+  }
+  if (!decimal) s = Trim(s);
+  std::string t[8];
+  const int quantos = decimal ? 2 : 6;
+  for (int k = 1; k <= quantos; ++k) {
+    t[k] = ObterTermo(1, " ", s);
+    s = Trim(s.substr(t[k].size()));
+  }
+  const int posId = formato.IndexOf(kTokenId);
+  const int ultimo = quantos + 1;
+  if (posId >= 0) t[ultimo] = Trim(s);
+  const auto justifica = [](const std::string& x) { return Justifica(x, 8, "R", ' '); };
+  try {
+    if (decimal) {
+      const bool latLon = formato.IndexOf(kLatLonDecimal) >= 0;
+      const std::string& a = posId == 0 ? t[2] : t[1];
+      const std::string& b = posId == 0 ? t[3] : t[2];
+      v.lat = StrToFloat(latLon ? a : b);
+      v.lon = StrToFloat(latLon ? b : a);
+      v.id = posId == 0 ? justifica(t[1]) : posId == 1 ? justifica(t[3]) : "";
+    } else {
+      const bool latLon = formato.IndexOf(kLatLonGMS) >= 0;
+      const int base = posId == 0 ? 2 : 1;
+      const int cLat = latLon ? base : base + 3;
+      const int cLon = latLon ? base + 3 : base;
+      const std::string& grau = t[cLat];
+      const std::int64_t g = StrToInt(grau);
+      v.sinal = (!grau.empty() && (grau[0] == '+' || grau[0] == '-')) ? grau.substr(0, 1) : "+";
+      v.gLat = static_cast<std::int32_t>(std::min<std::int64_t>(g < 0 ? -g : g, INT32_MAX));
+      v.mLat = StrToInt(t[cLat + 1]);
+      v.sLat = StrToFloat(t[cLat + 2]);
+      v.gLon = StrToInt(t[cLon]);
+      v.mLon = StrToInt(t[cLon + 1]);
+      v.sLon = StrToFloat(t[cLon + 2]);
+      v.id = posId == 0 ? justifica(t[1]) : posId == 1 ? justifica(t[7]) : "";
+    }
+    return true;
+  } catch (const EConvertError&) {
     return false;
   }
 }
@@ -65,12 +130,15 @@ void Verificar(Alvo& alvo, const OpcoesLote& opcoes, std::string_view lida) {
   const std::string linha = VirgPonto(semCR);
   const std::string contexto = " [" + opcoes.formato.ComoTexto() + "] " + Visivel(linha);
 
-  std::string id;
-  const bool divide = Divide(opcoes, linha, id);
+  Valores valores, literal;
+  const bool divide = Divide(opcoes, linha, valores);
+  const bool divideLiteral = DivideLiteral(opcoes.formato, linha, literal);
+  Exigir(divide == divideLiteral, "divisao difere da regra passo a passo" + contexto);
   if (divide) {
+    Exigir(valores == literal, "valores diferem da regra passo a passo" + contexto);
     const bool temId = opcoes.formato.IndexOf(kTokenId) >= 0;
-    Exigir(id.size() == (temId ? static_cast<size_t>(kLarguraId) : 0u),
-           "identificacao de " + std::to_string(id.size()) + " caracteres" + contexto);
+    Exigir(valores.id.size() == (temId ? static_cast<size_t>(kLarguraId) : 0u),
+           "identificacao de " + std::to_string(valores.id.size()) + " caracteres" + contexto);
   }
 
   ProcessadorLinha processador(opcoes, alvo.modelo);
