@@ -30,7 +30,10 @@ for alvo in "${alvos[@]}"; do
   [ -d "fuzz/corpus/$alvo" ] && cp -n "fuzz/corpus/$alvo"/* "$trabalho"/ 2>/dev/null
   log="$build/achados/$alvo.log"
   inicio=$(date +%s)
-  "$build/fuzz/$alvo" "$trabalho" -max_total_time="$segundos" -timeout=10 -rss_limit_mb=2048 \
+  # The kept findings are replayed first, as a read-only second corpus.
+  regressoes=()
+  [ -d "fuzz/regressions/$alvo" ] && regressoes=("fuzz/regressions/$alvo")
+  "$build/fuzz/$alvo" "$trabalho" "${regressoes[@]}" -max_total_time="$segundos" -timeout=10 -rss_limit_mb=2048 \
     -max_len="${tamanho[$alvo]:-4096}" -print_final_stats=1 -artifact_prefix="$achados/" \
     >"$log" 2>&1
   status=$?
