@@ -1,12 +1,15 @@
 // The parsed grid and its cache.
 #include "geoid/cache.hpp"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <ctime>
 #include <map>
 #include <mutex>
+#include <new>
 
 #include "geoid/grade.hpp"
 #include "geoid/interpolacao.hpp"
@@ -69,6 +72,16 @@ void Podar(const std::string& manter) {
 }
 
 }  // namespace
+
+void* AlocarPaginasGrandes(std::size_t bytes) {
+  constexpr std::size_t kPagina = std::size_t{2} << 20;
+  const std::size_t arredondado = (bytes + kPagina - 1) / kPagina * kPagina;
+  void* p = std::aligned_alloc(kPagina, arredondado == 0 ? kPagina : arredondado);
+  if (p == nullptr) throw std::bad_alloc();
+  // Only advice: where huge pages are not to be had, ordinary ones serve.
+  ::madvise(p, arredondado, MADV_HUGEPAGE);
+  return p;
+}
 
 std::shared_ptr<const GradeCarregada> GradeCarregada::Analisar(std::string_view conteudo) {
   analises.fetch_add(1, std::memory_order_relaxed);

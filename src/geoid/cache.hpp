@@ -3,12 +3,17 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace nivora {
+
+/// Memory for `bytes`, aligned to and rounded up to 2 MiB, advised for huge pages.
+/// Released with std::free. @throws std::bad_alloc
+void* AlocarPaginasGrandes(std::size_t bytes);
 
 /// One node of a parsed grid, with what the fit needs of it that does not depend
 /// on the point.
@@ -17,6 +22,23 @@ struct NoCarregado {
   long double latGraus;  ///< degrees north
   long double nMetros;   ///< undulation
   long double cosLat;    ///< cosl(latGraus * rad)
+};
+
+/// Allocates in whole 2 MiB pages and asks the kernel for huge pages: a query
+/// reaches a few nodes scattered over the grid, and with ordinary pages most of
+/// those reaches also miss the address translation cache.
+template <class T>
+struct AlocadorPaginasGrandes {
+  using value_type = T;
+  AlocadorPaginasGrandes() = default;
+  template <class U>
+  AlocadorPaginasGrandes(const AlocadorPaginasGrandes<U>&) noexcept {}
+  T* allocate(std::size_t n) { return static_cast<T*>(AlocarPaginasGrandes(n * sizeof(T))); }
+  void deallocate(T* p, std::size_t) noexcept { std::free(p); }
+  template <class U>
+  bool operator==(const AlocadorPaginasGrandes<U>&) const noexcept {
+    return true;
+  }
 };
 
 /// A run of consecutive nodes of equal latitude, as they stand in the file.
@@ -43,7 +65,8 @@ class GradeCarregada {
   int Janela(long double latMax, long double lonMin, long double lonMax, int maximo,
              const NoCarregado** tomados) const;
 
-  const std::vector<NoCarregado>& Nos() const { return nos_; }
+  using VetorNos = std::vector<NoCarregado, AlocadorPaginasGrandes<NoCarregado>>;
+  const VetorNos& Nos() const { return nos_; }
   const std::vector<LinhaNos>& Linhas() const { return linhas_; }
   /// Latitudes never increase from one line to the next (north to south).
   bool Ordenada() const { return ordenada_; }
@@ -57,7 +80,7 @@ class GradeCarregada {
   /// That node exactly, starting from a guess.
   std::size_t PrimeiroAOeste(const LinhaNos& linha, long double lonMin, std::size_t k) const;
 
-  std::vector<NoCarregado> nos_;
+  VetorNos nos_;
   std::vector<LinhaNos> linhas_;
   bool ordenada_ = true;
   bool temErro_ = false;
