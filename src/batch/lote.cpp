@@ -453,19 +453,8 @@ ResultadoLote ExecutarLote(const std::string& entrada, const std::string& saida,
   observador.Inicio(total);
 
   LeitorLinhas leitor(fdEntrada.Get(), entrada);
-  ResultadoLote resultado;
-  try {
-    resultado = ProcessarLote(leitor, escritor, opcoes, modelo, observador);
-  } catch (...) {
-    // The output keeps every line written so far; the first error is the one reported.
-    try {
-      escritor.Fechar();
-    } catch (const ErroNivora&) {
-    }
-    throw;
-  }
-  escritor.Fechar();
-  return resultado;
+  return ExecutarEFechar(
+      escritor, [&] { return ProcessarLote(leitor, escritor, opcoes, modelo, observador); });
 }
 
 }  // namespace nivora

@@ -168,6 +168,24 @@ class EscritorSaida {
   std::string buffer_;
 };
 
+/// Runs `corpo` and closes `escritor` afterwards, whatever happens: every line
+/// written so far stays in the output. When `corpo` fails, its error is the one
+/// reported, not a failure to close after it; otherwise a failed close is an error.
+template <class Corpo>
+auto ExecutarEFechar(EscritorSaida& escritor, Corpo&& corpo) -> decltype(corpo()) {
+  try {
+    auto resultado = corpo();
+    escritor.Fechar();
+    return resultado;
+  } catch (...) {
+    try {
+      escritor.Fechar();
+    } catch (const ErroNivora&) {
+    }
+    throw;
+  }
+}
+
 /// Lines of a file as the window counts them for its progress bar: breaks at
 /// CR LF, LF or a lone CR; a break at the very end adds no line.
 /// @throws EArquivoInvalido when the file cannot be opened, EInOutError on a read failure.

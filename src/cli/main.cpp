@@ -190,17 +190,8 @@ int Executar(const std::vector<std::string>& lista) {
       static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, kMaxTrabalhadores));
   config.progresso = [&](std::int64_t feitas) { progresso.Atualizar(feitas); };
 
-  ResultadoParalelo resultado;
-  try {
-    resultado = ExecutarParalelo(leitor, escritor, opcoes, grade, config);
-  } catch (...) {
-    try {
-      escritor.Fechar();
-    } catch (const ErroNivora&) {
-    }
-    throw;
-  }
-  escritor.Fechar();
+  const ResultadoParalelo resultado = ExecutarEFechar(
+      escritor, [&] { return ExecutarParalelo(leitor, escritor, opcoes, grade, config); });
   progresso.Terminar(resultado.linhasEscritas);
 
   switch (resultado.fim) {
