@@ -63,9 +63,12 @@ PastasPrograma PastasDoExecutavel(const char* argv0) {
   PastasPrograma pastas;
   pastas.aplicacao = QCoreApplication::applicationDirPath() + QLatin1Char('/');
   const QString programa = argv0 != nullptr ? QFile::decodeName(argv0) : QString();
-  pastas.programa = programa.contains(QLatin1Char('/'))
-                        ? QFileInfo(programa).absolutePath() + QLatin1Char('/')
-                        : pastas.aplicacao;
+  // A link to the program (as an installation puts in bin/) stands for the program
+  // itself: the documents ship beside the real executable.
+  const QString real = QFileInfo(programa).canonicalFilePath();
+  pastas.programa = !programa.contains(QLatin1Char('/')) ? pastas.aplicacao
+                    : !real.isEmpty() ? QFileInfo(real).absolutePath() + QLatin1Char('/')
+                                      : QFileInfo(programa).absolutePath() + QLatin1Char('/');
   return pastas;
 }
 

@@ -4,6 +4,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -13,6 +16,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QStyle>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolTip>
 #include <clocale>
@@ -669,6 +673,27 @@ class TesteJanela : public QObject {
     QVERIFY(t.Campo("Edt_Entrada")->text().isEmpty());
     QVERIFY(t.Controle<QLabel>("L_1")->text().isEmpty());
     QCOMPARE(t.janela->FormatoCoord, std::string("3"));
+  }
+
+  // Regression: started through a link (an installation's bin/), the documents
+  // were looked for beside the link instead of beside the program.
+  void pastaDoProgramaAtravesDeLink() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(QDir(dir.path()).mkpath("lib/programa") && QDir(dir.path()).mkpath("bin"));
+    const QString real = dir.path() + "/lib/programa/nivora2015";
+    QFile f(real);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.close();
+    const QString link = dir.path() + "/bin/nivora2015";
+    QVERIFY(QFile::link(real, link));
+    const QByteArray argv0 = QFile::encodeName(link);
+    QCOMPARE(PastasDoExecutavel(argv0.constData()).programa, QFileInfo(real).canonicalPath() + "/");
+    const QByteArray direto = QFile::encodeName(real);
+    QCOMPARE(PastasDoExecutavel(direto.constData()).programa,
+             QFileInfo(real).canonicalPath() + "/");
+    // Without a folder in argument 0 (found through PATH): the executable's folder.
+    QCOMPARE(PastasDoExecutavel("nivora2015").programa, PastasDoExecutavel("nivora2015").aplicacao);
   }
 
   void segundaInstanciaAvisa_data() {
