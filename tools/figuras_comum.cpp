@@ -114,10 +114,12 @@ Campo LerGrade(const std::string& caminho) {
   return campo;
 }
 
-Estatisticas CalcularEstatisticas(const Campo& campo) {
-  Estatisticas e;
-  double soma = 0, somaQuadrados = 0;
-  bool primeiro = true;
+namespace {
+
+// Calls visita(lat, lon, value) for every cell of the field strictly inside the
+// model area that holds a value.
+template <class Visita>
+void ParaCadaCelulaNaArea(const Campo& campo, Visita&& visita) {
   for (int l = 0; l < campo.linhas; ++l) {
     const double lat = campo.LatDeg(l);
     if (lat <= kLatSulDeg || lat >= kLatNorteDeg) continue;
@@ -125,37 +127,40 @@ Estatisticas CalcularEstatisticas(const Campo& campo) {
       const double lon = campo.LonDeg(c);
       const double v = campo.Em(l, c);
       if (lon <= kLonOesteDeg || lon >= kLonLesteDeg || std::isnan(v)) continue;
-      if (primeiro || v < e.minimo) {
-        e.minimo = v;
-        e.latMinimoDeg = lat;
-        e.lonMinimoDeg = lon;
-      }
-      if (primeiro || v > e.maximo) {
-        e.maximo = v;
-        e.latMaximoDeg = lat;
-        e.lonMaximoDeg = lon;
-      }
-      primeiro = false;
-      ++e.quantidade;
-      soma += v;
-      somaQuadrados += v * v;
+      visita(lat, lon, v);
     }
   }
+}
+
+}  // namespace
+
+Estatisticas CalcularEstatisticas(const Campo& campo) {
+  Estatisticas e;
+  double soma = 0, somaQuadrados = 0;
+  bool primeiro = true;
+  ParaCadaCelulaNaArea(campo, [&](double lat, double lon, double v) {
+    if (primeiro || v < e.minimo) {
+      e.minimo = v;
+      e.latMinimoDeg = lat;
+      e.lonMinimoDeg = lon;
+    }
+    if (primeiro || v > e.maximo) {
+      e.maximo = v;
+      e.latMaximoDeg = lat;
+      e.lonMaximoDeg = lon;
+    }
+    primeiro = false;
+    ++e.quantidade;
+    soma += v;
+    somaQuadrados += v * v;
+  });
   if (e.quantidade == 0) return e;
   const double n = static_cast<double>(e.quantidade);
   e.media = soma / n;
   e.rms = std::sqrt(somaQuadrados / n);
   double desvios = 0;
-  for (int l = 0; l < campo.linhas; ++l) {
-    const double lat = campo.LatDeg(l);
-    if (lat <= kLatSulDeg || lat >= kLatNorteDeg) continue;
-    for (int c = 0; c < campo.colunas; ++c) {
-      const double lon = campo.LonDeg(c);
-      const double v = campo.Em(l, c);
-      if (lon <= kLonOesteDeg || lon >= kLonLesteDeg || std::isnan(v)) continue;
-      desvios += (v - e.media) * (v - e.media);
-    }
-  }
+  ParaCadaCelulaNaArea(campo,
+                       [&](double, double, double v) { desvios += (v - e.media) * (v - e.media); });
   e.desvioPadrao = e.quantidade > 1 ? std::sqrt(desvios / (n - 1)) : 0.0;
   return e;
 }

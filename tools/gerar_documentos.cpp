@@ -197,6 +197,18 @@ class Documento {
 
   QPainter& Pintor() { return pintor_; }
 
+  /// A caption in 8 points, word-wrapped in the room between a map and the right
+  /// edge of its block.
+  void LegendaAoLado(const QRectF& bloco, const QRectF& mapa, const QString& texto) {
+    pintor_.save();
+    pintor_.setFont(Fonte(8));
+    pintor_.setPen(Qt::black);
+    const double textoX = mapa.right() + Mm(6);
+    pintor_.drawText(QRectF(textoX, mapa.top(), bloco.right() - textoX, mapa.height()),
+                     Qt::TextWordWrap, texto);
+    pintor_.restore();
+  }
+
  private:
   void Reservar(double altura) {
     if (y_ + altura > altura_) {
@@ -404,15 +416,10 @@ void DocumentoRede(const Avaliacao& a, const std::string& pasta) {
     p.drawRect(QRectF(ferramentas::PontoNoMapa(mapa, area, -15.0, -48.0),
                       ferramentas::PontoNoMapa(mapa, area, -16.0, -47.0)));
     p.restore();
-    p.save();
-    p.setFont(Documento::Fonte(8));
-    p.setPen(Qt::black);
-    const double textoX = mapa.right() + doc.Mm(6);
-    p.drawText(QRectF(textoX, mapa.top(), bloco.right() - textoX, mapa.height()), Qt::TextWordWrap,
-               U("Cada ponto azul \u00e9 um n\u00f3 do EGM96 a cada 0,25\u00b0 "
-                 "(cerca de 28 km). O quadrado vermelho (1\u00b0 \u00d7 1\u00b0, perto de "
-                 "Bras\u00edlia) est\u00e1 ampliado abaixo."));
-    p.restore();
+    doc.LegendaAoLado(bloco, mapa,
+                      U("Cada ponto azul \u00e9 um n\u00f3 do EGM96 a cada 0,25\u00b0 "
+                        "(cerca de 28 km). O quadrado vermelho (1\u00b0 \u00d7 1\u00b0, perto de "
+                        "Bras\u00edlia) est\u00e1 ampliado abaixo."));
   }
   doc.Secao(U("Detalhe de 1\u00b0 \u00d7 1\u00b0: n\u00f3s de origem e n\u00f3s da grade"), 78);
   {
@@ -438,18 +445,14 @@ void DocumentoRede(const Avaliacao& a, const std::string& pasta) {
                                                -48.0 + j * kPassoEgm96Deg),
                       doc.Mm(1.2), doc.Mm(1.2));
     p.restore();
-    p.save();
-    p.setFont(Documento::Fonte(8));
-    p.setPen(Qt::black);
-    const double textoX = mapa.right() + doc.Mm(6);
-    p.drawText(QRectF(textoX, mapa.top(), bloco.right() - textoX, mapa.height()), Qt::TextWordWrap,
-               U("Pontos azuis grandes: n\u00f3s do EGM96 (15'), os valores de origem.\n"
-                 "Pontos cinzentos pequenos: n\u00f3s da grade NIVORA2015 (5'), interpolados "
-                 "bilinearmente entre os azuis pelo PROJ.\n\n"
-                 "Entre dois n\u00f3s azuis a grade n\u00e3o acrescenta informa\u00e7\u00e3o "
-                 "sobre o campo de gravidade: detalhes do geoide menores que cerca de 55 km "
-                 "(a resolu\u00e7\u00e3o do EGM96) n\u00e3o est\u00e3o no modelo."));
-    p.restore();
+    doc.LegendaAoLado(
+        bloco, mapa,
+        U("Pontos azuis grandes: n\u00f3s do EGM96 (15'), os valores de origem.\n"
+          "Pontos cinzentos pequenos: n\u00f3s da grade NIVORA2015 (5'), interpolados "
+          "bilinearmente entre os azuis pelo PROJ.\n\n"
+          "Entre dois n\u00f3s azuis a grade n\u00e3o acrescenta informa\u00e7\u00e3o "
+          "sobre o campo de gravidade: detalhes do geoide menores que cerca de 55 km "
+          "(a resolu\u00e7\u00e3o do EGM96) n\u00e3o est\u00e3o no modelo."));
   }
   doc.Secao(U("O que um modelo nacional acrescentaria"));
   doc.Paragrafo(
