@@ -5,11 +5,11 @@ set -euo pipefail
 
 PACKAGES=(
   g++ cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
   libjpeg-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   proj-bin proj-data
-  poppler-utils xvfb xauth fonts-dejavu-core
+  poppler-utils xvfb xauth libxcb1-dev fonts-dejavu-core
   clang libclang-rt-14-dev
   time hyperfine
 )

@@ -4,8 +4,11 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 ./install-deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DNIVORA_TESTS=OFF -DNIVORA_BENCH=OFF
-cmake --build build
+# The same configuration as ./test.sh, so that a later ./test.sh finds build/ as it
+# wants it; only the programs and what ships beside them are built here.
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DNIVORA_APP=ON -DNIVORA_TESTS=ON -DNIVORA_BENCH=ON -DNIVORA_SANITIZE=OFF -DNIVORA_FUZZ=OFF
+cmake --build build --target nivora2015 nivora2015-cli nivora_dist nivora_documentos
 
 BIN=build/bin
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then

@@ -1,6 +1,10 @@
 #include "app/inicio.hpp"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+#include <memory>
 
 #include "app/map.hpp"
 #include "app/plataforma.hpp"
@@ -18,10 +22,22 @@ bool JaEmExecucao(Plataforma& plataforma) {
   return true;
 }
 
+bool CarregarTraducoesQt(QApplication& aplicacao) {
+  auto traducao = std::make_unique<QTranslator>();
+  if (!traducao->load(QLocale(QLocale::Portuguese, QLocale::Brazil), QStringLiteral("qtbase"),
+                      QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    return false;
+  }
+  traducao->setParent(&aplicacao);  // lives as long as the application
+  return QCoreApplication::installTranslator(traducao.release());
+}
+
 int ExecutarPrograma(QApplication& aplicacao, Plataforma& plataforma, const char* argv0) {
+  CarregarTraducoesQt(aplicacao);
   if (JaEmExecucao(plataforma)) return 0;
+  // Only the application's name: a display name would be appended by Qt to the
+  // title of every window the desktop shows, and the captions are exact.
   QApplication::setApplicationName(QStringLiteral("NIVORA2015"));
-  QApplication::setApplicationDisplayName(QString::fromLatin1(kTituloAplicacao));
   TForm1 janela(plataforma, PastasDoExecutavel(argv0));
   if (auto* qt = dynamic_cast<PlataformaQt*>(&plataforma)) qt->DefinirJanela(&janela);
   janela.show();

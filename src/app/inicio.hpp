@@ -16,6 +16,11 @@ inline constexpr const char* kMensagemJaRodando =
 /// silently: the program then runs unguarded.
 bool JaEmExecucao(Plataforma& plataforma);
 
+/// Installs Qt's own Brazilian Portuguese translations (qtbase_pt_BR), so that the
+/// standard buttons, dialogs and context menus read in Portuguese whatever the
+/// desktop's language. Answers false when they are not installed (texts stay English).
+bool CarregarTraducoesQt(QApplication& aplicacao);
+
 /// The whole program after QApplication exists: guard, title, main window and the
 /// message loop. `argv0` is argument 0 of the command line. Returns the exit code.
 int ExecutarPrograma(QApplication& aplicacao, Plataforma& plataforma, const char* argv0);

@@ -11,6 +11,7 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLocale>
+#include <QMenu>
 #include <QMenuBar>
 #include <QProxyStyle>
 #include <QPushButton>
@@ -86,6 +87,9 @@ TForm1::TForm1(nivora::Plataforma& plataforma, const PastasPrograma& pastas, QWi
   PastaAplicacao = pastas.aplicacao;
   PastaPrograma = pastas.programa;
   FormCreate();
+  // The tab order starts at the selected button of the notation group.
+  (ui->RadioButton1->isChecked() ? ui->RadioButton1 : ui->RadioButton2)
+      ->setFocus(Qt::OtherFocusReason);
 
   modelo_ = std::make_unique<nivora::TModeloGeoide>(
       nivora::TModeloGeoide::CaminhoGrade(PastaAplicacao.toStdString()));
@@ -215,9 +219,46 @@ void TForm1::FormKeyPress() {
   focusNextChild();
 }
 
+bool TForm1::MenuDaJanela(const QObject* objeto) const {
+  if (qobject_cast<const QMenu*>(objeto) == nullptr) return false;
+  for (const QObject* o = objeto; o != nullptr; o = o->parent())
+    if (o == menuBar()) return true;
+  return false;
+}
+
+void TForm1::FecharMenus() {
+  // Open menus are a stack of popups, the deepest on top.
+  for (int i = 0; i < 16; ++i) {
+    QWidget* aberto = QApplication::activePopupWidget();
+    if (aberto == nullptr || !MenuDaJanela(aberto)) break;
+    aberto->close();
+  }
+}
+
+bool TForm1::TeclaComMenuAberto(QKeyEvent* tecla) {
+  if (tecla->key() == Qt::Key_Alt) {
+    // Alt closes every open menu, not only the deepest one, so that the letter that
+    // follows reaches the menu bar instead of an item of a menu left open.
+    FecharMenus();
+    return true;
+  }
+  if (!(tecla->modifiers() & Qt::AltModifier)) return false;
+  // Alt + letter: the menu bar's access key, whatever menu is open; never an item.
+  FecharMenus();
+  const QKeySequence atalho(static_cast<int>(tecla->modifiers()) | tecla->key());
+  for (QAction* menu : menuBar()->actions()) {
+    if (!menu->isSeparator() && QKeySequence::mnemonic(menu->text()) == atalho) {
+      menuBar()->setActiveAction(menu);
+      break;
+    }
+  }
+  return true;
+}
+
 bool TForm1::eventFilter(QObject* objeto, QEvent* evento) {
   switch (evento->type()) {
     case QEvent::KeyPress: {
+      if (MenuDaJanela(objeto)) return TeclaComMenuAberto(static_cast<QKeyEvent*>(evento));
       auto* controle = qobject_cast<QWidget*>(objeto);
       if (controle == nullptr || controle->window() != this) break;
       auto* tecla = static_cast<QKeyEvent*>(evento);
@@ -237,9 +278,11 @@ bool TForm1::eventFilter(QObject* objeto, QEvent* evento) {
       break;
     case QEvent::FocusOut:
       if (CampoDaBandaTeclado(objeto)) {
-        // A menu opening or another window taking over is not leaving the field.
+        // A menu opening (by mouse or by keyboard) or another window taking over is
+        // not leaving the field: the menu commands see the text as typed.
         const Qt::FocusReason motivo = static_cast<QFocusEvent*>(evento)->reason();
-        if (motivo != Qt::PopupFocusReason && motivo != Qt::ActiveWindowFocusReason) {
+        if (motivo != Qt::PopupFocusReason && motivo != Qt::MenuBarFocusReason &&
+            motivo != Qt::ActiveWindowFocusReason) {
           auto* campo = static_cast<QLineEdit*>(objeto);
           Comando([this, campo] { Sai(campo); });
         }

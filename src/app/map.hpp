@@ -174,6 +174,13 @@ class TForm1 : public QMainWindow {
   /// The key filter of an entry field: true when the key is refused.
   bool RecusaTecla(QLineEdit* campo, QKeyEvent* tecla);
   bool CampoDaBandaTeclado(QObject* objeto) const;
+  /// True for the menus of this window's menu bar, at any depth.
+  bool MenuDaJanela(const QObject* objeto) const;
+  /// Closes every open menu of the menu bar.
+  void FecharMenus();
+  /// A key pressed while a menu is open: Alt and Alt + letter belong to the menu
+  /// bar, never to an item of the open menu. True when the key was taken.
+  bool TeclaComMenuAberto(QKeyEvent* tecla);
 
   nivora::Plataforma& plataforma_;
   bool processando_ = false;  ///< a batch run is in progress

@@ -51,6 +51,7 @@ void TForm1::LigarBandaTeclado() {
       {ui->RadioButton1, &TForm1::RadioButton1Click},
       {ui->RadioButton2, &TForm1::RadioButton2Click}};
   for (const auto& [radio, handler] : radios) {
+    radio->setFocusPolicy(radio->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
     connect(radio, &QRadioButton::toggled, this, [this, radio = radio, handler = handler](bool on) {
       // Tab reaches only the selected button of the group.
       radio->setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus);

@@ -1,6 +1,7 @@
-// Saves a picture of the main window as it first appears: captura_janela <file.png>.
+// Saves a picture of the main window at work: captura_janela <file.png>.
 // Run it under a display (Xvfb) or the offscreen platform.
 #include <QApplication>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QTimer>
@@ -30,14 +31,17 @@ int main(int argc, char** argv) {
   PlataformaSemCaixas plataforma;
   TForm1 janela(plataforma, PastasDoExecutavel(argv[0]));
   janela.show();
-  // Keyboard entry on in decimal notation, a point typed and processed when the
-  // grid is there: the window as a user sees it at work.
+  // Keyboard entry on in GMS notation, a point with seconds typed and processed
+  // when the grid is there: the window as a user sees it at work.
   janela.Comando([&] {
-    janela.Latitude1Click();
+    janela.findChild<QCheckBox*>("CheckBox1")->setChecked(true);  // GMS since start-up
     janela.findChild<QLineEdit*>("ed_IdPonto")->setText("RN42");
-    janela.findChild<QLineEdit*>("Ed_sinal_Lat")->setText("-");
-    janela.findChild<QLineEdit*>("Ed_Lat")->setText("15.7801");
-    janela.findChild<QLineEdit*>("Ed_Lon")->setText("47.9292");
+    const std::pair<const char*, const char*> campos[] = {
+        {"Ed_sinal_Lat", "-"},     {"Ed_grau_Lat", "15"}, {"Ed_min_Lat", "46"},
+        {"Ed_seg_Lat", "48.3600"}, {"Ed_grau_Lon", "47"}, {"Ed_min_Lon", "55"},
+        {"Ed_seg_Lon", "45.1200"}};
+    for (const auto& [campo, texto] : campos)
+      janela.findChild<QLineEdit*>(campo)->setText(QString::fromLatin1(texto));
   });
   int codigo = 1;
   QTimer::singleShot(300, [&] { janela.Comando([&] { janela.bbt_ProcessaPontoClick(); }); });

@@ -10,7 +10,7 @@ set_target_properties(test_documentos PROPERTIES AUTOMOC ON)
 target_link_libraries(test_documentos PRIVATE nivora_app nivora_ferramentas Qt6::Test JPEG::JPEG)
 add_test(NAME test_documentos COMMAND test_documentos)
 set_tests_properties(test_documentos PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
-                                                LABELS app)
+                                                LABELS "app;documentos")
 
 add_executable(test_documentos_gerados ${CMAKE_CURRENT_LIST_DIR}/test_documentos_gerados.cpp)
 set_target_properties(test_documentos_gerados PROPERTIES AUTOMOC ON)
@@ -22,4 +22,4 @@ target_compile_definitions(test_documentos_gerados PRIVATE
 add_dependencies(test_documentos_gerados nivora_documentos nivora_dist)
 add_test(NAME test_documentos_gerados COMMAND test_documentos_gerados)
 set_tests_properties(test_documentos_gerados PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
-                                                        LABELS app)
+                                                        LABELS "app;documentos")

@@ -128,7 +128,8 @@ class TesteDocumentosGerados : public QObject {
     QVERIFY(locais > 0);  // it does link the examples and the documents
   }
 
-  // Every refusal text a point can get, with its valid range, is explained in the help.
+  // Every refusal text a point can get is explained in the help in one table row
+  // together with the valid range shown below it (none for code 0).
   void ajudaTrazCadaMensagemDeRecusa_data() {
     QTest::addColumn<int>("codigo");
     for (int codigo = 0; codigo <= 9; ++codigo)
@@ -136,11 +137,14 @@ class TesteDocumentosGerados : public QObject {
   }
   void ajudaTrazCadaMensagemDeRecusa() {
     QFETCH(int, codigo);
-    const QString texto = SemEntidades(LerHtml());
+    const QRegularExpression padraoLinha(QString("<tr><td>%1</td>(.*?)</tr>").arg(codigo),
+                                         QRegularExpression::DotMatchesEverythingOption);
+    const QString linhaTabela = SemEntidades(padraoLinha.match(LerHtml()).captured(1));
     const QString mensagem = Utf8(nivora::MensagemErro(codigo));
-    QVERIFY2(texto.contains(mensagem), qPrintable(mensagem));
-    for (const QString& linha : Utf8(nivora::TextoLimite(codigo)).split('\r', Qt::SkipEmptyParts))
-      QVERIFY2(texto.contains(linha), qPrintable(linha));
+    QVERIFY2(linhaTabela.contains(mensagem), qPrintable(mensagem));
+    const QStringList limite = Utf8(nivora::TextoLimite(codigo)).split('\r', Qt::SkipEmptyParts);
+    for (const QString& linha : limite) QVERIFY2(linhaTabela.contains(linha), qPrintable(linha));
+    QCOMPARE(linhaTabela.contains("Limite correto"), !limite.isEmpty());
   }
 
   void ajudaTrazCadaMensagemDoLote_data() {

@@ -11,11 +11,14 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolTip>
@@ -216,6 +219,154 @@ class TesteJanela : public QObject {
       QCOMPARE(acao->text(), legenda);
       QVERIFY(acao->isEnabled());
     }
+  }
+
+  // Regression: the seconds fields cut the first digit of "48.3600". Every field
+  // shows its longest normalised text whole, in whatever font loaded.
+  void camposMostramOTextoInteiro_data() {
+    QTest::addColumn<bool>("decimal");
+    QTest::addColumn<QString>("campo");
+    QTest::addColumn<QString>("texto");
+    QTest::newRow("identificador") << false << "ed_IdPonto"
+                                   << "WWWWWWWW";
+    QTest::newRow("sinal") << false << "Ed_sinal_Lat"
+                           << "+";
+    QTest::newRow("grau lat") << false << "Ed_grau_Lat"
+                              << "88";
+    QTest::newRow("minuto lat") << false << "Ed_min_Lat"
+                                << "59";
+    QTest::newRow("segundo lat") << false << "Ed_seg_Lat"
+                                 << "48.3600";
+    QTest::newRow("segundo lat 8") << false << "Ed_seg_Lat"
+                                   << "88.8888";
+    QTest::newRow("grau lon") << false << "Ed_grau_Lon"
+                              << "88";
+    QTest::newRow("minuto lon") << false << "Ed_min_Lon"
+                                << "59";
+    QTest::newRow("segundo lon") << false << "Ed_seg_Lon"
+                                 << "88.8888";
+    QTest::newRow("latitude") << true << "Ed_Lat"
+                              << "88.8888";
+    QTest::newRow("longitude") << true << "Ed_Lon"
+                               << "88.8888";
+    QTest::newRow("ondulacao") << true << "Ed_Ondulacao"
+                               << "     -888.88";
+    QTest::newRow("padrao") << true << "Edt_Entrada"
+                            << "ID   (+/-)GG   MM   SS.SSSS   -GG   MM   SS.SSSS";
+  }
+  void camposMostramOTextoInteiro() {
+    QFETCH(bool, decimal);
+    QFETCH(QString, campo);
+    QFETCH(QString, texto);
+    JanelaDeTeste t;
+    t.Controle<QRadioButton>(decimal ? "RadioButton1" : "RadioButton2")->setChecked(true);
+    QLineEdit* c = t.Campo(qPrintable(campo));
+    QVERIFY(c->isVisible());
+    c->setText(texto);
+    // Where QLineEdit draws its text: the style's contents rectangle less the text
+    // margins and the 2-pixel inner margin on each side; one pixel more for the cursor.
+    QStyleOptionFrame opcao;
+    opcao.initFrom(c);
+    opcao.lineWidth = c->hasFrame() ? c->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) : 0;
+    const QRect area = c->style()
+                           ->subElementRect(QStyle::SE_LineEditContents, &opcao, c)
+                           .marginsRemoved(c->textMargins())
+                           .adjusted(2, 0, -2, 0);
+    const int largura = QFontMetrics(c->font()).horizontalAdvance(texto) + 1;
+    QVERIFY2(largura <= area.width(), qPrintable(QStringLiteral("%1: %2 px in %3 px (%4)")
+                                                     .arg(texto)
+                                                     .arg(largura)
+                                                     .arg(area.width())
+                                                     .arg(QFontInfo(c->font()).family())));
+  }
+
+  void botoesDeNotacaoNaoSeTocam() {
+    JanelaDeTeste t;
+    auto* decimal = t.Controle<QRadioButton>("RadioButton1");
+    auto* gms = t.Controle<QRadioButton>("RadioButton2");
+    for (QRadioButton* r : {decimal, gms}) QVERIFY(r->sizeHint().width() <= r->width());
+    // A clear gap between the end of "Graudecimal" and the GMS button.
+    QVERIFY(decimal->x() + decimal->sizeHint().width() + 8 <= gms->x());
+    QVERIFY(gms->geometry().right() < t.Controle("GroupBox1")->width());
+  }
+
+  void tabulacaoComecaNoBotaoSelecionado() {
+    JanelaDeTeste t;
+    QCOMPARE(QApplication::focusWidget(), t.Controle("RadioButton2"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), t.Controle("CheckBox1"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget(), t.Controle("RadioButton2"));
+    // After a change of notation Tab reaches the new choice, and only it.
+    t.Controle<QRadioButton>("RadioButton1")->setChecked(true);
+    t.Controle("CheckBox1")->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget(), t.Controle("RadioButton1"));
+  }
+
+  // Regression: with a submenu of "Entradas" open, Alt+I picked "Sair" in it and
+  // ended the program. Every access key of the menu bar against every open menu.
+  void altLetraComMenuAberto_data() {
+    QTest::addColumn<QStringList>("abertos");  // menus opened, outermost first
+    QTest::addColumn<QString>("acessos");      // access key that opens each submenu
+    QTest::addColumn<QString>("tecla");
+    QTest::addColumn<QString>("esperado");  // the menu open afterwards
+    const std::pair<QStringList, const char*> cadeias[] = {
+        {{"Arquivo1"}, ""},
+        {{"Arquivo1", "Manual1"}, "V"},
+        {{"Arquivo1", "Arquivo2"}, "A"},
+        {{"Arquivo1", "Arquivo2", "Entrada1"}, "AE"},
+        {{"Arquivo1", "Arquivo2", "Sada1"}, "AS"},
+        {{"Ilustrao1"}, ""},
+        {{"Ajuda1"}, ""}};
+    const std::pair<const char*, const char*> teclas[] = {
+        {"E", "Arquivo1"}, {"I", "Ilustrao1"}, {"A", "Ajuda1"}};
+    for (const auto& [abertos, acessos] : cadeias)
+      for (const auto& [tecla, menu] : teclas)
+        QTest::addRow("%s + Alt+%s", qPrintable(abertos.join('>')), tecla)
+            << abertos << U(acessos) << U(tecla) << U(menu);
+  }
+  void altLetraComMenuAberto() {
+    QFETCH(QStringList, abertos);
+    QFETCH(QString, acessos);
+    QFETCH(QString, tecla);
+    QFETCH(QString, esperado);
+    for (const bool altSozinho : {false, true}) {
+      JanelaDeTeste t;
+      QSignalSpy acionadas(t.janela->menuBar(), &QMenuBar::triggered);
+      t.janela->menuBar()->setActiveAction(
+          t.janela->findChild<QMenu*>(abertos.first())->menuAction());
+      for (qsizetype i = 0; i < abertos.size(); ++i) {
+        if (i > 0) QTest::keyClick(QApplication::activePopupWidget(), acessos.at(i - 1).toLatin1());
+        QTRY_COMPARE(QApplication::activePopupWidget(),
+                     static_cast<QWidget*>(t.janela->findChild<QMenu*>(abertos[i])));
+      }
+      // As typed on a keyboard: the Alt press first, then the letter with Alt held.
+      if (altSozinho) QTest::keyPress(QApplication::activePopupWidget(), Qt::Key_Alt);
+      QWidget* alvo = QApplication::activePopupWidget() ? QApplication::activePopupWidget()
+                                                        : QApplication::focusWidget();
+      QTest::keyClick(alvo, tecla.at(0).toLatin1(), Qt::AltModifier);
+      QTRY_COMPARE(QApplication::activePopupWidget(),
+                   static_cast<QWidget*>(t.janela->findChild<QMenu*>(esperado)));
+      QVERIFY(t.janela->isVisible());
+      QCOMPARE(acionadas.count(), 0);
+      QVERIFY(t.plataforma.mensagens.empty() && t.plataforma.documentos.empty());
+    }
+  }
+
+  void caixasPadraoEmPortugues() {
+    QVERIFY(nivora::CarregarTraducoesQt(*static_cast<QApplication*>(QApplication::instance())));
+    QMessageBox caixa;
+    caixa.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    QCOMPARE(caixa.button(QMessageBox::Yes)->text(), U("&Sim"));
+    QCOMPARE(caixa.button(QMessageBox::No)->text(), U("&Não"));
+    QCOMPARE(caixa.button(QMessageBox::Cancel)->text(), U("Cancelar"));
+    QCOMPARE(QCoreApplication::translate("QFileDialog", "Save As"), U("Salvar como"));
+    QCOMPARE(QCoreApplication::translate("QLineEdit", "&Paste"), U("C&olar"));
+    // The program's own captions are not touched.
+    JanelaDeTeste t;
+    QCOMPARE(t.janela->windowTitle(), U("QIRA - NIVORA2015 - Versão 1.0 "));
+    QCOMPARE(t.janela->findChild<QAction*>("Sair2")->text(), U("Sa&ir"));
   }
 
   void cascatasDosModos() {

@@ -1,6 +1,7 @@
 // One keyboard point: empty-field messages, the refusal box of every code, the
 // undulation shown, saving to real files and printing (also into a PDF file).
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
@@ -485,6 +486,56 @@ class TestePonto : public QObject {
         std::vector<std::string>{"Entrada Inv\xE1lida : POSS\xCDVEL ERRO NA ENTRADA DE DADOS\r"});
     QCOMPARE(lat->text(), QStringLiteral("."));
     QVERIFY(t.plataforma.dialogosSalvar.empty());
+  }
+
+  // Regression: opening the menus from the keyboard normalised the field being
+  // edited, so "Salva em arquivo" and "Imprime ponto" took 05.5833 (inside the
+  // model) for the 5.5833027 that was typed (above it).
+  void menusPeloTecladoVeemOTextoDigitado_data() {
+    QTest::addColumn<QString>("teclas");  // after Alt+E: submenu and item access keys
+    QTest::addColumn<QString>("digitado");
+    QTest::addColumn<QString>("depois");  // the latitude field afterwards
+    QTest::addColumn<QByteArray>("mensagem");
+    const QByteArray acima = QByteArray::fromStdString(
+        "Entrada Inv\xE1lida : LATITUDE ACIMA  do limite do grid\r" + kL3);
+    QTest::newRow("salva") << "VS"
+                           << "5.5833027"
+                           << "5.5833027" << acima;
+    QTest::newRow("imprime") << "VM"
+                             << "5.5833027"
+                             << "5.5833027" << acima;
+    // "Processa ponto" gives the focus to its button: the field is left and normalised.
+    QTest::newRow("processa") << "VP"
+                              << "5.5833027"
+                              << "05.5833" << QByteArray();
+  }
+  void menusPeloTecladoVeemOTextoDigitado() {
+    QFETCH(QString, teclas);
+    QFETCH(QString, digitado);
+    QFETCH(QString, depois);
+    QFETCH(QByteArray, mensagem);
+    JanelaDeTeste t;
+    EscreverGrade(t.PastaAplicacao(), [](double, double) { return 4.0; });
+    Preparar(t, true, {{"Ed_sinal_Lat", "+"}, {"Ed_Lon", "47.8000"}});
+    t.plataforma.impressoras = {true};
+    QLineEdit* lat = t.Campo("Ed_Lat");
+    lat->setFocus(Qt::TabFocusReason);
+    lat->setText(digitado);
+    QTest::keyClick(lat, Qt::Key_E, Qt::AltModifier);
+    for (const QChar c : teclas) {
+      QWidget* menu = QApplication::activePopupWidget();
+      QVERIFY2(menu != nullptr, qPrintable(teclas));
+      QCOMPARE(lat->text(), digitado);  // an open menu does not touch the field
+      QTest::keyClick(menu, c.toLatin1());
+    }
+    QVERIFY(QApplication::activePopupWidget() == nullptr);
+    QCOMPARE(lat->text(), depois);
+    if (mensagem.isEmpty()) {
+      QVERIFY(t.plataforma.mensagens.empty());
+      QCOMPARE(t.Campo("Ed_Ondulacao")->text(), QStringLiteral("       04.00"));
+    } else {
+      QCOMPARE(t.plataforma.Textos(), std::vector<std::string>{mensagem.toStdString()});
+    }
   }
 };
 
