@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The batch run in the window against nivora2015-cli on one core:
 #   1. throughput: the same 100,000 random points (layout 0, N only) run by the
-#      window (offscreen, driven by tst_arquivo_execucao --bancada) and by the CLI,
+#      window (offscreen, driven by bench_janela) and by the CLI,
 #      both pinned to one CPU with taskset; ratio = CLI time / window time,
 #      target >= 0.5 (the window reaches at least half the CLI's throughput);
 #   2. the output bytes of both runs must be identical;
@@ -17,7 +17,7 @@ export LC_ALL=C
 AQUI=$(cd "$(dirname "$0")" && pwd)
 BUILD=$(cd "${1:-build}" && pwd)
 CLI=$BUILD/bin/nivora2015-cli
-JANELA=$BUILD/bin/tst_arquivo_execucao
+JANELA=$BUILD/bench/bench_janela
 GRADE=$BUILD/bin/grid/NIVORA2015_SIRGAS2000.txt
 PONTOS=${NIVORA_BENCH_PONTOS:-100000}
 RODADAS=${NIVORA_BENCH_RODADAS:-3}
@@ -57,7 +57,7 @@ melhor_janela=""
 melhor_processo=""
 for ((i = 0; i <= RODADAS; i++)); do
   t0=$(agora_us)
-  taskset -c "$CPU" "$JANELA" --bancada "$BUILD/bin" "$TRAB/pontos.txt" "$TRAB/saida_janela.txt" \
+  taskset -c "$CPU" "$JANELA" "$BUILD/bin" "$TRAB/pontos.txt" "$TRAB/saida_janela.txt" \
     >"$TRAB/janela.txt" 2>/dev/null
   t1=$(agora_us)
   ((i == 0)) && continue
@@ -81,7 +81,7 @@ fi
 echo "== cancel latency =="
 PIOR_LATENCIA=0
 for ms in 400 550 700 850 1000; do
-  taskset -c "$CPU" "$JANELA" --bancada "$BUILD/bin" "$TRAB/pontos.txt" "$TRAB/saida_cancela.txt" "$ms" \
+  taskset -c "$CPU" "$JANELA" "$BUILD/bin" "$TRAB/pontos.txt" "$TRAB/saida_cancela.txt" "$ms" \
     >"$TRAB/cancela.txt" 2>/dev/null
   lat=$(sed -n 's/^latencia_cancela_us=//p' "$TRAB/cancela.txt")
   lidas=$(sed -n 's/^linhas=//p' "$TRAB/cancela.txt")

@@ -3,36 +3,32 @@
 
 #include <QDialog>
 #include <QImage>
+#include <memory>
 
-class QFrame;
-class QLabel;
-class QPushButton;
+namespace Ui {
+class TAboutBox;
+}
 
 /// Caption "NIVORA2010", fixed 298 x 213, centred on the screen, no title-bar buttons;
-/// "Fechar" is the default button and hides the window. Modeless and reused.
+/// "Fechar" is the default button and hides the window. Modeless and reused. Its
+/// controls (Panel1, ProgramIcon, ProductName, Version, Comments, Data, OKButton)
+/// are laid out in About.ui.
 class TAboutBox : public QDialog {
   Q_OBJECT
  public:
   explicit TAboutBox(QWidget* parent = nullptr);
+  ~TAboutBox() override;
 
   static constexpr int kLarguraClientePx = 298;
   static constexpr int kAlturaClientePx = 213;
   static constexpr const char* kRecursoLogo = ":/imagens/logo.jpg";
 
-  QFrame* Panel1 = nullptr;
-  QLabel* ProgramIcon = nullptr;
-  QLabel* ProductName = nullptr;
-  QLabel* Version = nullptr;
-  QLabel* Comments = nullptr;
-  QLabel* Data = nullptr;
-  QPushButton* OKButton = nullptr;
-
   /// The logo as decoded (126 x 24).
   const QImage& Logo() const { return logo_; }
 
- private slots:
+ private:
   void OKButtonClick();
 
- private:
+  std::unique_ptr<Ui::TAboutBox> ui;
   QImage logo_;
 };

@@ -1,3 +1,4 @@
+// A text file written line by line, every step checked (saving a point).
 #include "app/arquivo_texto.hpp"
 
 #include <QFile>

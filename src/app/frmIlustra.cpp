@@ -1,3 +1,4 @@
+// The illustration window: the picture of N over the model area, fitted to it.
 #include "app/frmIlustra.hpp"
 
 #include <QLabel>

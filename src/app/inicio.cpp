@@ -1,3 +1,4 @@
+// Start-up of the window program: translations, the single-instance guard, the window.
 #include "app/inicio.hpp"
 
 #include <QApplication>
@@ -13,12 +14,7 @@ namespace nivora {
 
 bool JaEmExecucao(Plataforma& plataforma) {
   if (plataforma.TravarInstancia() != EstadoTrava::EmUso) return false;
-  PedidoMensagem aviso;
-  aviso.tipo = TipoMensagem::Aviso;
-  aviso.titulo = "Warning";
-  aviso.texto = kMensagemJaRodando;
-  aviso.botoes = {{Resposta::Ok, "OK"}};
-  plataforma.MostrarMensagem(aviso);
+  plataforma.MostrarMensagem(CaixaOk(TipoMensagem::Aviso, kTituloAviso, kMensagemJaRodando, "OK"));
   return true;
 }
 

@@ -1,3 +1,4 @@
+// JPEG decoding with libjpeg, faults turned into exceptions.
 #include "app/jpeg.hpp"
 
 #include <jpeglib.h>
@@ -8,20 +9,9 @@
 #include <cstdio>
 #include <string>
 
+#include "app/recursos.hpp"
 #include "text/cp1252.hpp"
 #include "text/erros.hpp"
-
-// The pictures are compiled into the program's static library; its resources are
-// registered by hand before the first picture is read.
-static void RegistrarRecursosImagens() {
-#ifdef NIVORA_RECURSOS
-  static const bool registrados = [] {
-    Q_INIT_RESOURCE(nivora);
-    return true;
-  }();
-  (void)registrados;
-#endif
-}
 
 namespace {
 
@@ -111,7 +101,7 @@ QImage DecodificarJpeg(const QByteArray& dados) {
 }
 
 QImage CarregarJpeg(const QString& caminho) {
-  RegistrarRecursosImagens();
+  nivora::RegistrarRecursos();
   QFile arquivo(caminho);
   if (!arquivo.open(QIODevice::ReadOnly)) {
     const QByteArray nome = caminho.toUtf8();

@@ -8,7 +8,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QIcon>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QMenu>
@@ -21,19 +20,13 @@
 
 #include "app/About.hpp"
 #include "app/frmIlustra.hpp"
+#include "app/recursos.hpp"
 #include "app/texto_qt.hpp"
 #include "geoid/consulta.hpp"
 #include "text/erros.hpp"
 #include "ui_map.h"
 
 using nivora::ParaQt;
-
-// Resources of a static library must be registered by hand.
-static void RegistrarRecursos() {
-#ifdef NIVORA_RECURSOS
-  Q_INIT_RESOURCE(nivora);
-#endif
-}
 
 namespace {
 
@@ -75,7 +68,7 @@ PastasPrograma PastasDoExecutavel(const char* argv0) {
 
 TForm1::TForm1(nivora::Plataforma& plataforma, const PastasPrograma& pastas, QWidget* parent)
     : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()), plataforma_(plataforma) {
-  RegistrarRecursos();
+  nivora::RegistrarRecursos();
   ui->setupUi(this);
   ConfigurarControles();
   LigarMenus();
@@ -84,15 +77,15 @@ TForm1::TForm1(nivora::Plataforma& plataforma, const PastasPrograma& pastas, QWi
   LigarBandaArquivo();
   QApplication::instance()->installEventFilter(this);
 
-  PastaAplicacao = pastas.aplicacao;
-  PastaPrograma = pastas.programa;
+  estado_.PastaAplicacao = pastas.aplicacao;
+  estado_.PastaPrograma = pastas.programa;
   FormCreate();
   // The tab order starts at the selected button of the notation group.
   (ui->RadioButton1->isChecked() ? ui->RadioButton1 : ui->RadioButton2)
       ->setFocus(Qt::OtherFocusReason);
 
   modelo_ = std::make_unique<nivora::TModeloGeoide>(
-      nivora::TModeloGeoide::CaminhoGrade(PastaAplicacao.toStdString()));
+      nivora::TModeloGeoide::CaminhoGrade(estado_.PastaAplicacao.toStdString()));
   modelo_->DefinirBomba([this] { plataforma_.ProcessarEventos(); });
   form2_ = std::make_unique<TForm2>();
 }
@@ -104,20 +97,10 @@ void TForm1::ConfigurarControles() {
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   setWindowTitle(ParaQt(kLegendaJanela));
-  setWindowIcon(QIcon(QStringLiteral(":/imagens/icone.png")));
 
   QFont fonte(QStringLiteral("Verdana"), kFonteJanelaPt);
   fonte.setStyleHint(QFont::SansSerif);
   setFont(fonte);
-
-  ui->bbt_ProcessaPonto->setIcon(QIcon(QStringLiteral(":/imagens/processa.png")));
-  ui->bbt_SalvarPonto->setIcon(QIcon(QStringLiteral(":/imagens/salva.png")));
-  ui->bbt_Imprime->setIcon(QIcon(QStringLiteral(":/imagens/imprime.png")));
-  ui->bbt_Limpa->setIcon(QIcon(QStringLiteral(":/imagens/limpa.png")));
-  ui->bbt_ArqEntrada->setIcon(QIcon(QStringLiteral(":/imagens/procura.png")));
-  ui->bbt_SalvaArq->setIcon(QIcon(QStringLiteral(":/imagens/procura.png")));
-  ui->bbt_ProcessaArq->setIcon(QIcon(QStringLiteral(":/imagens/executa.png")));
-  ui->bbt_Cancela->setIcon(QIcon(QStringLiteral(":/imagens/cancela.png")));
 
   // The pattern field in the pale colour of an inactive title bar.
   QPalette paleta = ui->Edt_Entrada->palette();
@@ -142,10 +125,11 @@ void TForm1::ConfigurarControles() {
 }
 
 void TForm1::FormCreate() {
-  // 1. GMS notation; its cascade switches keyboard entry on and file entry off.
+  // GMS notation; its cascade switches keyboard entry on and file entry off.
   ui->RadioButton2->setChecked(true);
 
-  // 2. Hints: pure green background, 300 ms before they appear.
+  // Hints: pure green background, 300 ms before they appear. Their texts are in
+  // the window definition.
   if (dynamic_cast<EstiloNivora*>(QApplication::style()) == nullptr) {
     QApplication::setStyle(new EstiloNivora);
   }
@@ -154,34 +138,17 @@ void TForm1::FormCreate() {
   dica.setColor(QPalette::ToolTipText, Qt::black);
   QToolTip::setPalette(dica);
 
-  // 3. The hints of the keyboard entry.
-  const std::pair<QWidget*, const char*> dicas[] = {
-      {ui->GroupBox1, "Seleciona formato Grau Decimal ou GMS \rpara entrada via teclado."},
-      {ui->Ed_sinal_Lat, "Sinal Latitude \rExemplo :  +  ou  -"},
-      {ui->Ed_Lat,
-       "Latitude  Grau Decimal \rLimite  : intervalo [-34.5830027\xBA , +5.5833027\xBA]"},
-      {ui->Ed_Lon,
-       "Longitude Grau Decimal \rLimite  : intervalo [-74.5830027\xBA , -34.4332999\xBA]"},
-      {ui->Ed_grau_Lat, "Grau Latitude GMS \rLimite  : intervalo [-34\xBA , +5\xBA]"},
-      {ui->Ed_min_Lat, "Minuto Latitude GMS \rLimite  : intervalo  [0' , 59']"},
-      {ui->Ed_seg_Lat, "Segundo Latitude GMS \rLimite  : intervalo  [0\" , 59.9999...\"]"},
-      {ui->Ed_grau_Lon, "Grau Longitude GMS \rLimite  : intervalo [-74\xBA , -34\xBA]"},
-      {ui->Ed_min_Lon, "Minuto Longitude GMS \rLimite  : intervalo  [0' , 59']"},
-      {ui->Ed_seg_Lon, "Segundo Longitude GMS \rLimite  : intervalo   [0\" , 59.9999...\"]"},
-  };
-  for (const auto& [controle, texto] : dicas) controle->setToolTip(nivora::TextoTela(texto));
-
-  // 4. "." is the decimal mark of the whole process, whatever the locale says.
+  // "." is the decimal mark of the whole process, whatever the locale says.
   std::setlocale(LC_NUMERIC, "C");
   QLocale::setDefault(QLocale::c());
 
-  // 5. Keyboard entry off: every keyboard field disabled and empty.
+  // Keyboard entry off: every keyboard field disabled and empty.
   ui->CheckBox1->setChecked(false);
 
-  // 6. and 7. The program folders and the first folders of the dialogs.
-  OpenDialog1.filtro = QStringLiteral("Arquivo de Entrada|*.*");
-  OpenDialog1.pastaInicial = PastaAplicacao + QStringLiteral("entradas");
-  SaveDialog1.pastaInicial = PastaAplicacao + QStringLiteral("saida");
+  // The first folders of the dialogs, below the application folder.
+  estado_.OpenDialog1.filtro = QStringLiteral("Arquivo de Entrada|*.*");
+  estado_.OpenDialog1.pastaInicial = estado_.PastaAplicacao + QStringLiteral("entradas");
+  estado_.SaveDialog1.pastaInicial = estado_.PastaAplicacao + QStringLiteral("saida");
 }
 
 void TForm1::Comando(const std::function<void()>& acao) {
@@ -190,19 +157,14 @@ void TForm1::Comando(const std::function<void()>& acao) {
   } catch (const nivora::EAbort&) {
     // The silent abort: the command ends without another message.
   } catch (const std::exception& erro) {
-    MostrarExcecao(erro);
+    Mostrar(nivora::TipoMensagem::Erro, kTituloAplicacao, erro.what());
   } catch (...) {
-    MostrarExcecao(std::runtime_error("Erro desconhecido."));
+    Mostrar(nivora::TipoMensagem::Erro, kTituloAplicacao, "Erro desconhecido.");
   }
 }
 
-void TForm1::MostrarExcecao(const std::exception& erro) {
-  nivora::PedidoMensagem pedido;
-  pedido.tipo = nivora::TipoMensagem::Erro;
-  pedido.titulo = kTituloAplicacao;
-  pedido.texto = erro.what();
-  pedido.botoes = {{nivora::Resposta::Ok, {}}};
-  plataforma_.MostrarMensagem(pedido);
+void TForm1::Mostrar(nivora::TipoMensagem tipo, const char* titulo, const std::string& texto) {
+  plataforma_.MostrarMensagem(nivora::CaixaOk(tipo, titulo, texto));
 }
 
 void TForm1::DarFoco(QWidget* controle) {
@@ -296,7 +258,7 @@ bool TForm1::eventFilter(QObject* objeto, QEvent* evento) {
 
 void TForm1::closeEvent(QCloseEvent* evento) {
   // FormClose: a batch in progress stops at its next check.
-  CancelaProcesso = true;
+  estado_.CancelaProcesso = true;
   evento->accept();
   // Closing the main window ends the program: the auxiliary windows go with it.
   if (form2_) form2_->hide();
@@ -308,19 +270,19 @@ void TForm1::Sair2Click() {
 }
 
 void TForm1::ModeloGeoidalSIRGAS1Click() {
-  plataforma_.AbrirDocumento(PastaPrograma + QLatin1String(kDocModelo));
+  plataforma_.AbrirDocumento(estado_.PastaPrograma + QLatin1String(kDocModelo));
 }
 void TForm1::DistribuiodeDadosGravimetricosTerrestres1Click() {
-  plataforma_.AbrirDocumento(PastaPrograma + QLatin1String(kDocRede));
+  plataforma_.AbrirDocumento(estado_.PastaPrograma + QLatin1String(kDocRede));
 }
 void TForm1::DiferenasentreNIVORA2004NIVora20101Click() {
-  plataforma_.AbrirDocumento(PastaPrograma + QLatin1String(kDocDiferencas));
+  plataforma_.AbrirDocumento(estado_.PastaPrograma + QLatin1String(kDocDiferencas));
 }
 void TForm1::erromdiogeoide1Click() {
-  plataforma_.AbrirDocumento(PastaPrograma + QLatin1String(kDocDiscrepancias));
+  plataforma_.AbrirDocumento(estado_.PastaPrograma + QLatin1String(kDocDiscrepancias));
 }
 void TForm1::AjudaNNIVORA20041Click() {
-  plataforma_.AbrirDocumento(PastaAplicacao + QLatin1String(kArquivoAjuda));
+  plataforma_.AbrirDocumento(estado_.PastaAplicacao + QLatin1String(kArquivoAjuda));
 }
 
 void TForm1::N11Click() {
@@ -339,8 +301,7 @@ void TForm1::Sobre1Click() {
 void TForm1::LigarCaixa(QCheckBox* caixa, void (TForm1::*handler)()) {
   // toggled comes only on a real change, also for a change made from code, and
   // runs synchronously: the cascades run nested, as the handlers expect.
-  connect(caixa, &QCheckBox::toggled, this,
-          [this, handler] { Comando([this, handler] { (this->*handler)(); }); });
+  Ligar(caixa, &QCheckBox::toggled, handler);
 }
 
 void TForm1::LigarMenus() {
@@ -362,8 +323,5 @@ void TForm1::LigarMenus() {
       {ui->AjudaNNIVORA20041, &TForm1::AjudaNNIVORA20041Click},
       {ui->Sobre1, &TForm1::Sobre1Click},
   };
-  for (const auto& [acao, handler] : menus) {
-    connect(acao, &QAction::triggered, this,
-            [this, handler = handler] { Comando([this, handler] { (this->*handler)(); }); });
-  }
+  for (const auto& [acao, handler] : menus) Ligar(acao, &QAction::triggered, handler);
 }

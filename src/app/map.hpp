@@ -1,15 +1,16 @@
 // The main window TForm1: the title band, the keyboard band, the file band and the
 // status band with the main menu. Its methods are split by band:
-//   map.cpp          creation, closing, Enter key, error report, menus, documents
-//   map_teclado.cpp  keyboard band: mode switches, notation, key filters, Entra/Sai
-//   map_ponto.cpp    one point: processing, saving, printing
-//   map_arquivo.cpp  file band: mode switch of the file controls, format boxes,
-//                    input browse, the batch run with progress and cancel
+//   map.cpp                   creation, closing, Enter key, error report, menus, documents
+//   map_teclado.cpp           keyboard band: mode switches, notation, key filters, Entra/Sai
+//   map_ponto.cpp             one point: processing, saving, printing
+//   map_arquivo.cpp           file band: mode switch of the file controls, format boxes
+//   map_arquivo_execucao.cpp  the batch run: input browse, progress, cancel, end dialogs
 #pragma once
 
 #include <QMainWindow>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/plataforma.hpp"
@@ -26,7 +27,8 @@ class TForm1;
 
 namespace nivora {
 class TModeloGeoide;
-}
+struct ResultadoLote;
+}  // namespace nivora
 
 /// The two program folders, each ending with "/".
 struct PastasPrograma {
@@ -38,13 +40,25 @@ struct PastasPrograma {
 /// has no folder of its own: the executable's folder is taken then.
 PastasPrograma PastasDoExecutavel(const char* argv0);
 
-/// Application title and main window caption.
+/// Application title (the caption of the standard error report) and main window caption.
 inline constexpr const char* kTituloAplicacao = "NIVORA2015 v1.0";
 inline constexpr const char* kLegendaJanela = "QIRA - NIVORA2015 - Vers\xE3o 1.0 ";
 
 /// Message of a focus request on a disabled or hidden control (Windows-1252).
 inline constexpr const char* kErroFoco =
     "N\xE3o \xE9 poss\xEDvel focar uma janela desabilitada ou invis\xEDvel.";
+
+/// The state of the window's unit, kept by its handlers.
+struct EstadoJanela {
+  QString PastaAplicacao;  ///< ends with "/"
+  QString PastaPrograma;   ///< ends with "/"
+  bool CancelaProcesso = false;
+  std::string FormatoCoord;  ///< "0".."3", the layout ticked last
+  QString NomeArqEntrada;
+  QString NomeArqSaida;
+  nivora::DialogoArquivo OpenDialog1;
+  nivora::DialogoArquivo SaveDialog1;
+};
 
 class TForm1 : public QMainWindow {
   Q_OBJECT
@@ -56,39 +70,62 @@ class TForm1 : public QMainWindow {
 
   static constexpr int kLarguraClientePx = 383;
   static constexpr int kAlturaClientePx = 488;
+  /// Gap between two column patterns in the composed input layout.
+  static constexpr const char* EspacoColunas = "   ";
 
-  /// The controls of the window definition (map.ui), named as in the design.
-  std::unique_ptr<Ui::TForm1> ui;
-
-  // State of the window's unit.
-  QString PastaAplicacao;  ///< ends with "/"
-  QString PastaPrograma;   ///< ends with "/"
-  bool CancelaProcesso = false;
-  std::string FormatoCoord;                 ///< "0".."3", the layout ticked last
-  const std::string EspacoColunas = "   ";  ///< gap between two column patterns
-  QString NomeArqEntrada;
-  QString NomeArqSaida;
-  nivora::DialogoArquivo OpenDialog1;
-  nivora::DialogoArquivo SaveDialog1;
-
-  nivora::Plataforma& Plataforma() { return plataforma_; }
+  /// The unit's state as the handlers left it.
+  const EstadoJanela& Estado() const { return estado_; }
+  /// True from the start of a batch run to its end (the event pump runs inside it).
+  bool Processando() const { return processando_; }
+  /// True when one of the four coordinate layout boxes is ticked.
+  bool FormatoPreenchido() const;
   nivora::TModeloGeoide& Modelo() { return *modelo_; }
-  TForm2* Ilustracao() { return form2_.get(); }
-  TAboutBox* Sobre() { return aboutBox_.get(); }
+  TForm2* Ilustracao() const { return form2_.get(); }
+  /// The about window, or null before its first use.
+  TAboutBox* Sobre() const { return aboutBox_.get(); }
 
   /// The application's standard error report around one user command: a silent
   /// abort ends it quietly, any other failure is shown with its own text and the
   /// program goes on. Every slot connected to a control runs inside it, so no
   /// exception ever unwinds through Qt's own code.
   void Comando(const std::function<void()>& acao);
-  /// The message box of the standard error report.
-  void MostrarExcecao(const std::exception& erro);
+
+ protected:
+  bool eventFilter(QObject* objeto, QEvent* evento) override;
+  void closeEvent(QCloseEvent* evento) override;  // FormClose
+
+ private:
+  class ObservadorJanela;
+  class LoteEmCurso;
+
+  // Wiring (map.cpp and one Ligar...() per band).
+  void ConfigurarControles();
+  void LigarMenus();
+  void LigarBandaTeclado();
+  void LigarBandaPonto();
+  void LigarBandaArquivo();
+  /// Runs `handler` inside Comando whenever `emissor` sends `sinal`.
+  template <class Emissor, class Sinal>
+  void Ligar(Emissor* emissor, Sinal sinal, void (TForm1::*handler)());
+  /// Connects a tick box so that each real change of its state runs `handler`.
+  void LigarCaixa(QCheckBox* caixa, void (TForm1::*handler)());
+
+  /// A box of the given kind, title and text with one standard OK button.
+  void Mostrar(nivora::TipoMensagem tipo, const char* titulo, const std::string& texto);
   /// Gives `controle` the focus. @throws nivora::ErroNivora (kErroFoco) when it is
   /// disabled or hidden.
   void DarFoco(QWidget* controle);
 
-  // Start-up and menus.
+  // Start-up, keys and menus (map.cpp).
   void FormCreate();
+  /// Enter: a focused push button is pressed, otherwise the focus moves on.
+  void FormKeyPress();
+  bool MenuDaJanela(const QObject* objeto) const;
+  /// Closes every open menu of the menu bar.
+  void FecharMenus();
+  /// A key pressed while a menu is open: Alt and Alt + letter belong to the menu
+  /// bar, never to an item of the open menu. True when the key was taken.
+  bool TeclaComMenuAberto(QKeyEvent* tecla);
   void Sair2Click();
   void ModeloGeoidalSIRGAS1Click();
   void DistribuiodeDadosGravimetricosTerrestres1Click();
@@ -98,7 +135,7 @@ class TForm1 : public QMainWindow {
   void N11Click();
   void Sobre1Click();
 
-  // Keyboard band.
+  // Keyboard band (map_teclado.cpp).
   void CheckBox1Click();
   void CheckBox2Click();
   void RadioButton1Click();
@@ -109,6 +146,9 @@ class TForm1 : public QMainWindow {
   void Ed_LonChange();
   void Entra(QLineEdit* campo);
   void Sai(QLineEdit* campo);
+  /// The key filter of an entry field: true when the key is refused.
+  bool RecusaTecla(QLineEdit* campo, QKeyEvent* tecla);
+  bool CampoDaBandaTeclado(QObject* objeto) const;
   void Latitude1Click();
   void Longirude1Click();
   void IdentificaodoPonto1Click();
@@ -117,7 +157,7 @@ class TForm1 : public QMainWindow {
   void Imprimir1Click();
   void Limparcampos1Click();
 
-  // One point.
+  // One point (map_ponto.cpp).
   void PorTeclado();
   std::string VerificaPreenchimento();
   void bbt_ProcessaPontoClick();
@@ -127,7 +167,7 @@ class TForm1 : public QMainWindow {
   /// the saved file or of the printed page.
   std::string ComporLinhaPonto(bool impresso);
 
-  // File band.
+  // File band (map_arquivo.cpp).
   void HabilitaArquivo(bool habilitar);
   void LimpaEntradaArquivo();
   void CompletaEntrada(QCheckBox* sender);
@@ -142,9 +182,7 @@ class TForm1 : public QMainWindow {
   void Las1Click();
   void Ondulao1Click();
 
-  // Batch run (map_arquivo.cpp).
-  /// True when one of the four coordinate layout boxes is ticked.
-  bool FormatoPreenchido() const;
+  // Batch run (map_arquivo_execucao.cpp).
   /// Chooses the input file and proposes the output name.
   void bbt_ArqEntradaClick();
   void NomedoArquivodeEntrada1Click();
@@ -154,37 +192,29 @@ class TForm1 : public QMainWindow {
   /// Asks the running batch to stop after its next result line.
   void bbt_CancelaClick();
   void Cancelar1Click();
-  /// True from the start of a run to its end (the event pump runs inside it).
-  bool Processando() const { return processando_; }
+  /// Takes the file names of the run from the fields; the message that refuses
+  /// them, or nothing when the run may start.
+  std::optional<std::string> VerificaArquivosDoLote();
+  /// Runs the core's batch from `entrada` into `saida`; nothing when a file could
+  /// not be opened (already reported).
+  std::optional<nivora::ResultadoLote> RodarLote(const QString& entrada, const QString& saida,
+                                                 ObservadorJanela& observador,
+                                                 LoteEmCurso& emCurso);
+  /// The dialogs that end a run and the offer to open its output `saida`.
+  void ConcluirLote(const nivora::ResultadoLote& resultado, const QString& saida,
+                    LoteEmCurso& emCurso);
 
- protected:
-  bool eventFilter(QObject* objeto, QEvent* evento) override;
-  void closeEvent(QCloseEvent* evento) override;  // FormClose
-
- private:
-  void ConfigurarControles();
-  void LigarMenus();
-  void LigarBandaTeclado();
-  void LigarBandaPonto();
-  void LigarBandaArquivo();
-  /// Connects a tick box so that each real change of its state runs `handler`.
-  void LigarCaixa(QCheckBox* caixa, void (TForm1::*handler)());
-  /// Enter: a focused push button is pressed, otherwise the focus moves on.
-  void FormKeyPress();
-  /// The key filter of an entry field: true when the key is refused.
-  bool RecusaTecla(QLineEdit* campo, QKeyEvent* tecla);
-  bool CampoDaBandaTeclado(QObject* objeto) const;
-  /// True for the menus of this window's menu bar, at any depth.
-  bool MenuDaJanela(const QObject* objeto) const;
-  /// Closes every open menu of the menu bar.
-  void FecharMenus();
-  /// A key pressed while a menu is open: Alt and Alt + letter belong to the menu
-  /// bar, never to an item of the open menu. True when the key was taken.
-  bool TeclaComMenuAberto(QKeyEvent* tecla);
-
+  std::unique_ptr<Ui::TForm1> ui;
   nivora::Plataforma& plataforma_;
+  EstadoJanela estado_;
   bool processando_ = false;  ///< a batch run is in progress
   std::unique_ptr<nivora::TModeloGeoide> modelo_;
   std::unique_ptr<TForm2> form2_;
   std::unique_ptr<TAboutBox> aboutBox_;
 };
+
+template <class Emissor, class Sinal>
+void TForm1::Ligar(Emissor* emissor, Sinal sinal, void (TForm1::*handler)()) {
+  connect(emissor, sinal, this,
+          [this, handler] { Comando([this, handler] { (this->*handler)(); }); });
+}

@@ -1,6 +1,7 @@
 // TForm1, file band: the mode switch of the file controls, the format boxes with
-// their "Via Arquivo" menu items, and the wiring of the batch run's buttons and
-// menu items (the run itself is in map_arquivo_execucao.cpp).
+// their "Via Arquivo" menu items, the wiring of the batch run's buttons and menu
+// items (the run itself is in map_arquivo_execucao.cpp), and the band's rules that
+// need no window: proposed output name, elapsed time, the input name's key filter.
 #include "app/map_arquivo.hpp"
 
 #include <QAction>
@@ -11,10 +12,65 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <algorithm>
 
 #include "app/map.hpp"
 #include "app/texto_qt.hpp"
 #include "ui_map.h"
+
+namespace nivora {
+
+QString NomeSaidaProposto(const QString& entrada) {
+  constexpr qsizetype kCaracteresTrocados = 4;
+  const QString sufixo = QString::fromLatin1(kSufixoSaida);
+  if (entrada.size() <= kCaracteresTrocados) return sufixo;
+  return entrada.left(entrada.size() - kCaracteresTrocados) + sufixo;
+}
+
+std::string FormatarTempoDecorrido(std::int64_t milissegundos) {
+  constexpr std::int64_t kMsPorSegundo = 1000;
+  const std::int64_t segundos = std::max<std::int64_t>(milissegundos, 0) / kMsPorSegundo;
+  std::string texto;
+  for (const std::int64_t parte : {segundos / 3600, segundos / 60 % 60, segundos % 60}) {
+    if (!texto.empty()) texto.push_back(':');
+    if (parte < 10) texto.push_back('0');
+    texto += std::to_string(parte);
+  }
+  return texto;
+}
+
+QString AparaTexto(const QString& texto) {
+  constexpr char16_t kUltimoControle = u' ';
+  qsizetype inicio = 0;
+  qsizetype fim = texto.size();
+  while (inicio < fim && texto[inicio].unicode() <= kUltimoControle) ++inicio;
+  while (fim > inicio && texto[fim - 1].unicode() <= kUltimoControle) --fim;
+  return texto.mid(inicio, fim - inicio);
+}
+
+bool RecusaTeclaNomeEntrada(const QKeyEvent& tecla) {
+  constexpr char16_t kBackspace = 8;
+  constexpr char16_t kEnter = 13;
+  constexpr char16_t kApagar = 127;
+  const int codigo = tecla.key();
+  if (codigo == Qt::Key_Backspace || codigo == Qt::Key_Delete || codigo == Qt::Key_Tab ||
+      codigo == Qt::Key_Backtab) {
+    return false;
+  }
+  // Control + letter types a control character (copy, cut, paste...): refused.
+  const Qt::KeyboardModifiers mods = tecla.modifiers();
+  if ((mods & Qt::ControlModifier) && !(mods & Qt::AltModifier) && codigo >= Qt::Key_At &&
+      codigo <= Qt::Key_Underscore) {
+    return true;
+  }
+  const QString texto = tecla.text();
+  if (texto.isEmpty()) return false;  // moves the cursor, types nothing
+  if (texto.size() != 1) return true;
+  const char16_t c = texto.front().unicode();
+  return c != kBackspace && c != kEnter && c != kApagar;
+}
+
+}  // namespace nivora
 
 using nivora::ParaQt;
 
@@ -86,10 +142,7 @@ void TForm1::LigarBandaArquivo() {
       {ui->bbt_ProcessaArq, &TForm1::bbt_ProcessaArqClick},
       {ui->bbt_Cancela, &TForm1::bbt_CancelaClick},
   };
-  for (const auto& [botao, handler] : botoes) {
-    connect(botao, &QPushButton::clicked, this,
-            [this, handler = handler] { Comando([this, handler] { (this->*handler)(); }); });
-  }
+  for (const auto& [botao, handler] : botoes) Ligar(botao, &QPushButton::clicked, handler);
   const std::pair<QAction*, void (TForm1::*)()> menus[] = {
       {ui->IdentificaodoPonto2, &TForm1::IdentificaodoPonto2Click},
       {ui->LatitudeLongitudeGGDDDD1, &TForm1::LatitudeLongitudeGGDDDD1Click},
@@ -103,10 +156,7 @@ void TForm1::LigarBandaArquivo() {
       {ui->Executar2, &TForm1::Executar2Click},
       {ui->Cancelar1, &TForm1::Cancelar1Click},
   };
-  for (const auto& [acao, handler] : menus) {
-    connect(acao, &QAction::triggered, this,
-            [this, handler = handler] { Comando([this, handler] { (this->*handler)(); }); });
-  }
+  for (const auto& [acao, handler] : menus) Ligar(acao, &QAction::triggered, handler);
   ui->Ed_EntradaArquivo->installEventFilter(new FiltroNomeEntrada(ui->Ed_EntradaArquivo));
 }
 
@@ -166,7 +216,7 @@ void TForm1::CompletaEntrada(QCheckBox* sender) {
       for (const LayoutCoordenadas& layout : kLayouts) {
         if (&layout != &kLayouts[i]) RemoveToken(lista, QString::fromLatin1(layout.codigo));
       }
-      FormatoCoord = kLayouts[i].codigo;
+      estado_.FormatoCoord = kLayouts[i].codigo;
     } else {
       RemoveToken(lista, codigo);
     }
@@ -189,7 +239,7 @@ void TForm1::CompletaEntrada(QCheckBox* sender) {
   }
   const int posicaoId = IndiceToken(lista, QString::fromLatin1(kTokenId));
   if (posicaoId == 0) {
-    padrao = kTokenId + EspacoColunas + padrao;
+    padrao = std::string(kTokenId) + EspacoColunas + padrao;
     descricao = "Identifica\xE7\xE3o " + descricao;
   } else if (posicaoId == 1) {
     padrao = padrao + EspacoColunas + kTokenId;

@@ -22,60 +22,6 @@
 #include "geoid/consulta.hpp"
 #include "ui_map.h"
 
-namespace nivora {
-
-QString NomeSaidaProposto(const QString& entrada) {
-  constexpr qsizetype kCaracteresTrocados = 4;
-  const QString sufixo = QString::fromLatin1(kSufixoSaida);
-  if (entrada.size() <= kCaracteresTrocados) return sufixo;
-  return entrada.left(entrada.size() - kCaracteresTrocados) + sufixo;
-}
-
-std::string FormatarTempoDecorrido(std::int64_t milissegundos) {
-  constexpr std::int64_t kMsPorSegundo = 1000;
-  const std::int64_t segundos = std::max<std::int64_t>(milissegundos, 0) / kMsPorSegundo;
-  std::string texto;
-  for (const std::int64_t parte : {segundos / 3600, segundos / 60 % 60, segundos % 60}) {
-    if (!texto.empty()) texto.push_back(':');
-    if (parte < 10) texto.push_back('0');
-    texto += std::to_string(parte);
-  }
-  return texto;
-}
-
-QString AparaTexto(const QString& texto) {
-  constexpr char16_t kUltimoControle = u' ';
-  qsizetype inicio = 0;
-  qsizetype fim = texto.size();
-  while (inicio < fim && texto[inicio].unicode() <= kUltimoControle) ++inicio;
-  while (fim > inicio && texto[fim - 1].unicode() <= kUltimoControle) --fim;
-  return texto.mid(inicio, fim - inicio);
-}
-
-bool RecusaTeclaNomeEntrada(const QKeyEvent& tecla) {
-  constexpr char16_t kBackspace = 8;
-  constexpr char16_t kEnter = 13;
-  constexpr char16_t kApagar = 127;
-  const int codigo = tecla.key();
-  if (codigo == Qt::Key_Backspace || codigo == Qt::Key_Delete || codigo == Qt::Key_Tab ||
-      codigo == Qt::Key_Backtab) {
-    return false;
-  }
-  // Control + letter types a control character (copy, cut, paste...): refused.
-  const Qt::KeyboardModifiers mods = tecla.modifiers();
-  if ((mods & Qt::ControlModifier) && !(mods & Qt::AltModifier) && codigo >= Qt::Key_At &&
-      codigo <= Qt::Key_Underscore) {
-    return true;
-  }
-  const QString texto = tecla.text();
-  if (texto.isEmpty()) return false;  // moves the cursor, types nothing
-  if (texto.size() != 1) return true;
-  const char16_t c = texto.front().unicode();
-  return c != kBackspace && c != kEnter && c != kApagar;
-}
-
-}  // namespace nivora
-
 namespace {
 
 using nivora::ParaQt;
@@ -85,9 +31,7 @@ using nivora::ParaQt;
 /// is taken within a tenth of a second) at a negligible cost per line.
 constexpr qint64 kIntervaloTelaMs = 50;
 
-// Standard titles of the platform's message boxes, and the run's own texts.
-constexpr const char* kTituloErro = "Error";
-constexpr const char* kTituloAviso = "Warning";
+// The run's own titles and texts (Windows-1252).
 constexpr const char* kTituloPergunta = "NIVORA2015";
 constexpr const char* kTituloSobrescrever = "Sobrescrever Arquivo.";
 constexpr const char* kMsgSobrescrever =
@@ -104,24 +48,16 @@ constexpr const char* kPerguntaAbrirSaida =
     "da  ?";
 constexpr const char* kDe = " de ";
 
-void Mostrar(nivora::Plataforma& plataforma, nivora::TipoMensagem tipo, const char* titulo,
-             const std::string& texto) {
-  nivora::PedidoMensagem pedido;
-  pedido.tipo = tipo;
-  pedido.titulo = titulo;
-  pedido.texto = texto;
-  pedido.botoes = {{nivora::Resposta::Ok, {}}};
-  plataforma.MostrarMensagem(pedido);
-}
-
 /// A name as the file system takes it.
 std::string Caminho(const QString& nome) {
   return QFile::encodeName(nome).toStdString();
 }
 
+}  // namespace
+
 /// The window side of a run: the labels, the progress bar, the throttled event
 /// pump and the cancel flag, plugged into the core's runner.
-class ObservadorJanela final : public nivora::ObservadorLote {
+class TForm1::ObservadorJanela final : public nivora::ObservadorLote {
  public:
   ObservadorJanela(TForm1& janela, const QElapsedTimer& inicio)
       : janela_(janela), ui_(*janela.ui), inicio_(inicio) {}
@@ -134,7 +70,7 @@ class ObservadorJanela final : public nivora::ObservadorLote {
       rotulo->show();
     }
     for (QLabel* rotulo : {ui_.Label15, ui_.Label17, ui_.Label16}) rotulo->clear();
-    janela_.CancelaProcesso = false;
+    janela_.estado_.CancelaProcesso = false;
     ui_.bbt_Cancela->show();
     ui_.bbt_ProcessaArq->hide();
     // The bar runs from 0 to count - 1 and is full from the last-but-one line on.
@@ -153,14 +89,14 @@ class ObservadorJanela final : public nivora::ObservadorLote {
     Bombear();
   }
 
-  bool Cancelado() override { return janela_.CancelaProcesso; }
+  bool Cancelado() override { return janela_.estado_.CancelaProcesso; }
 
   /// Repaints and lets pending events in, when the last time was long enough ago.
   void Bombear() {
     if (ultimo_.isValid() && ultimo_.elapsed() < kIntervaloTelaMs) return;
     ultimo_.start();
     Atualizar();
-    janela_.Plataforma().ProcessarEventos();
+    janela_.plataforma_.ProcessarEventos();
   }
 
   /// Lines read, elapsed time and progress as they are now.
@@ -170,8 +106,6 @@ class ObservadorJanela final : public nivora::ObservadorLote {
     ui_.Label15->setText(QString::fromStdString(std::to_string(lidas_)));
     ui_.Label17->setText(QString::fromStdString(nivora::FormatarTempoDecorrido(inicio_.elapsed())));
   }
-
-  bool Iniciado() const { return iniciado_; }
 
  private:
   TForm1& janela_;
@@ -183,20 +117,51 @@ class ObservadorJanela final : public nivora::ObservadorLote {
   bool iniciado_ = false;
 };
 
-}  // namespace
+/// The window busy with a run, from its start to the first way out: wait cursor,
+/// "Cancela" in place of "Processa", the query's pump at the run's pace. Every way
+/// out, an error included, leaves the window idle again.
+class TForm1::LoteEmCurso {
+ public:
+  LoteEmCurso(TForm1& janela, ObservadorJanela& observador) : janela_(janela) {
+    janela_.processando_ = true;
+    janela_.plataforma_.CursorEspera(true);
+    janela_.modelo_->DefinirBomba([&observador] { observador.Bombear(); });
+  }
+  ~LoteEmCurso() {
+    Ocioso();
+    janela_.processando_ = false;
+  }
+  LoteEmCurso(const LoteEmCurso&) = delete;
+  LoteEmCurso& operator=(const LoteEmCurso&) = delete;
+
+  /// The window at rest (the run's end dialogs come after this).
+  void Ocioso() {
+    if (ocioso_) return;
+    ocioso_ = true;
+    janela_.modelo_->DefinirBomba([&j = janela_] { j.plataforma_.ProcessarEventos(); });
+    janela_.plataforma_.CursorEspera(false);
+    janela_.ui->bbt_ProcessaArq->show();
+    janela_.ui->bbt_Cancela->hide();
+  }
+
+ private:
+  TForm1& janela_;
+  bool ocioso_ = false;
+};
 
 void TForm1::bbt_ArqEntradaClick() {
-  if (const std::optional<QString> escolhido = plataforma_.EscolherArquivoAbrir(OpenDialog1)) {
-    OpenDialog1.nomeArquivo = *escolhido;
+  nivora::DialogoArquivo& dialogo = estado_.OpenDialog1;
+  if (const std::optional<QString> escolhido = plataforma_.EscolherArquivoAbrir(dialogo)) {
+    dialogo.nomeArquivo = *escolhido;
   }
   // A cancelled dialog leaves the name chosen the previous time (or none).
-  ui->Ed_EntradaArquivo->setText(OpenDialog1.nomeArquivo);
-  NomeArqEntrada = ui->Ed_EntradaArquivo->text();
-  NomeArqSaida = nivora::NomeSaidaProposto(NomeArqEntrada);
-  if (QFileInfo::exists(NomeArqSaida)) {
-    Mostrar(plataforma_, nivora::TipoMensagem::Aviso, kTituloSobrescrever, kMsgSobrescrever);
+  ui->Ed_EntradaArquivo->setText(dialogo.nomeArquivo);
+  estado_.NomeArqEntrada = ui->Ed_EntradaArquivo->text();
+  estado_.NomeArqSaida = nivora::NomeSaidaProposto(estado_.NomeArqEntrada);
+  if (QFileInfo::exists(estado_.NomeArqSaida)) {
+    Mostrar(nivora::TipoMensagem::Aviso, kTituloSobrescrever, kMsgSobrescrever);
   }
-  ui->Ed_SaidaArquivo->setText(NomeArqSaida);
+  ui->Ed_SaidaArquivo->setText(estado_.NomeArqSaida);
 }
 
 void TForm1::NomedoArquivodeEntrada1Click() {
@@ -204,7 +169,7 @@ void TForm1::NomedoArquivodeEntrada1Click() {
 }
 
 void TForm1::bbt_CancelaClick() {
-  CancelaProcesso = true;
+  estado_.CancelaProcesso = true;
 }
 
 void TForm1::Cancelar1Click() {
@@ -222,105 +187,85 @@ void TForm1::bbt_ProcessaArqClick() {
   QElapsedTimer inicio;
   inicio.start();
   if (!FormatoPreenchido()) {
-    Mostrar(plataforma_, nivora::TipoMensagem::Erro, kTituloErro, nivora::kMsgPreenchimento);
+    Mostrar(nivora::TipoMensagem::Erro, nivora::kTituloErro, nivora::kMsgPreenchimento);
     return;
   }
-
-  // From here on every way out, an error included, leaves the window idle: normal
-  // cursor, "Processa" shown and "Cancela" hidden, the query's usual pump back.
-  class Execucao {
-   public:
-    Execucao(TForm1& janela, ObservadorJanela& observador) : janela_(janela) {
-      janela_.processando_ = true;
-      janela_.plataforma_.CursorEspera(true);
-      // Inside each query too, the pump keeps to its pace.
-      janela_.modelo_->DefinirBomba([&observador] { observador.Bombear(); });
-    }
-    ~Execucao() {
-      Ocioso();
-      janela_.processando_ = false;
-    }
-    Execucao(const Execucao&) = delete;
-    Execucao& operator=(const Execucao&) = delete;
-
-    void Ocioso() {
-      if (ocioso_) return;
-      ocioso_ = true;
-      janela_.modelo_->DefinirBomba([&j = janela_] { j.plataforma_.ProcessarEventos(); });
-      janela_.plataforma_.CursorEspera(false);
-      janela_.ui->bbt_ProcessaArq->show();
-      janela_.ui->bbt_Cancela->hide();
-    }
-
-   private:
-    TForm1& janela_;
-    bool ocioso_ = false;
-  };
   ObservadorJanela observador(*this, inicio);
-  Execucao execucao(*this, observador);
-
-  NomeArqSaida = nivora::AparaTexto(ui->Ed_SaidaArquivo->text());
-  const QFileInfo entradaGuardada(NomeArqEntrada);
-  if (NomeArqEntrada.isEmpty() || !entradaGuardada.exists() || entradaGuardada.isDir()) {
-    execucao.Ocioso();
-    Mostrar(plataforma_, nivora::TipoMensagem::Erro, kTituloErro, nivora::kMsgEntradaInvalida);
+  LoteEmCurso emCurso(*this, observador);
+  if (const std::optional<std::string> recusa = VerificaArquivosDoLote()) {
+    emCurso.Ocioso();
+    Mostrar(nivora::TipoMensagem::Erro, nivora::kTituloErro, *recusa);
     return;
   }
-  if (NomeArqSaida.isEmpty()) {
-    execucao.Ocioso();
-    Mostrar(plataforma_, nivora::TipoMensagem::Erro, kTituloErro, kMsgNomeSaidaVazio);
-    return;
-  }
-  NomeArqEntrada = ui->Ed_EntradaArquivo->text();
   // The names of this run: a browse during the run does not change them.
-  const QString entrada = NomeArqEntrada;
-  const QString saida = NomeArqSaida;
+  const QString entrada = estado_.NomeArqEntrada;
+  const QString saida = estado_.NomeArqSaida;
+  if (const std::optional<nivora::ResultadoLote> resultado =
+          RodarLote(entrada, saida, observador, emCurso)) {
+    ConcluirLote(*resultado, saida, emCurso);
+  }
+}
 
+std::optional<std::string> TForm1::VerificaArquivosDoLote() {
+  estado_.NomeArqSaida = nivora::AparaTexto(ui->Ed_SaidaArquivo->text());
+  const QFileInfo entradaEscolhida(estado_.NomeArqEntrada);
+  if (estado_.NomeArqEntrada.isEmpty() || !entradaEscolhida.exists() || entradaEscolhida.isDir()) {
+    return nivora::kMsgEntradaInvalida;
+  }
+  if (estado_.NomeArqSaida.isEmpty()) return kMsgNomeSaidaVazio;
+  estado_.NomeArqEntrada = ui->Ed_EntradaArquivo->text();
+  return std::nullopt;
+}
+
+std::optional<nivora::ResultadoLote> TForm1::RodarLote(const QString& entrada, const QString& saida,
+                                                       ObservadorJanela& observador,
+                                                       LoteEmCurso& emCurso) {
   nivora::TListaFormato formato;
   for (int i = 0; i < ui->ListBox1->count(); ++i) {
     formato.Adicionar(nivora::ParaCp1252(ui->ListBox1->item(i)->text()));
   }
   nivora::OpcoesLote opcoes = nivora::OpcoesLote::De(
       std::move(formato), ui->ChckBx_Ponto_S->isChecked(), ui->ChckBx_Coord_S->isChecked());
-  opcoes.FormatoCoord = FormatoCoord;
-
-  nivora::ResultadoLote resultado;
+  opcoes.FormatoCoord = estado_.FormatoCoord;
   try {
-    resultado =
+    nivora::ResultadoLote resultado =
         nivora::ExecutarLote(Caminho(entrada), Caminho(saida), opcoes, *modelo_, observador);
+    observador.Atualizar();
+    return resultado;
   } catch (const nivora::EArquivoInvalido&) {
-    execucao.Ocioso();
-    Mostrar(plataforma_, nivora::TipoMensagem::Erro, kTituloErro, nivora::kMsgArquivoInvalido);
-    return;
+    emCurso.Ocioso();
+    Mostrar(nivora::TipoMensagem::Erro, nivora::kTituloErro, nivora::kMsgArquivoInvalido);
   } catch (const nivora::EMesmoArquivo& erro) {
     // Truncating the output would destroy the input before a line is read.
-    execucao.Ocioso();
-    Mostrar(plataforma_, nivora::TipoMensagem::Erro, kTituloErro, erro.what());
-    return;
+    emCurso.Ocioso();
+    Mostrar(nivora::TipoMensagem::Erro, nivora::kTituloErro, erro.what());
   } catch (...) {
     // The query's own failures: both files are closed, every line written before
     // stays; the window goes idle before the standard error report shows it.
     observador.Atualizar();
     throw;
   }
-  observador.Atualizar();
+  return std::nullopt;
+}
 
+void TForm1::ConcluirLote(const nivora::ResultadoLote& resultado, const QString& saida,
+                          LoteEmCurso& emCurso) {
   // Closing the window asks for the stop; nothing more is shown then.
   const bool janelaAberta = isVisible();
   if (resultado.fim == nivora::FimLote::ErroFormato) {
     ui->ProgressBar1->setValue(0);
-    execucao.Ocioso();
+    emCurso.Ocioso();
     if (janelaAberta) {
-      Mostrar(plataforma_, nivora::TipoMensagem::Erro, kTituloErro, nivora::kMsgErroFormatacao);
+      Mostrar(nivora::TipoMensagem::Erro, nivora::kTituloErro, nivora::kMsgErroFormatacao);
     }
     return;
   }
-  execucao.Ocioso();
+  emCurso.Ocioso();
   if (!janelaAberta) return;
   if (resultado.fim == nivora::FimLote::Cancelado) {
-    Mostrar(plataforma_, nivora::TipoMensagem::Aviso, kTituloAviso, kMsgAbortado);
-  } else if (!CancelaProcesso) {
-    Mostrar(plataforma_, nivora::TipoMensagem::Aviso, kTituloAviso, kMsgFim);
+    Mostrar(nivora::TipoMensagem::Aviso, nivora::kTituloAviso, kMsgAbortado);
+  } else if (!estado_.CancelaProcesso) {
+    Mostrar(nivora::TipoMensagem::Aviso, nivora::kTituloAviso, kMsgFim);
   }
 
   nivora::PedidoMensagem pergunta;

@@ -25,10 +25,6 @@ constexpr const char* kMascaraOndulacao = "#00.00";
 constexpr int kLarguraId = 8;
 constexpr int kFonteImpressaoPt = 12;
 
-// Standard titles of the platform's message boxes.
-constexpr const char* kTituloErro = "Error";
-constexpr const char* kTituloAviso = "Warning";
-
 constexpr const char* kFiltroSalvar = "Text File (*.txt)|*.txt";
 constexpr const char* kExtensaoSalvar = "Text";
 constexpr const char* kSufixoTexto = ".txt";
@@ -41,15 +37,6 @@ constexpr const char* kConfirmaSobrescrever =
     "Todos os dados inseridos anteriormente neste arquivo ser\xE3o apagados.\r"
     "Tem certeza que deseja sobrescrever ? ";
 
-void MostrarErro(nivora::Plataforma& plataforma, const std::string& texto) {
-  nivora::PedidoMensagem pedido;
-  pedido.tipo = nivora::TipoMensagem::Erro;
-  pedido.titulo = kTituloErro;
-  pedido.texto = texto;
-  pedido.botoes = {{nivora::Resposta::Ok, {}}};
-  plataforma.MostrarMensagem(pedido);
-}
-
 std::string Texto(const QLineEdit* campo) {
   return ParaCp1252(campo->text());
 }
@@ -61,10 +48,7 @@ void TForm1::LigarBandaPonto() {
       {ui->bbt_ProcessaPonto, &TForm1::bbt_ProcessaPontoClick},
       {ui->bbt_SalvarPonto, &TForm1::bbt_SalvarPontoClick},
       {ui->bbt_Imprime, &TForm1::bbt_ImprimeClick}};
-  for (const auto& [botao, handler] : botoes) {
-    connect(botao, &QPushButton::clicked, this,
-            [this, handler = handler] { Comando([this, handler] { (this->*handler)(); }); });
-  }
+  for (const auto& [botao, handler] : botoes) Ligar(botao, &QPushButton::clicked, handler);
 }
 
 std::string TForm1::VerificaPreenchimento() {
@@ -89,7 +73,7 @@ std::string TForm1::VerificaPreenchimento() {
 void TForm1::PorTeclado() {
   const std::string resposta = VerificaPreenchimento();
   if (resposta != kRespostaOk) {
-    MostrarErro(plataforma_, resposta);
+    Mostrar(nivora::TipoMensagem::Erro, nivora::kTituloErro, resposta);
     throw nivora::EAbort();
   }
 
@@ -111,7 +95,8 @@ void TForm1::PorTeclado() {
     // A refused coordinate or a text that is no number: one box naming the item and
     // its valid range, then the whole command ends.
     const std::int32_t codigo = ponto.Erro;
-    MostrarErro(plataforma_, nivora::MensagemErro(codigo) + "\r" + nivora::TextoLimite(codigo));
+    Mostrar(nivora::TipoMensagem::Erro, nivora::kTituloErro,
+            nivora::MensagemErro(codigo) + "\r" + nivora::TextoLimite(codigo));
     ui->Ed_Ondulacao->clear();
     throw nivora::EAbort();
   }
@@ -154,11 +139,11 @@ std::string TForm1::ComporLinhaPonto(bool impresso) {
 void TForm1::bbt_SalvarPontoClick() {
   PorTeclado();
 
-  SaveDialog1.filtro = QString::fromLatin1(kFiltroSalvar);
-  SaveDialog1.extensaoPadrao = QString::fromLatin1(kExtensaoSalvar);
-  const std::optional<QString> escolhido = plataforma_.EscolherArquivoSalvar(SaveDialog1);
+  estado_.SaveDialog1.filtro = QString::fromLatin1(kFiltroSalvar);
+  estado_.SaveDialog1.extensaoPadrao = QString::fromLatin1(kExtensaoSalvar);
+  const std::optional<QString> escolhido = plataforma_.EscolherArquivoSalvar(estado_.SaveDialog1);
   if (!escolhido) return;
-  SaveDialog1.nomeArquivo = *escolhido;
+  estado_.SaveDialog1.nomeArquivo = *escolhido;
   // A name typed without an extension gets the text file's one.
   QString arquivo = *escolhido;
   if (QFileInfo(arquivo).suffix().isEmpty()) arquivo += QLatin1String(kSufixoTexto);
@@ -180,7 +165,7 @@ void TForm1::bbt_SalvarPontoClick() {
     } else if (resposta == nivora::Resposta::Nao) {
       nivora::PedidoMensagem confirma;
       confirma.tipo = nivora::TipoMensagem::Aviso;
-      confirma.titulo = kTituloAviso;
+      confirma.titulo = nivora::kTituloAviso;
       confirma.texto = kConfirmaSobrescrever;
       confirma.botoes = {{nivora::Resposta::Sim, {}}, {nivora::Resposta::Nao, {}}};
       confirma.padrao = nivora::Resposta::Sim;

@@ -58,10 +58,8 @@ void TForm1::LigarBandaTeclado() {
       if (on) Comando([this, handler] { (this->*handler)(); });
     });
   }
-  connect(ui->bbt_Limpa, &QPushButton::clicked, this,
-          [this] { Comando([this] { bbt_LimpaClick(); }); });
-  connect(ui->Ed_Lon, &QLineEdit::textChanged, this,
-          [this] { Comando([this] { Ed_LonChange(); }); });
+  Ligar(ui->bbt_Limpa, &QPushButton::clicked, &TForm1::bbt_LimpaClick);
+  Ligar(ui->Ed_Lon, &QLineEdit::textChanged, &TForm1::Ed_LonChange);
   ui->ed_IdPonto->setValidator(new ValidadorMaiusculas(ui->ed_IdPonto));
 }
 

@@ -1,3 +1,4 @@
+// The gradient band of the main window.
 #include "app/painel.hpp"
 
 #include <QLinearGradient>

@@ -35,6 +35,15 @@ struct PedidoMensagem {
   Resposta escape = Resposta::Ok;  ///< the answer of Escape or of closing the box
 };
 
+/// The platform's standard titles of an error box and of a warning box.
+inline constexpr const char* kTituloErro = "Error";
+inline constexpr const char* kTituloAviso = "Warning";
+
+/// A box of the given kind, title and text with one OK button (`textoOk` empty:
+/// the platform's standard caption).
+PedidoMensagem CaixaOk(TipoMensagem tipo, std::string titulo, std::string texto,
+                       std::string textoOk = {});
+
 /// State and last choice of an open or save dialog, kept by the window between showings.
 struct DialogoArquivo {
   QString filtro;  ///< "Label|pattern" pairs separated by "|", e.g. "Text File (*.txt)|*.txt"

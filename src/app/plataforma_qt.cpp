@@ -19,6 +19,16 @@
 
 namespace nivora {
 
+PedidoMensagem CaixaOk(TipoMensagem tipo, std::string titulo, std::string texto,
+                       std::string textoOk) {
+  PedidoMensagem pedido;
+  pedido.tipo = tipo;
+  pedido.titulo = std::move(titulo);
+  pedido.texto = std::move(texto);
+  pedido.botoes = {{Resposta::Ok, std::move(textoOk)}};
+  return pedido;
+}
+
 QString TextoTela(const std::string& cp1252) {
   QString texto = QString::fromUtf8(Cp1252ParaUtf8(cp1252));
   texto.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTimer>
 #include <cstdio>
 
@@ -44,7 +45,7 @@ int main(int argc, char** argv) {
       janela.findChild<QLineEdit*>(campo)->setText(QString::fromLatin1(texto));
   });
   int codigo = 1;
-  QTimer::singleShot(300, [&] { janela.Comando([&] { janela.bbt_ProcessaPontoClick(); }); });
+  QTimer::singleShot(300, [&] { janela.findChild<QPushButton*>("bbt_ProcessaPonto")->click(); });
   QTimer::singleShot(800, [&] {
     codigo = janela.grab().save(QString::fromLocal8Bit(argv[1]), "PNG") ? 0 : 1;
     aplicacao.quit();

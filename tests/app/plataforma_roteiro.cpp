@@ -1,6 +1,8 @@
 #include "plataforma_roteiro.hpp"
 
+#include <QCoreApplication>
 #include <QPrinter>
+#include <algorithm>
 
 #include "text/erros.hpp"
 
@@ -54,6 +56,17 @@ void PlataformaRoteiro::ImprimirLinhas(const std::vector<std::string>& linhas, i
     impressora.setOutputFileName(pdfImpressao);
     nivora::ImprimirLinhasEm(impressora, linhas, pontos);
   }
+}
+
+void PlataformaRoteiro::ProcessarEventos() {
+  ++bombeamentos;
+  if (aoBombear) aoBombear();
+  QCoreApplication::processEvents();
+}
+
+void PlataformaRoteiro::CursorEspera(bool ligado) {
+  cursorProfundidade += ligado ? 1 : -1;
+  cursorMaximo = std::max(cursorMaximo, cursorProfundidade);
 }
 
 std::vector<std::string> PlataformaRoteiro::Textos() const {

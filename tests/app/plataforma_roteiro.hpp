@@ -1,10 +1,12 @@
 // A scripted platform for the window tests: records everything shown and gives
-// back queued answers. An unexpected question (nothing queued) fails the test
-// through an exception the window reports, which the test then sees recorded.
+// back queued answers (an unexpected question gets the box's Escape answer). Its
+// event pump counts, calls `aoBombear` (a click or a menu command in the middle of
+// a run) and then lets the window's real pending events in.
 #pragma once
 
 #include <QString>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,6 +28,9 @@ class PlataformaRoteiro : public nivora::Plataforma {
   std::vector<Impressao> impressoes;
   std::vector<QString> documentos;
   int bombeamentos = 0;
+  std::function<void()> aoBombear;
+  int cursorProfundidade = 0;  ///< wait cursors shown and not yet removed
+  int cursorMaximo = 0;
 
   // Queued answers.
   std::deque<nivora::Resposta> respostas;
@@ -50,8 +55,8 @@ class PlataformaRoteiro : public nivora::Plataforma {
   void ImprimirLinhas(const std::vector<std::string>& linhas, int pontos) override;
   void AbrirDocumento(const QString& caminho) override { documentos.push_back(caminho); }
   nivora::EstadoTrava TravarInstancia() override { return trava; }
-  void ProcessarEventos() override { ++bombeamentos; }
-  void CursorEspera(bool) override {}
+  void ProcessarEventos() override;
+  void CursorEspera(bool ligado) override;
 
   /// The texts of the messages shown so far, in order.
   std::vector<std::string> Textos() const;

@@ -23,7 +23,6 @@
 #include "app/map.hpp"
 #include "figuras_comum.hpp"
 #include "text/erros.hpp"
-#include "ui_map.h"
 
 namespace {
 
@@ -267,23 +266,26 @@ class TesteDocumentos : public QObject {
     QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
     QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
     QVERIFY(!(flags & Qt::WindowContextHelpButtonHint));
-    QCOMPARE(caixa.ProductName->text(), QString("NIVORA2015"));
-    QCOMPARE(caixa.ProductName->font().pointSize(), 10);
-    QVERIFY(caixa.ProductName->font().bold());
-    QCOMPARE(caixa.ProductName->palette().color(QPalette::WindowText), QColor(0, 0, 0x80));
-    QCOMPARE(caixa.Version->text(), QString::fromUtf8("Vers\u00e3o 1.0"));
-    QCOMPARE(caixa.Comments->text(),
+    QCOMPARE(caixa.findChild<QLabel*>("ProductName")->text(), QString("NIVORA2015"));
+    QCOMPARE(caixa.findChild<QLabel*>("ProductName")->font().pointSize(), 10);
+    QVERIFY(caixa.findChild<QLabel*>("ProductName")->font().bold());
+    QCOMPARE(caixa.findChild<QLabel*>("ProductName")->palette().color(QPalette::WindowText),
+             QColor(0, 0, 0x80));
+    QCOMPARE(caixa.findChild<QLabel*>("Version")->text(), QString::fromUtf8("Vers\u00e3o 1.0"));
+    QCOMPARE(caixa.findChild<QLabel*>("Comments")->text(),
              QString::fromUtf8("Sistema de Interpola\u00e7\u00e3o de Ondula\u00e7\u00e3o Geoidal"));
-    QVERIFY(caixa.Comments->wordWrap());
-    QCOMPARE(caixa.Data->text(), QString("nov/2015"));
-    QCOMPARE(caixa.Data->font().pointSize(), 6);
+    QVERIFY(caixa.findChild<QLabel*>("Comments")->wordWrap());
+    QCOMPARE(caixa.findChild<QLabel*>("Data")->text(), QString("nov/2015"));
+    QCOMPARE(caixa.findChild<QLabel*>("Data")->font().pointSize(), 6);
     QCOMPARE(caixa.Logo().size(), QSize(126, 24));
-    QCOMPARE(caixa.ProgramIcon->size(), QSize(126, 24));
-    QCOMPARE(caixa.OKButton->text(), QString("Fechar"));
-    QVERIFY(caixa.OKButton->isDefault());
+    QCOMPARE(caixa.findChild<QLabel*>("ProgramIcon")->size(), QSize(126, 24));
+    QCOMPARE(caixa.findChild<QPushButton*>("OKButton")->text(), QString("Fechar"));
+    QVERIFY(caixa.findChild<QPushButton*>("OKButton")->isDefault());
     // The "nov/2015" label sits in the bottom-right corner of the panel.
-    QVERIFY(caixa.Data->geometry().right() > caixa.Panel1->width() * 3 / 4);
-    QVERIFY(caixa.Data->geometry().bottom() > caixa.Panel1->height() * 3 / 4);
+    QVERIFY(caixa.findChild<QLabel*>("Data")->geometry().right() >
+            caixa.findChild<QFrame*>("Panel1")->width() * 3 / 4);
+    QVERIFY(caixa.findChild<QLabel*>("Data")->geometry().bottom() >
+            caixa.findChild<QFrame*>("Panel1")->height() * 3 / 4);
   }
 
   void sobreFechaComBotaoEComEnter_data() {
@@ -302,7 +304,7 @@ class TesteDocumentos : public QObject {
       if (comEnter)
         QTest::keyClick(&caixa, Qt::Key_Return);
       else
-        QTest::mouseClick(caixa.OKButton, Qt::LeftButton);
+        QTest::mouseClick(caixa.findChild<QPushButton*>("OKButton"), Qt::LeftButton);
       QVERIFY(caixa.isHidden());
     }
   }
@@ -317,13 +319,15 @@ class TesteDocumentos : public QObject {
       QString caminho;
     };
     const Caso casos[] = {
-        {janela.ui->ModeloGeoidalSIRGAS1, "/pasta/programa/imagens/NIVORA2015.pdf"},
-        {janela.ui->DistribuiodeDadosGravimetricosTerrestres1,
+        {janela.findChild<QAction*>("ModeloGeoidalSIRGAS1"),
+         "/pasta/programa/imagens/NIVORA2015.pdf"},
+        {janela.findChild<QAction*>("DistribuiodeDadosGravimetricosTerrestres1"),
          "/pasta/programa/imagens/rede_NIVORA2015.pdf"},
-        {janela.ui->DiferenasentreNIVORA2004NIVora20101,
+        {janela.findChild<QAction*>("DiferenasentreNIVORA2004NIVora20101"),
          "/pasta/programa/imagens/diferencas_NIVORA2015.pdf"},
-        {janela.ui->erromdiogeoide1, "/pasta/programa/imagens/discrepancias_NIVORA2015.pdf"},
-        {janela.ui->AjudaNNIVORA20041, "/pasta/aplicacao/Ajuda_Nivora2015.html"},
+        {janela.findChild<QAction*>("erromdiogeoide1"),
+         "/pasta/programa/imagens/discrepancias_NIVORA2015.pdf"},
+        {janela.findChild<QAction*>("AjudaNNIVORA20041"), "/pasta/aplicacao/Ajuda_Nivora2015.html"},
     };
     for (const Caso& caso : casos) {
       plataforma.abertos.clear();
@@ -342,19 +346,19 @@ class TesteDocumentos : public QObject {
     QVERIFY(ilustracao != nullptr);  // created with the main window, hidden
     QVERIFY(ilustracao->isHidden());
     QVERIFY(janela.Sobre() == nullptr);  // created on first use
-    janela.ui->N11->trigger();
-    janela.ui->N11->trigger();
+    janela.findChild<QAction*>("N11")->trigger();
+    janela.findChild<QAction*>("N11")->trigger();
     QCOMPARE(janela.Ilustracao(), ilustracao);
     QVERIFY(ilustracao->isVisible());
-    janela.ui->Sobre1->trigger();
+    janela.findChild<QAction*>("Sobre1")->trigger();
     TAboutBox* sobre = janela.Sobre();
     QVERIFY(sobre != nullptr);
     QVERIFY(sobre->isVisible());
-    janela.ui->Sobre1->trigger();
+    janela.findChild<QAction*>("Sobre1")->trigger();
     QCOMPARE(janela.Sobre(), sobre);
-    sobre->OKButton->click();
+    sobre->findChild<QPushButton*>("OKButton")->click();
     QVERIFY(sobre->isHidden());
-    janela.ui->Sobre1->trigger();
+    janela.findChild<QAction*>("Sobre1")->trigger();
     QCOMPARE(janela.Sobre(), sobre);
     QVERIFY(sobre->isVisible());
     int quantas = 0;

@@ -4,6 +4,7 @@
 #include <QtGui/qguiapplication_platform.h>
 #include <xcb/xcb.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QMessageBox>
 #include <QTest>
@@ -86,10 +87,10 @@ class TesteTitulos : public QObject {
         plataforma.MostrarMensagem(
             {nivora::TipoMensagem::Informacao, titulo, titulo, {{nivora::Resposta::Ok, {}}}});
       }
-      janela->N11Click();
+      janela->findChild<QAction*>("N11")->trigger();
       vistos.emplace_back(QString::fromUtf8("Ondulação Geoidal"),
                           TituloNoServidor(janela->Ilustracao()));
-      janela->Sobre1Click();
+      janela->findChild<QAction*>("Sobre1")->trigger();
       vistos.emplace_back(QStringLiteral("NIVORA2010"), TituloNoServidor(janela->Sobre()));
       janela->close();
     });

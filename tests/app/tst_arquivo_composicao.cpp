@@ -9,11 +9,15 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include "apoio.hpp"
 #include "app/map_arquivo.hpp"
-#include "tst_arquivo_apoio.hpp"
 
 namespace {
 
@@ -34,7 +38,7 @@ const char* const kDescricao2 = "Latitude(GMS) Longitude(GMS) ";
 const char* const kDescricao3 = "Longitude(GMS) Latitude(GMS)";
 
 /// Applies "+Box" (tick) or "-Box" (untick) steps, comma separated.
-void Aplicar(JanelaArquivo& t, const QString& passos) {
+void Aplicar(JanelaDeTeste& t, const QString& passos) {
   for (const QString& passo : passos.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
     QCheckBox* caixa = t.Caixa(passo.mid(1).toLatin1().constData());
     QVERIFY2(caixa != nullptr, qPrintable(passo));
@@ -111,12 +115,12 @@ class TesteComposicao : public QObject {
     QFETCH(QString, padrao);
     QFETCH(QString, descricao);
     QFETCH(QString, formatoCoord);
-    JanelaArquivo t;
+    JanelaDeTeste t(OndulacaoDeTeste);
     Aplicar(t, passos);
     QCOMPARE(t.Lista(), lista);
     QCOMPARE(t.Controle<QLineEdit>("Edt_Entrada")->text(), padrao);
     QCOMPARE(t.Controle<QLabel>("L_1")->text(), descricao);
-    QCOMPARE(QString::fromStdString(t.janela->FormatoCoord), formatoCoord);
+    QCOMPARE(QString::fromStdString(t.janela->Estado().FormatoCoord), formatoCoord);
     // At most one coordinate box ticked, and it is the one whose code is listed.
     int marcadas = 0;
     for (int i = 0; i < 4; ++i) {
@@ -136,7 +140,7 @@ class TesteComposicao : public QObject {
   void marcarLigaModoArquivo() {
     // Ticking any box by a click switches to file input; unticking it switches nothing.
     QFETCH(QString, caixa);
-    JanelaArquivo t;
+    JanelaDeTeste t(OndulacaoDeTeste);
     t.Caixa("CheckBox1")->setChecked(true);
     QCheckBox* alvo = t.Caixa(caixa.toLatin1().constData());
     alvo->click();
@@ -229,7 +233,7 @@ class TesteComposicao : public QObject {
     QFETCH(QString, lista);
     QFETCH(QString, mudancasSaida);
     QFETCH(bool, modoArquivo);
-    JanelaArquivo t;
+    JanelaDeTeste t(OndulacaoDeTeste);
     if (doTeclado) t.Caixa("CheckBox1")->setChecked(true);
     QSignalSpy mudancasPonto(t.Caixa("ChckBx_Ponto_S"), &QCheckBox::toggled);
     QSignalSpy mudancasCoord(t.Caixa("ChckBx_Coord_S"), &QCheckBox::toggled);
@@ -286,10 +290,10 @@ class TesteComposicao : public QObject {
   void procurarEntrada() {
     QFETCH(bool, saidaExiste);
     QFETCH(bool, peloMenu);
-    JanelaArquivo t;
+    JanelaDeTeste t(OndulacaoDeTeste);
     t.Caixa("CheckBox2")->setChecked(true);
-    const QString entrada = t.Pasta() + "pontos.dat";
-    const QString saida = t.Pasta() + "pontos_saida.txt";
+    const QString entrada = t.PastaAplicacao() + "pontos.dat";
+    const QString saida = t.PastaAplicacao() + "pontos_saida.txt";
     GravarArquivo(entrada, "-10 -47\r\n");
     if (saidaExiste) GravarArquivo(saida, "antigo");
     t.plataforma.arquivosAbrir.push_back(entrada);
@@ -300,10 +304,10 @@ class TesteComposicao : public QObject {
     }
     QCOMPARE(t.plataforma.dialogosAbrir.size(), size_t{1});
     QCOMPARE(t.plataforma.dialogosAbrir[0].filtro, QStringLiteral("Arquivo de Entrada|*.*"));
-    QCOMPARE(t.plataforma.dialogosAbrir[0].pastaInicial, t.Pasta() + "entradas");
+    QCOMPARE(t.plataforma.dialogosAbrir[0].pastaInicial, t.PastaAplicacao() + "entradas");
     QCOMPARE(t.Controle<QLineEdit>("Ed_EntradaArquivo")->text(), entrada);
-    QCOMPARE(t.janela->NomeArqEntrada, entrada);
-    QCOMPARE(t.janela->NomeArqSaida, saida);
+    QCOMPARE(t.janela->Estado().NomeArqEntrada, entrada);
+    QCOMPARE(t.janela->Estado().NomeArqSaida, saida);
     QCOMPARE(t.Controle<QLineEdit>("Ed_SaidaArquivo")->text(), saida);
     QCOMPARE(t.plataforma.mensagens.size(), size_t{saidaExiste ? 1u : 0u});
     if (saidaExiste) {
@@ -320,27 +324,27 @@ class TesteComposicao : public QObject {
   }
 
   void procurarCanceladoGuardaONomeAnterior() {
-    JanelaArquivo t;
+    JanelaDeTeste t(OndulacaoDeTeste);
     t.Caixa("CheckBox2")->setChecked(true);
     // Cancelled before any choice: the field stays empty, the name is just the suffix.
     t.Controle<QPushButton>("bbt_ArqEntrada")->click();
     QVERIFY(t.Controle<QLineEdit>("Ed_EntradaArquivo")->text().isEmpty());
     QCOMPARE(t.Controle<QLineEdit>("Ed_SaidaArquivo")->text(), QStringLiteral("_saida.txt"));
 
-    const QString entrada = t.Pasta() + "a.txt";
+    const QString entrada = t.PastaAplicacao() + "a.txt";
     t.plataforma.arquivosAbrir = {entrada, QString()};
     t.Controle<QPushButton>("bbt_ArqEntrada")->click();
     t.Controle<QLineEdit>("Ed_SaidaArquivo")->setText("outra.txt");
     t.Controle<QPushButton>("bbt_ArqEntrada")->click();  // cancelled
     QCOMPARE(t.Controle<QLineEdit>("Ed_EntradaArquivo")->text(), entrada);
-    QCOMPARE(t.Controle<QLineEdit>("Ed_SaidaArquivo")->text(), t.Pasta() + "a_saida.txt");
+    QCOMPARE(t.Controle<QLineEdit>("Ed_SaidaArquivo")->text(), t.PastaAplicacao() + "a_saida.txt");
     QCOMPARE(t.plataforma.dialogosAbrir.size(), size_t{3});
     QCOMPARE(t.plataforma.dialogosAbrir[2].nomeArquivo, entrada);
   }
 
   void filtroDoNomeDeEntrada() {
     // The name can only be shortened by typing; the output name is a plain field.
-    JanelaArquivo t;
+    JanelaDeTeste t(OndulacaoDeTeste);
     t.Caixa("CheckBox2")->setChecked(true);
     auto* campo = t.Controle<QLineEdit>("Ed_EntradaArquivo");
     campo->setText("/d/abc.txt");

@@ -2,27 +2,30 @@
 // layout and output choice, the failure dialogs, the format-error stop, cancel by
 // button, menu and closing, empty and one-line files, labels and progress, the
 // failed query, and no second run from inside the first.
-//
-// Run with "--bancada PASTA ENTRADA SAIDA [CANCELA_MS]" it is the window side of
-// bench/bench_janela.sh instead: one run of ENTRADA (layout Lat Lon decimal) in a
-// window on the grid of PASTA, timed.
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
 
+#include "apoio.hpp"
 #include "batch/lote.hpp"
 #include "geoid/consulta.hpp"
-#include "tst_arquivo_apoio.hpp"
 
 #ifndef NIVORA_CLI
 #define NIVORA_CLI ""
@@ -132,7 +135,7 @@ QByteArray GerarEntrada(int codigo, int posId, int linhas, int semente) {
 
 /// Ticks the input layout (identification before or after the coordinates, as the
 /// order of ticking says) and the output boxes.
-void Compor(JanelaArquivo& t, int codigo, int posId, bool saidaId, bool saidaCoord) {
+void Compor(JanelaDeTeste& t, int codigo, int posId, bool saidaId, bool saidaCoord) {
   if (posId == 0) t.Caixa("ChckBx_Ponto_E")->setChecked(true);
   t.Caixa(kCaixaCodigo[codigo])->setChecked(true);
   if (posId == 1) t.Caixa("ChckBx_Ponto_E")->setChecked(true);
@@ -181,7 +184,7 @@ QString Juntar(const std::vector<std::string>& textos) {
   for (const std::string& texto : textos) lista << QString::fromLatin1(texto.c_str());
   return lista.join(QStringLiteral(" | "));
 }
-QString Mensagens(const JanelaArquivo& t) {
+QString Mensagens(const JanelaDeTeste& t) {
   return Juntar(t.plataforma.Textos());
 }
 
@@ -224,7 +227,7 @@ class TesteExecucao : public QObject {
     QFETCH(int, posId);
     QFETCH(bool, saidaId);
     QFETCH(bool, saidaCoord);
-    JanelaArquivo t(Comum());
+    JanelaDeTeste t(Comum());
     QTemporaryDir pasta;
     const QString entrada = pasta.path() + "/entrada.txt";
     const QString saidaJanela = pasta.path() + "/janela.txt";
@@ -277,31 +280,33 @@ class TesteExecucao : public QObject {
     QFETCH(QString, caso);
     QFETCH(QByteArray, mensagem);
     QFETCH(bool, cursor);
-    JanelaArquivo t;
-    const QString entrada = t.Pasta() + "entrada.txt";
+    JanelaDeTeste t(OndulacaoDeTeste);
+    const QString entrada = t.PastaAplicacao() + "entrada.txt";
     const QByteArray conteudo = "-10 -47\r\n-11 -47.5\r\n";
     GravarArquivo(entrada, conteudo);
-    QString saida = t.Pasta() + "saida.txt";
+    QString saida = t.PastaAplicacao() + "saida.txt";
     if (caso == "sem formato") {
       t.Caixa("ChckBx_Ponto_E")->setChecked(true);
       t.Caixa("ChckBx_Coord_S")->setChecked(true);
     } else {
       t.Caixa("Chck_LatLon_Dec")->setChecked(true);
     }
-    t.Arquivos(entrada, saida);
-    if (caso == "entrada inexistente") t.janela->NomeArqEntrada = t.Pasta() + "nada.txt";
-    if (caso == "entrada vazia") t.janela->NomeArqEntrada.clear();
-    if (caso == "entrada pasta") t.janela->NomeArqEntrada = t.Pasta() + "grid";
+    // The file the browse chose: missing, never chosen, a folder, or the real one.
+    if (caso == "entrada inexistente") t.Arquivos(t.PastaAplicacao() + "nada.txt", saida);
+    if (caso == "entrada pasta") t.Arquivos(t.PastaAplicacao() + "grid", saida);
+    if (caso == "entrada vazia") t.Controle<QLineEdit>("Ed_SaidaArquivo")->setText(saida);
+    if (!caso.startsWith("entrada ")) t.Arquivos(entrada, saida);
     if (caso == "saida em branco") t.Controle<QLineEdit>("Ed_SaidaArquivo")->setText(" \t ");
     if (caso == "campo editado") {
-      t.Controle<QLineEdit>("Ed_EntradaArquivo")->setText(t.Pasta() + "entrada.tx");
+      t.Controle<QLineEdit>("Ed_EntradaArquivo")->setText(t.PastaAplicacao() + "entrada.tx");
     }
     if (caso == "saida impossivel") {
-      saida = t.Pasta() + "nao/existe.txt";
+      saida = t.PastaAplicacao() + "nao/existe.txt";
       t.Controle<QLineEdit>("Ed_SaidaArquivo")->setText(saida);
     }
     if (caso == "mesmo arquivo") {
-      t.Controle<QLineEdit>("Ed_SaidaArquivo")->setText("  " + t.Pasta() + "./entrada.txt ");
+      t.Controle<QLineEdit>("Ed_SaidaArquivo")
+          ->setText("  " + t.PastaAplicacao() + "./entrada.txt ");
     }
     t.Processar();
 
@@ -334,7 +339,7 @@ class TesteExecucao : public QObject {
   void erroDeFormatacaoPara() {
     QFETCH(QByteArray, entrada);
     QFETCH(int, linhasLidas);
-    JanelaArquivo t(Comum());
+    JanelaDeTeste t(Comum());
     QTemporaryDir pasta;
     const QString arquivo = pasta.path() + "/entrada.txt";
     GravarArquivo(arquivo, entrada);
@@ -375,11 +380,11 @@ class TesteExecucao : public QObject {
     QFETCH(QByteArray, entrada);
     QFETCH(int, linhasEscritas);
     QFETCH(bool, abortado);
-    JanelaArquivo t;
-    const QString arquivo = t.Pasta() + "entrada.txt";
+    JanelaDeTeste t(OndulacaoDeTeste);
+    const QString arquivo = t.PastaAplicacao() + "entrada.txt";
     GravarArquivo(arquivo, entrada);
     Compor(t, 0, -1, false, true);
-    t.Arquivos(arquivo, t.Pasta() + "saida.txt");
+    t.Arquivos(arquivo, t.PastaAplicacao() + "saida.txt");
     bool pedido = false;
     t.plataforma.aoBombear = [&] {
       if (pedido) return;
@@ -394,13 +399,13 @@ class TesteExecucao : public QObject {
     t.Processar();
 
     QVERIFY(pedido);
-    QVERIFY(t.janela->CancelaProcesso);
+    QVERIFY(t.janela->Estado().CancelaProcesso);
     QVERIFY(t.Ocioso());
-    const QByteArray saida = LerArquivo(t.Pasta() + "saida.txt");
+    const QByteArray saida = LerArquivo(t.PastaAplicacao() + "saida.txt");
     QCOMPARE(saida.count("\r\n"), linhasEscritas);
     // The lines written are those of a full run, cut after the cancel.
-    const SaidaCli cli = ExecutarCli(t.Pasta() + "grid/NIVORA2015_SIRGAS2000.txt", "0", false, true,
-                                     arquivo, t.Pasta() + "cli.txt");
+    const SaidaCli cli = ExecutarCli(t.PastaAplicacao() + "grid/NIVORA2015_SIRGAS2000.txt", "0",
+                                     false, true, arquivo, t.PastaAplicacao() + "cli.txt");
     QVERIFY(cli.bytes.startsWith(saida));
     if (como == "fechar") {
       // A closed window shows nothing more.
@@ -425,10 +430,10 @@ class TesteExecucao : public QObject {
   }
   void perguntaAbreASaida() {
     QFETCH(bool, sim);
-    JanelaArquivo t;
-    GravarArquivo(t.Pasta() + "e.txt", "-10 -47\n");
+    JanelaDeTeste t(OndulacaoDeTeste);
+    GravarArquivo(t.PastaAplicacao() + "e.txt", "-10 -47\n");
     Compor(t, 0, -1, false, false);
-    t.Arquivos(t.Pasta() + "e.txt", t.Pasta() + "s.txt");
+    t.Arquivos(t.PastaAplicacao() + "e.txt", t.PastaAplicacao() + "s.txt");
     t.plataforma.respostas = {nivora::Resposta::Ok,
                               sim ? nivora::Resposta::Sim : nivora::Resposta::Nao};
     t.Processar();
@@ -445,7 +450,7 @@ class TesteExecucao : public QObject {
     QVERIFY(pergunta.botoes[0].resposta == nivora::Resposta::Sim);
     QVERIFY(pergunta.botoes[1].resposta == nivora::Resposta::Nao);
     QCOMPARE(t.plataforma.documentos,
-             sim ? std::vector<QString>{t.Pasta() + "s.txt"} : std::vector<QString>{});
+             sim ? std::vector<QString>{t.PastaAplicacao() + "s.txt"} : std::vector<QString>{});
   }
 
   void rotulosEProgresso_data() {
@@ -463,7 +468,7 @@ class TesteExecucao : public QObject {
     QFETCH(int, linhas);
     QFETCH(int, maximo);
     QFETCH(int, posicao);
-    JanelaArquivo t(Comum());
+    JanelaDeTeste t(Comum());
     QTemporaryDir pasta;
     GravarArquivo(pasta.path() + "/e.txt", GerarEntrada(1, -1, linhas, 7));
     Compor(t, 1, -1, false, false);
@@ -497,15 +502,15 @@ class TesteExecucao : public QObject {
   }
   void consultaQueFalha() {
     QFETCH(QString, grade);
-    JanelaArquivo t;
-    const QString arquivoGrade = t.Pasta() + "grid/NIVORA2015_SIRGAS2000.txt";
-    const QString entrada = t.Pasta() + "e.txt";
+    JanelaDeTeste t(OndulacaoDeTeste);
+    const QString arquivoGrade = t.PastaAplicacao() + "grid/NIVORA2015_SIRGAS2000.txt";
+    const QString entrada = t.PastaAplicacao() + "e.txt";
     // Two refused points (no query), then accepted ones.
     GravarArquivo(entrada, "A 7 -47\r\nB -10 -80\r\nC -10 -47\r\nD -11 -47\r\n");
     Compor(t, 0, 0, true, true);
-    t.Arquivos(entrada, t.Pasta() + "s.txt");
+    t.Arquivos(entrada, t.PastaAplicacao() + "s.txt");
     const SaidaCli completo =
-        ExecutarCli(arquivoGrade, "ID,0", true, true, entrada, t.Pasta() + "cli.txt");
+        ExecutarCli(arquivoGrade, "ID,0", true, true, entrada, t.PastaAplicacao() + "cli.txt");
     QCOMPARE(completo.codigo, 0);
     const QByteArray gradeBoa = LerArquivo(arquivoGrade);
     if (grade == "ausente") {
@@ -514,7 +519,7 @@ class TesteExecucao : public QObject {
       GravarArquivo(arquivoGrade, gradeBoa.left(gradeBoa.size() / 2) + "lixo\r\n" +
                                       gradeBoa.mid(gradeBoa.size() / 2));
     }
-    const std::string erro = ErroDaConsulta(t.Pasta(), -10.0L, -47.0L);
+    const std::string erro = ErroDaConsulta(t.PastaAplicacao(), -10.0L, -47.0L);
     QVERIFY(erro != "<sem erro>");
     t.Processar();
 
@@ -522,7 +527,7 @@ class TesteExecucao : public QObject {
     QCOMPARE(Mensagens(t), Juntar(std::vector<std::string>{erro}));
     QVERIFY(t.plataforma.mensagens[0].tipo == nivora::TipoMensagem::Erro);
     QVERIFY(t.Ocioso());
-    const QByteArray saida = LerArquivo(t.Pasta() + "s.txt");
+    const QByteArray saida = LerArquivo(t.PastaAplicacao() + "s.txt");
     QCOMPARE(saida.count("\r\n"), 2);
     QVERIFY(completo.bytes.startsWith(saida));
 
@@ -531,14 +536,14 @@ class TesteExecucao : public QObject {
     t.plataforma.mensagens.clear();
     t.Processar();
     QCOMPARE(Mensagens(t), Juntar(std::vector<std::string>{kFim, kPergunta}));
-    QCOMPARE(LerArquivo(t.Pasta() + "s.txt"), completo.bytes);
+    QCOMPARE(LerArquivo(t.PastaAplicacao() + "s.txt"), completo.bytes);
     const int antes = t.plataforma.bombeamentos;
     t.janela->Modelo().ObterOndulacao(-10.0L, -47.0L);
     QCOMPARE(t.plataforma.bombeamentos, antes + 1);
   }
 
   void semSegundaExecucao() {
-    JanelaArquivo t(Comum());
+    JanelaDeTeste t(Comum());
     QTemporaryDir pasta;
     GravarArquivo(pasta.path() + "/e.txt", GerarEntrada(2, 1, 30, 3));
     Compor(t, 2, 1, true, false);
@@ -562,7 +567,7 @@ class TesteExecucao : public QObject {
   void menuProcessaArquivo() {
     // The menu twin runs the batch like the button, also in keyboard mode (where it
     // finds no layout).
-    JanelaArquivo t(Comum());
+    JanelaDeTeste t(Comum());
     QTemporaryDir pasta;
     GravarArquivo(pasta.path() + "/e.txt", "-10 -47\n");
     Compor(t, 0, -1, false, false);
@@ -577,62 +582,8 @@ class TesteExecucao : public QObject {
   }
 };
 
-namespace {
-
-/// The window side of bench/bench_janela.sh: prints the run's wall time in
-/// microseconds, the lines written and, when asked, the cancel latency.
-int Bancada(const QStringList& args) {
-  if (args.size() < 5) {
-    std::cerr << "uso: tst_arquivo_execucao --bancada PASTA ENTRADA SAIDA [CANCELA_MS]\n";
-    return 2;
-  }
-  struct PlataformaBancada : PlataformaArquivo {
-    QElapsedTimer relogio;
-    qint64 primeiraMensagemUs = -1;
-    nivora::Resposta MostrarMensagem(const nivora::PedidoMensagem& pedido) override {
-      if (primeiraMensagemUs < 0) primeiraMensagemUs = relogio.nsecsElapsed() / 1000;
-      return PlataformaArquivo::MostrarMensagem(pedido);
-    }
-  };
-  PlataformaBancada plataforma;
-  QString pasta = args[2];
-  if (!pasta.endsWith(QLatin1Char('/'))) pasta += QLatin1Char('/');
-  TForm1 janela(plataforma, PastasPrograma{pasta, pasta});
-  janela.show();
-  const auto controle = [&janela](const char* nome) {
-    return janela.findChild<QWidget*>(QString::fromLatin1(nome));
-  };
-  static_cast<QCheckBox*>(controle("Chck_LatLon_Dec"))->setChecked(true);
-  janela.NomeArqEntrada = args[3];
-  static_cast<QLineEdit*>(controle("Ed_EntradaArquivo"))->setText(args[3]);
-  static_cast<QLineEdit*>(controle("Ed_SaidaArquivo"))->setText(args[4]);
-
-  // The cancel click arrives CANCELA_MS after the start; the latency runs from
-  // then to the moment the run stops ("Programa Abortado." is shown).
-  const qint64 cancelaMs = args.size() > 5 ? args[5].toLongLong() : -1;
-  plataforma.relogio.start();
-  if (cancelaMs >= 0) {
-    QTimer::singleShot(std::chrono::milliseconds(cancelaMs), Qt::PreciseTimer, &janela,
-                       [&] { static_cast<QPushButton*>(controle("bbt_Cancela"))->click(); });
-  }
-  janela.bbt_ProcessaArqClick();
-  const qint64 totalUs = plataforma.relogio.nsecsElapsed() / 1000;
-
-  std::cout << "janela_us=" << totalUs << "\n";
-  std::cout << "bombeamentos=" << plataforma.bombeamentos << "\n";
-  std::cout << "linhas=" << static_cast<QLabel*>(controle("Label15"))->text().toStdString() << "\n";
-  if (cancelaMs >= 0) {
-    std::cout << "latencia_cancela_us=" << plataforma.primeiraMensagemUs - cancelaMs * 1000 << "\n";
-  }
-  for (const std::string& texto : plataforma.Textos()) std::cout << "mensagem=" << texto << "\n";
-  return 0;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  if (argc > 1 && std::string(argv[1]) == "--bancada") return Bancada(app.arguments());
   app.setAttribute(Qt::AA_Use96Dpi, true);
   TesteExecucao teste;
   QTEST_SET_MAIN_SOURCE_PATH

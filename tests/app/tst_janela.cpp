@@ -41,10 +41,6 @@ const char* const kCaixasFormato[] = {"ChckBx_Ponto_E",  "Chck_LatLon_Dec", "Chc
                                       "Chck_LatLon_GMS", "Chck_LonLat_GMS", "ChckBx_Ponto_S",
                                       "ChckBx_Coord_S"};
 
-QString U(const char* utf8) {
-  return QString::fromUtf8(utf8);
-}
-
 }  // namespace
 
 class TesteJanela : public QObject {
@@ -106,11 +102,11 @@ class TesteJanela : public QObject {
     QVERIFY(t.Controle("bbt_SalvaArq")->isHidden());
     QVERIFY(!t.Controle("bbt_ProcessaArq")->isHidden());
     // Folders and dialogs.
-    QCOMPARE(j.PastaAplicacao, t.PastaAplicacao());
-    QCOMPARE(j.OpenDialog1.pastaInicial, t.PastaAplicacao() + "entradas");
-    QCOMPARE(j.SaveDialog1.pastaInicial, t.PastaAplicacao() + "saida");
-    QCOMPARE(j.OpenDialog1.filtro, QStringLiteral("Arquivo de Entrada|*.*"));
-    QVERIFY(!j.CancelaProcesso);
+    QCOMPARE(j.Estado().PastaAplicacao, t.PastaAplicacao());
+    QCOMPARE(j.Estado().OpenDialog1.pastaInicial, t.PastaAplicacao() + "entradas");
+    QCOMPARE(j.Estado().SaveDialog1.pastaInicial, t.PastaAplicacao() + "saida");
+    QCOMPARE(j.Estado().OpenDialog1.filtro, QStringLiteral("Arquivo de Entrada|*.*"));
+    QVERIFY(!j.Estado().CancelaProcesso);
     // The illustration window exists from the start, hidden.
     QVERIFY(j.Ilustracao() != nullptr);
     QVERIFY(!j.Ilustracao()->isVisible());
@@ -757,7 +753,7 @@ class TesteJanela : public QObject {
 
   void documentos() {
     JanelaDeTeste t;
-    const QString pasta = t.janela->PastaPrograma;
+    const QString pasta = t.janela->Estado().PastaPrograma;
     for (const char* item :
          {"ModeloGeoidalSIRGAS1", "DistribuiodeDadosGravimetricosTerrestres1",
           "DiferenasentreNIVORA2004NIVora20101", "erromdiogeoide1", "AjudaNNIVORA20041"}) {
@@ -766,7 +762,7 @@ class TesteJanela : public QObject {
     const std::vector<QString> esperados = {
         pasta + "imagens/NIVORA2015.pdf", pasta + "imagens/rede_NIVORA2015.pdf",
         pasta + "imagens/diferencas_NIVORA2015.pdf", pasta + "imagens/discrepancias_NIVORA2015.pdf",
-        t.janela->PastaAplicacao + "Ajuda_Nivora2015.html"};
+        t.janela->Estado().PastaAplicacao + "Ajuda_Nivora2015.html"};
     QCOMPARE(t.plataforma.documentos, esperados);
     QVERIFY(t.plataforma.mensagens.empty());
   }
@@ -797,7 +793,7 @@ class TesteJanela : public QObject {
     JanelaDeTeste t;
     t.janela->findChild<QAction*>("Sair2")->trigger();
     QVERIFY(!t.janela->isVisible());
-    QVERIFY(t.janela->CancelaProcesso);
+    QVERIFY(t.janela->Estado().CancelaProcesso);
   }
 
   void formatoDoArquivoMinimo() {
@@ -818,12 +814,12 @@ class TesteJanela : public QObject {
     QVERIFY(!t.Controle<QCheckBox>("Chck_LatLon_Dec")->isChecked());
     QCOMPARE(lista->count(), 2);
     QCOMPARE(lista->item(1)->text(), QStringLiteral("3"));
-    QCOMPARE(t.janela->FormatoCoord, std::string("3"));
+    QCOMPARE(t.janela->Estado().FormatoCoord, std::string("3"));
     t.Controle<QCheckBox>("CheckBox1")->setChecked(true);
     QCOMPARE(lista->count(), 0);
     QVERIFY(t.Campo("Edt_Entrada")->text().isEmpty());
     QVERIFY(t.Controle<QLabel>("L_1")->text().isEmpty());
-    QCOMPARE(t.janela->FormatoCoord, std::string("3"));
+    QCOMPARE(t.janela->Estado().FormatoCoord, std::string("3"));
   }
 
   // Regression: started through a link (an installation's bin/), the documents

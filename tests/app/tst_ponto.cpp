@@ -43,12 +43,6 @@ const std::string kG1 =
     "GMS                -74\xBA 34' 58.80\"   \xE0   -34\xBA 25' 59.88\"\r"
     "GrauDecimal  -74.5830027       \xE0   -34.4332999";
 
-QByteArray LerArquivo(const QString& caminho) {
-  QFile f(caminho);
-  if (!f.open(QIODevice::ReadOnly)) return "<ausente>";
-  return f.readAll();
-}
-
 }  // namespace
 
 class TestePonto : public QObject {

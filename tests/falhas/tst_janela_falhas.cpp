@@ -9,13 +9,18 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
 #include <functional>
 #include <string>
 
-#include "app/tst_arquivo_apoio.hpp"
+#include "app/apoio.hpp"
 #include "batch/lote.hpp"
 #include "geoid/consulta.hpp"
 
@@ -77,13 +82,13 @@ class TesteJanelaFalhas : public QObject {
   };
 
   void Rodar(const Caso& c) {
-    JanelaArquivo t;
-    const QString entrada = t.Pasta() + "entrada.txt";
+    JanelaDeTeste t(OndulacaoDeTeste);
+    const QString entrada = t.PastaAplicacao() + "entrada.txt";
     GravarArquivo(entrada, Entrada(c.recusadas, c.aceitas));
-    const QByteArray completa = SaidaCompleta(t.Pasta(), entrada);
+    const QByteArray completa = SaidaCompleta(t.PastaAplicacao(), entrada);
     t.Caixa("Chck_LatLon_Dec")->setChecked(true);
     t.Caixa("ChckBx_Coord_S")->setChecked(true);
-    t.Arquivos(entrada, t.Pasta() + "saida.txt");
+    t.Arquivos(entrada, t.PastaAplicacao() + "saida.txt");
 
     int bombas = 0;
     t.plataforma.aoBombear = [&] {
@@ -96,7 +101,8 @@ class TesteJanelaFalhas : public QObject {
         t.janela->findChild<QAction*>("Executar2")->trigger();
         Clicar(t.Controle<QPushButton>("bbt_ProcessaArq"));
         QMetaObject::invokeMethod(
-            t.janela.get(), [&] { t.janela->bbt_ProcessaArqClick(); }, Qt::QueuedConnection);
+            t.janela.get(), [&] { t.janela->findChild<QAction*>("Executar2")->trigger(); },
+            Qt::QueuedConnection);
       }
       if (c.fechar && bombas == (c.cancelar ? 1 : 3)) {
         // As the window system closes it: a close event to the native window.
@@ -112,7 +118,7 @@ class TesteJanelaFalhas : public QObject {
     QCOMPARE(DescritoresAbertos(), abertos);
     QVERIFY(t.Ocioso());
     QCOMPARE(t.plataforma.cursorMaximo, 1);  // never a second run inside the first
-    const QByteArray saida = LerArquivo(t.Pasta() + "saida.txt");
+    const QByteArray saida = LerArquivo(t.PastaAplicacao() + "saida.txt");
     QVERIFY(saida.isEmpty() || saida.endsWith("\r\n"));
     QVERIFY2(completa.startsWith(saida), "not a prefix of the full run");
     const std::vector<std::string> textos = t.plataforma.Textos();
@@ -132,7 +138,7 @@ class TesteJanelaFalhas : public QObject {
     t.plataforma.mensagens.clear();
     if (!t.janela->isVisible()) t.janela->show();
     t.Processar();
-    QCOMPARE(LerArquivo(t.Pasta() + "saida.txt"), completa);
+    QCOMPARE(LerArquivo(t.PastaAplicacao() + "saida.txt"), completa);
     QCOMPARE(t.plataforma.Textos().front(), std::string("Fim de Processamento."));
   }
 
