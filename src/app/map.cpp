@@ -20,6 +20,7 @@
 
 #include "app/About.hpp"
 #include "app/frmIlustra.hpp"
+#include "app/pastas.hpp"
 #include "app/recursos.hpp"
 #include "app/texto_qt.hpp"
 #include "geoid/consulta.hpp"
@@ -145,10 +146,12 @@ void TForm1::FormCreate() {
   // Keyboard entry off: every keyboard field disabled and empty.
   ui->CheckBox1->setChecked(false);
 
-  // The first folders of the dialogs, below the application folder.
+  // The first folders of the dialogs, below the application folder (in the user's
+  // documents when the program is installed for all users).
+  const QString trabalho = nivora::PastaDeTrabalho(estado_.PastaAplicacao);
   estado_.OpenDialog1.filtro = QStringLiteral("Arquivo de Entrada|*.*");
-  estado_.OpenDialog1.pastaInicial = estado_.PastaAplicacao + QStringLiteral("entradas");
-  estado_.SaveDialog1.pastaInicial = estado_.PastaAplicacao + QStringLiteral("saida");
+  estado_.OpenDialog1.pastaInicial = trabalho + QStringLiteral("entradas");
+  estado_.SaveDialog1.pastaInicial = trabalho + QStringLiteral("saida");
 }
 
 void TForm1::Comando(const std::function<void()>& acao) {

@@ -113,6 +113,31 @@ class TesteJanela : public QObject {
     QVERIFY(j.Sobre() == nullptr);
   }
 
+  // Installed for all users, the program's folder is not the user's: the dialogs
+  // start in the user's documents, created with the sample input on first use.
+  void pastasDoUsuarioQuandoInstalado() {
+    QTemporaryDir casa, programa;
+    const QByteArray casaAntes = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(casa.path()));
+    const QString app = programa.path() + "/";
+    QVERIFY(QDir(app).mkpath("entradas"));
+    GravarArquivo(app + "entradas/pontos.txt", "-10 -47\r\n");
+    GravarArquivo(app + "instalado_para_todos", "");
+    {
+      JanelaDeTeste t(app);
+      const QString usuario = casa.path() + "/Documents/NIVORA2015/";
+      QCOMPARE(t.janela->Estado().OpenDialog1.pastaInicial, usuario + "entradas");
+      QCOMPARE(t.janela->Estado().SaveDialog1.pastaInicial, usuario + "saida");
+      QCOMPARE(LerArquivo(usuario + "entradas/pontos.txt"), QByteArray("-10 -47\r\n"));
+      QVERIFY(QFileInfo(usuario + "saida").isDir());
+      // A second start keeps what the user changed.
+      GravarArquivo(usuario + "entradas/pontos.txt", "meu");
+      JanelaDeTeste outra(app);
+      QCOMPARE(LerArquivo(usuario + "entradas/pontos.txt"), QByteArray("meu"));
+    }
+    qputenv("HOME", casaAntes);
+  }
+
   void aparenciaDasDicas() {
     JanelaDeTeste t;
     QCOMPARE(QApplication::style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay), 300);
