@@ -1,5 +1,6 @@
 #include "cli/argumentos.hpp"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -9,28 +10,35 @@ namespace {
 
 enum class Acao { Formato, SaidaId, SaidaCoord, Grade, Silencioso, Ajuda };
 
+/// What a shell may offer as an option's argument.
+enum class Valores { Nenhum, Codigos, Arquivo };
+
 struct Opcao {
   Acao acao;
   const char* longo;
   const char* curto;      // nullptr when there is none
   const char* argumento;  // nullptr for a switch
   const char* descricao;  // Windows-1252
+  Valores valores;        // what completes the argument
 };
 
 constexpr std::array<Opcao, 6> kOpcoes = {{
     {Acao::Formato, "--formato", "-f", "TOKENS",
      "colunas de cada registro de entrada, na ordem, separadas por v\xEDrgula: um c\xF3"
      "digo de coordenadas 0 a 3 e, se houver identifica\xE7\xE3o, ID antes ou depois dele "
-     "(padr\xE3o: 0)"},
+     "(padr\xE3o: 0)",
+     Valores::Codigos},
     {Acao::SaidaId, "--saida-id", nullptr, nullptr,
-     "grava a identifica\xE7\xE3o do ponto (\"ID do Ponto\")"},
+     "grava a identifica\xE7\xE3o do ponto (\"ID do Ponto\")", Valores::Nenhum},
     {Acao::SaidaCoord, "--saida-coord", nullptr, nullptr,
-     "grava as coordenadas lidas (\"Coordenadas de Entrada\")"},
+     "grava as coordenadas lidas (\"Coordenadas de Entrada\")", Valores::Nenhum},
     {Acao::Grade, "--grade", "-g", "ARQUIVO",
      "arquivo da grade do modelo geoidal (padr\xE3o: grid/NIVORA2015_SIRGAS2000.txt "
-     "na pasta do programa)"},
-    {Acao::Silencioso, "--quiet", "-q", nullptr, "n\xE3o mostra o progresso no terminal"},
-    {Acao::Ajuda, "--help", "-h", nullptr, "mostra esta ajuda e termina"},
+     "na pasta do programa)",
+     Valores::Arquivo},
+    {Acao::Silencioso, "--quiet", "-q", nullptr, "n\xE3o mostra o progresso no terminal",
+     Valores::Nenhum},
+    {Acao::Ajuda, "--help", "-h", nullptr, "mostra esta ajuda e termina", Valores::Nenhum},
 }};
 
 const Opcao* Procurar(std::string_view nome) {
@@ -104,6 +112,138 @@ Argumentos LerArgumentos(const std::vector<std::string>& lista) {
   return args;
 }
 
+namespace {
+
+// The texts of the help and of the manual page (Windows-1252), each written once.
+
+/// What the tool does.
+constexpr const char* kDescricao =
+    "Calcula a ondula\xE7\xE3o geoidal N (metros, SIRGAS2000) de cada ponto de ENTRADA e "
+    "grava em SAIDA uma linha por registro: o resultado ou, para um ponto fora da \xE1rea do "
+    "modelo, a linha de rejei\xE7\xE3o com o motivo. ENTRADA e SAIDA s\xE3o, por padr\xE3o, a "
+    "entrada e a sa\xED"
+    "da padr\xE3o (\"-\" tamb\xE9m as indica). A sa\xED"
+    "da \xE9 texto Windows-1252 com linhas terminadas em CR LF.";
+
+/// A layout of the records, with one record as example.
+struct Codigo {
+  const char* tokens;
+  const char* descricao;
+  const char* exemplo;
+};
+
+constexpr Codigo kCodigos[] = {
+    {"0", "Lat Lon (grau decimal)", "-23.5 -46.625"},
+    {"1", "Lon Lat (grau decimal)", "-46.625 -23.5"},
+    {"2", "Lat Lon (GMS)", "-23 30 00 -46 37 30"},
+    {"3", "Lon Lat (GMS)", "-46 37 30 -23 30 00"},
+    {"ID,0", "identifica\xE7\xE3o antes", "P1 -23.5 -46.625"},
+    {"0,ID", "identifica\xE7\xE3o depois", "-23.5 -46.625 Ponto A"},
+    {"ID,1", "identifica\xE7\xE3o antes", "P2 -46.625 -23.5"},
+    {"1,ID", "identifica\xE7\xE3o depois", "-46.625 -23.5 P2"},
+    {"ID,2", "identifica\xE7\xE3o antes", "P3 -23 30 00 -46 37 30"},
+    {"2,ID", "identifica\xE7\xE3o depois", "-23 30 00 -46 37 30 P3"},
+    {"ID,3", "identifica\xE7\xE3o antes", "P4 -46 37 30 -23 30 00"},
+    {"3,ID", "identifica\xE7\xE3o depois", "-46 37 30 -23 30 00 P4"},
+};
+
+/// How a record is read.
+constexpr const char* kRegistros =
+    "As colunas se separam por um ou mais destes caracteres: espa\xE7o # $ % & * : ; @ | "
+    "(tabula\xE7\xE3o n\xE3o separa; a v\xEDrgula vale como ponto decimal). A "
+    "identifica\xE7\xE3o \xE9 gravada com 8 caracteres; no fim do registro ela pode conter "
+    "espa\xE7os. A latitude leva sinal; as longitudes da \xE1rea do modelo s\xE3o negativas "
+    "(oeste).";
+
+constexpr const char* kExemplos[] = {
+    "nivora2015-cli pontos.txt pontos_saida.txt",
+    "nivora2015-cli --formato ID,0 --saida-id --saida-coord < pontos.txt > saida.txt",
+    "nivora2015-cli -f 3,ID --saida-coord exemplos/lonlat_gms_id_depois.txt",
+};
+
+struct Termino {
+  int codigo;
+  const char* significado;
+};
+
+constexpr Termino kTerminos[] = {
+    {0, "entrada processada at\xE9 o fim"},
+    {1,
+     "registro com erro de formata\xE7\xE3o (as linhas anteriores ficam na sa\xED"
+     "da)"},
+    {2, "uso incorreto"},
+    {3,
+     "problema com o arquivo de entrada ou de sa\xED"
+     "da"},
+    {4, "falha na consulta \xE0 grade"},
+};
+
+constexpr const char* kProgresso =
+    "No terminal, o progresso aparece na sa\xED"
+    "da de erros (--quiet o omite).";
+
+/// `texto` broken into lines of at most `largura` characters at blanks, the lines
+/// after the first indented by `recuo` blanks; the first line is taken to start at
+/// column `recuo` too (its prefix is already written).
+std::string Quebrar(std::string_view texto, std::size_t largura, std::size_t recuo = 0) {
+  std::string saida;
+  std::size_t coluna = recuo;
+  bool inicioDeLinha = true;
+  while (!texto.empty()) {
+    const std::size_t fim = std::min(texto.find(' '), texto.size());
+    const std::string_view palavra = texto.substr(0, fim);
+    texto.remove_prefix(std::min(fim + 1, texto.size()));
+    if (palavra.empty()) continue;
+    if (!inicioDeLinha && coluna + 1 + palavra.size() > largura) {
+      saida += '\n' + std::string(recuo, ' ');
+      coluna = recuo;
+      inicioDeLinha = true;
+    }
+    if (!inicioDeLinha) {
+      saida += ' ';
+      ++coluna;
+    }
+    saida += palavra;
+    coluna += palavra.size();
+    inicioDeLinha = false;
+  }
+  return saida;
+}
+
+constexpr std::size_t kLarguraAjuda = 79;
+
+/// "-f, --formato TOKENS" as the help and the manual name an option.
+std::string Nome(const Opcao& opcao) {
+  std::string nome = opcao.curto != nullptr ? std::string(opcao.curto) + ", " : "";
+  nome += opcao.longo;
+  if (opcao.argumento != nullptr) nome.append(" ").append(opcao.argumento);
+  return nome;
+}
+
+/// Appends `item` to the `separador`-separated `lista`.
+void Juntar(std::string& lista, std::string_view item, char separador) {
+  if (!lista.empty()) lista += separador;
+  lista += item;
+}
+
+/// Text for troff: backslashes and minus signs escaped, a leading dot neutralised.
+std::string Troff(std::string_view texto) {
+  std::string saida;
+  for (const char c : texto) {
+    if (c == '\\') {
+      saida += "\\e";
+    } else if (c == '-') {
+      saida += "\\-";
+    } else {
+      saida += c;
+    }
+  }
+  if (!saida.empty() && (saida[0] == '.' || saida[0] == '\'')) saida.insert(0, "\\&");
+  return saida;
+}
+
+}  // namespace
+
 std::string TextoUso() {
   std::string uso = "Uso: nivora2015-cli";
   for (const Opcao& opcao : kOpcoes) {
@@ -120,75 +260,117 @@ std::string TextoUso() {
 }
 
 std::string TextoAjuda() {
-  std::string ajuda = TextoUso();
-  ajuda +=
-      "\n"
-      "Calcula a ondula\xE7\xE3o geoidal N (metros, SIRGAS2000) de cada ponto de ENTRADA e\n"
-      "grava em SAIDA uma linha por registro: o resultado ou, para um ponto fora da\n"
-      "\xE1rea do modelo, a linha de rejei\xE7\xE3o com o motivo. ENTRADA e SAIDA s\xE3o, por\n"
-      "padr\xE3o, a entrada e a sa\xED"
-      "da padr\xE3o (\"-\" tamb\xE9m as indica). A sa\xED"
-      "da \xE9\n"
-      "texto Windows-1252 com linhas terminadas em CR LF.\n"
-      "\n"
-      "Op\xE7\xF5"
-      "es:\n";
+  constexpr std::size_t kColunaDescricao = 26;
+  std::string ajuda = TextoUso() + "\n" + Quebrar(kDescricao, kLarguraAjuda) +
+                      "\n\n"
+                      "Op\xE7\xF5"
+                      "es:\n";
   for (const Opcao& opcao : kOpcoes) {
-    std::string nome = "  ";
-    if (opcao.curto != nullptr) {
-      nome += opcao.curto;
-      nome += ", ";
-    } else {
-      nome += "    ";
-    }
-    nome += opcao.longo;
-    if (opcao.argumento != nullptr) {
-      nome += ' ';
-      nome += opcao.argumento;
-    }
-    constexpr size_t kColunaDescricao = 26;
+    std::string nome = (opcao.curto != nullptr ? "  " : "      ") + Nome(opcao);
     if (nome.size() < kColunaDescricao) {
       nome.append(kColunaDescricao - nome.size(), ' ');
     } else {
       nome += "\n" + std::string(kColunaDescricao, ' ');
     }
-    ajuda += nome + opcao.descricao + "\n";
+    ajuda += nome + Quebrar(opcao.descricao, kLarguraAjuda, kColunaDescricao) + "\n";
   }
   ajuda +=
       "\n"
       "C\xF3"
-      "digos de coordenadas (TOKENS) e um registro de exemplo de cada um:\n"
-      "  0      Lat Lon (grau decimal)      -23.5 -46.625\n"
-      "  1      Lon Lat (grau decimal)      -46.625 -23.5\n"
-      "  2      Lat Lon (GMS)               -23 30 00 -46 37 30\n"
-      "  3      Lon Lat (GMS)               -46 37 30 -23 30 00\n"
-      "  ID,0   identifica\xE7\xE3o antes       P1 -23.5 -46.625\n"
-      "  0,ID   identifica\xE7\xE3o depois      -23.5 -46.625 Ponto A\n"
-      "  ID,1   identifica\xE7\xE3o antes       P2 -46.625 -23.5\n"
-      "  1,ID   identifica\xE7\xE3o depois      -46.625 -23.5 P2\n"
-      "  ID,2   identifica\xE7\xE3o antes       P3 -23 30 00 -46 37 30\n"
-      "  2,ID   identifica\xE7\xE3o depois      -23 30 00 -46 37 30 P3\n"
-      "  ID,3   identifica\xE7\xE3o antes       P4 -46 37 30 -23 30 00\n"
-      "  3,ID   identifica\xE7\xE3o depois      -46 37 30 -23 30 00 P4\n"
-      "As colunas se separam por um ou mais destes caracteres: espa\xE7o # $ % & * : ; @ |\n"
-      "(tabula\xE7\xE3o n\xE3o separa; a v\xEDrgula vale como ponto decimal). A "
-      "identifica\xE7\xE3o\n"
-      "\xE9 gravada com 8 caracteres; no fim do registro ela pode conter espa\xE7os.\n"
-      "A latitude leva sinal; as longitudes da \xE1rea do modelo s\xE3o negativas (oeste).\n"
-      "\n"
-      "Exemplos:\n"
-      "  nivora2015-cli pontos.txt pontos_saida.txt\n"
-      "  nivora2015-cli --formato ID,0 --saida-id --saida-coord < pontos.txt > saida.txt\n"
-      "  nivora2015-cli -f 3,ID --saida-coord exemplos/lonlat_gms_id_depois.txt\n"
-      "\n"
-      "Situa\xE7\xE3o de t\xE9rmino: 0 entrada processada at\xE9 o fim; 1 registro com erro de\n"
-      "formata\xE7\xE3o (as linhas anteriores ficam na sa\xED"
-      "da); 2 uso incorreto; 3 problema\n"
-      "com o arquivo de entrada ou de sa\xED"
-      "da; 4 falha na consulta \xE0 grade.\n"
-      "No terminal, o progresso aparece na sa\xED"
-      "da de erros (--quiet o omite).\n";
+      "digos de coordenadas (TOKENS) e um registro de exemplo de cada um:\n";
+  for (const Codigo& codigo : kCodigos) {
+    std::string linha = std::string("  ") + codigo.tokens;
+    linha.resize(9, ' ');
+    linha += codigo.descricao;
+    linha.resize(37, ' ');
+    ajuda += linha + codigo.exemplo + "\n";
+  }
+  ajuda += Quebrar(kRegistros, kLarguraAjuda) + "\n\nExemplos:\n";
+  for (const char* exemplo : kExemplos) ajuda += std::string("  ") + exemplo + "\n";
+  std::string terminos = "Situa\xE7\xE3o de t\xE9rmino:";
+  for (const Termino& t : kTerminos) {
+    terminos.append(t.codigo == 0 ? " " : "; ").append(std::to_string(t.codigo));
+    terminos.append(" ").append(t.significado);
+  }
+  ajuda.append("\n").append(Quebrar(terminos + ".", kLarguraAjuda));
+  ajuda.append("\n").append(kProgresso).append("\n");
   return ajuda;
+}
+
+std::string TextoManual() {
+  std::string man =
+      ".TH NIVORA2015-CLI 1 \"nov/2015\" \"NIVORA2015 1.0\" \"Comandos do usu\xE1rio\"\n"
+      ".SH NOME\n"
+      "nivora2015-cli \\- ondula\xE7\xE3o geoidal N (SIRGAS2000) de arquivos de pontos\n"
+      ".SH SINOPSE\n"
+      ".B nivora2015-cli\n";
+  for (const Opcao& opcao : kOpcoes) {
+    man += "[\\fB" + Troff(opcao.longo) + "\\fR";
+    if (opcao.argumento != nullptr) man += std::string(" \\fI") + opcao.argumento + "\\fR";
+    man += "]\n";
+  }
+  man += "[\\fIENTRADA\\fR [\\fISAIDA\\fR]]\n.SH DESCRI\xC7\xC3O\n" + Troff(kDescricao) +
+         "\n.SH OP\xC7\xD5"
+         "ES\n";
+  for (const Opcao& opcao : kOpcoes) {
+    man += ".TP\n";
+    if (opcao.curto != nullptr) man += "\\fB" + Troff(opcao.curto) + "\\fR, ";
+    man += "\\fB" + Troff(opcao.longo) + "\\fR";
+    if (opcao.argumento != nullptr) man += std::string(" \\fI") + opcao.argumento + "\\fR";
+    man.append("\n").append(Troff(opcao.descricao)).append("\n");
+  }
+  man +=
+      ".SH C\xD3"
+      "DIGOS DE COORDENADAS\n";
+  for (const Codigo& codigo : kCodigos) {
+    man += ".TP\n.B " + Troff(codigo.tokens) + "\n" + Troff(codigo.descricao) +
+           "; registro de exemplo: \\fB" + Troff(codigo.exemplo) + "\\fR\n";
+  }
+  man += ".PP\n" + Troff(kRegistros) + "\n.SH EXEMPLOS\n.nf\n";
+  for (const char* exemplo : kExemplos) man += Troff(exemplo) + "\n";
+  man += ".fi\n.SH SITUA\xC7\xC3O DE T\xC9RMINO\n";
+  for (const Termino& t : kTerminos) {
+    man += ".TP\n.B " + std::to_string(t.codigo) + "\n" + Troff(t.significado) + "\n";
+  }
+  man += ".PP\n" + Troff(kProgresso) + "\n";
+  return man;
+}
+
+std::string TextoCompletacao() {
+  std::string opcoes;
+  std::string codigos;
+  std::string arquivos;
+  for (const Opcao& opcao : kOpcoes) {
+    for (const char* nome : {opcao.longo, opcao.curto}) {
+      if (nome == nullptr) continue;
+      Juntar(opcoes, nome, ' ');
+      if (opcao.valores == Valores::Nenhum) continue;
+      std::string& destino = opcao.valores == Valores::Codigos ? codigos : arquivos;
+      Juntar(destino, nome, '|');
+    }
+  }
+  std::string tokens;
+  for (const Codigo& codigo : kCodigos) Juntar(tokens, codigo.tokens, ' ');
+  return "# bash completion for nivora2015-cli\n"
+         "_nivora2015_cli() {\n"
+         "  local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}\n"
+         "  case $prev in\n"
+         "    " +
+         codigos + ") COMPREPLY=($(compgen -W \"" + tokens +
+         "\" -- \"$cur\")); return ;;\n"
+         "    " +
+         arquivos +
+         ") COMPREPLY=($(compgen -f -- \"$cur\")); return ;;\n"
+         "  esac\n"
+         "  if [[ $cur == -* ]]; then\n"
+         "    COMPREPLY=($(compgen -W \"" +
+         opcoes +
+         "\" -- \"$cur\"))\n"
+         "  else\n"
+         "    COMPREPLY=($(compgen -f -- \"$cur\"))\n"
+         "  fi\n"
+         "}\n"
+         "complete -o filenames -F _nivora2015_cli nivora2015-cli\n";
 }
 
 }  // namespace nivora::cli

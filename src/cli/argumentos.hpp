@@ -37,5 +37,9 @@ Argumentos LerArgumentos(const std::vector<std::string>& args);
 std::string TextoUso();
 /// The full help (Windows-1252).
 std::string TextoAjuda();
+/// The manual page (troff, Windows-1252), from the same table and texts as the help.
+std::string TextoManual();
+/// A bash completion script for the options and their arguments (ASCII).
+std::string TextoCompletacao();
 
 }  // namespace nivora::cli
