@@ -12,6 +12,7 @@ PACKAGES=(
   poppler-utils xvfb xauth libxcb1-dev fonts-dejavu-core
   clang libclang-rt-14-dev
   time hyperfine
+  dpkg-dev desktop-file-utils
 )
 
 missing=()
