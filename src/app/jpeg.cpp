@@ -17,6 +17,9 @@ static void RegistrarRecursosImagens() {
 #ifdef NIVORA_RECURSOS
   static const bool registrados = [] {
     Q_INIT_RESOURCE(nivora);
+#ifdef NIVORA_ILUSTRACAO
+    Q_INIT_RESOURCE(ilustracao);
+#endif
     return true;
   }();
   (void)registrados;

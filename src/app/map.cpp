@@ -32,6 +32,9 @@ static void RegistrarRecursos() {
 #ifdef NIVORA_RECURSOS
   Q_INIT_RESOURCE(nivora);
 #endif
+#ifdef NIVORA_ILUSTRACAO
+  Q_INIT_RESOURCE(ilustracao);  // drawn by the build from the grid
+#endif
 }
 
 namespace {
