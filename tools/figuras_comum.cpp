@@ -2,15 +2,14 @@
 
 #include <jpeglib.h>
 
-#include <QPainter>
+#include <QCryptographicHash>
+#include <QFile>
 #include <algorithm>
-#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <limits>
-#include <map>
 #include <stdexcept>
 #include <string_view>
 
@@ -185,142 +184,12 @@ Estatisticas CalcularEstatisticas(const std::vector<double>& valores) {
   return e;
 }
 
-QColor EscalaCores::Cor(double valor) const {
-  struct Parada {
-    double t;
-    int r, g, b;
-  };
-  // Blue, cyan, green, yellow, orange, red: one hue step per sixth of the range.
-  static constexpr std::array<Parada, 6> kArcoIris{{{0.0, 38, 60, 160},
-                                                    {0.2, 30, 150, 220},
-                                                    {0.4, 70, 190, 120},
-                                                    {0.6, 240, 230, 80},
-                                                    {0.8, 245, 150, 50},
-                                                    {1.0, 180, 30, 40}}};
-  static constexpr std::array<Parada, 3> kDivergente{
-      {{0.0, 40, 80, 180}, {0.5, 250, 250, 250}, {1.0, 190, 40, 40}}};
-  if (std::isnan(valor)) return QColor(Qt::white);
-  double t;
-  if (divergente) {
-    const double limite = std::max(std::fabs(minimo), std::fabs(maximo));
-    t = limite > 0 ? 0.5 + 0.5 * valor / limite : 0.5;
-  } else {
-    t = maximo > minimo ? (valor - minimo) / (maximo - minimo) : 0.5;
-  }
-  t = std::clamp(t, 0.0, 1.0);
-  const Parada* paradas = divergente ? kDivergente.data() : kArcoIris.data();
-  const size_t quantas = divergente ? kDivergente.size() : kArcoIris.size();
-  size_t i = 1;
-  while (i < quantas - 1 && t > paradas[i].t) ++i;
-  const Parada& a = paradas[i - 1];
-  const Parada& b = paradas[i];
-  const double f = (t - a.t) / (b.t - a.t);
-  auto mistura = [f](int x, int y) { return static_cast<int>(std::lround(x + (y - x) * f)); };
-  return QColor(mistura(a.r, b.r), mistura(a.g, b.g), mistura(a.b, b.b));
-}
-
-QImage ImagemDoCampo(const Campo& campo, const EscalaCores& escala) {
-  QImage imagem(campo.colunas, campo.linhas, QImage::Format_RGB32);
-  for (int l = 0; l < campo.linhas; ++l)
-    for (int c = 0; c < campo.colunas; ++c) imagem.setPixelColor(c, l, escala.Cor(campo.Em(l, c)));
-  return imagem;
-}
-
-QPointF PontoNoMapa(const QRectF& area, const Janela& janela, double latDeg, double lonDeg) {
-  const double x = area.left() + (lonDeg - janela.lonOesteDeg) /
-                                     (janela.lonLesteDeg - janela.lonOesteDeg) * area.width();
-  const double y = area.top() + (janela.latNorteDeg - latDeg) /
-                                    (janela.latNorteDeg - janela.latSulDeg) * area.height();
-  return {x, y};
-}
-
-void DesenharMapa(QPainter& pintor, const QRectF& area, const Campo& campo,
-                  const EscalaCores& escala, const Janela& janela, const QFont& fonte,
-                  int intervaloEixosDeg) {
-  // The part of the lattice picture that falls inside the window; each lattice value
-  // is painted over the half-spacing around its point.
-  const QImage imagem = ImagemDoCampo(campo, escala);
-  const double meio = campo.passoDeg / 2;
-  const QRectF origem((janela.lonOesteDeg - (campo.lonOesteDeg - meio)) / campo.passoDeg,
-                      ((campo.latNorteDeg + meio) - janela.latNorteDeg) / campo.passoDeg,
-                      (janela.lonLesteDeg - janela.lonOesteDeg) / campo.passoDeg,
-                      (janela.latNorteDeg - janela.latSulDeg) / campo.passoDeg);
-  pintor.save();
-  pintor.setRenderHint(QPainter::SmoothPixmapTransform, false);
-  pintor.drawImage(area, imagem, origem);
-  pintor.setPen(QPen(Qt::black, 0));
-  pintor.setBrush(Qt::NoBrush);
-  pintor.drawRect(area);
-  pintor.setFont(fonte);
-  const QFontMetricsF medidas(fonte, pintor.device());
-  const double marca = medidas.height() * 0.3;
-  const int latInicio = static_cast<int>(std::ceil(janela.latSulDeg / intervaloEixosDeg));
-  const int latFim = static_cast<int>(std::floor(janela.latNorteDeg / intervaloEixosDeg));
-  for (int k = latInicio; k <= latFim; ++k) {
-    const int graus = k * intervaloEixosDeg;
-    const double y = PontoNoMapa(area, janela, graus, janela.lonOesteDeg).y();
-    pintor.drawLine(QPointF(area.left() - marca, y), QPointF(area.left(), y));
-    const QString rotulo = RotuloGrau(graus, true);
-    const double largura = medidas.horizontalAdvance(rotulo);
-    pintor.drawText(QPointF(area.left() - marca * 1.5 - largura, y + medidas.ascent() / 2.5),
-                    rotulo);
-  }
-  const int lonInicio = static_cast<int>(std::ceil(janela.lonOesteDeg / intervaloEixosDeg));
-  const int lonFim = static_cast<int>(std::floor(janela.lonLesteDeg / intervaloEixosDeg));
-  for (int k = lonInicio; k <= lonFim; ++k) {
-    const int graus = k * intervaloEixosDeg;
-    const double x = PontoNoMapa(area, janela, janela.latSulDeg, graus).x();
-    pintor.drawLine(QPointF(x, area.bottom()), QPointF(x, area.bottom() + marca));
-    const QString rotulo = RotuloGrau(graus, false);
-    const double largura = medidas.horizontalAdvance(rotulo);
-    pintor.drawText(QPointF(x - largura / 2, area.bottom() + marca * 1.5 + medidas.ascent()),
-                    rotulo);
-  }
-  pintor.restore();
-}
-
-void DesenharBarraCores(QPainter& pintor, const QRectF& area, const EscalaCores& escala,
-                        const QFont& fonte, double intervalo, const char* mascara) {
-  pintor.save();
-  const int passos = std::max(2, static_cast<int>(area.height()));
-  const double inferior = escala.divergente
-                              ? -std::max(std::fabs(escala.minimo), std::fabs(escala.maximo))
-                              : escala.minimo;
-  const double superior = escala.divergente ? -inferior : escala.maximo;
-  for (int i = 0; i < passos; ++i) {
-    const double t = 1.0 - (i + 0.5) / passos;
-    const QRectF faixa(area.left(), area.top() + area.height() * i / passos, area.width(),
-                       area.height() / passos + 0.5);
-    pintor.fillRect(faixa, escala.Cor(inferior + t * (superior - inferior)));
-  }
-  pintor.setPen(QPen(Qt::black, 0));
-  pintor.setBrush(Qt::NoBrush);
-  pintor.drawRect(area);
-  pintor.setFont(fonte);
-  const QFontMetricsF medidas(fonte, pintor.device());
-  if (superior > inferior && intervalo > 0) {
-    for (double k = std::ceil(inferior / intervalo); k * intervalo <= superior; k += 1) {
-      const double valor = k * intervalo;
-      const double y = area.bottom() - (valor - inferior) / (superior - inferior) * area.height();
-      pintor.drawLine(QPointF(area.right(), y), QPointF(area.right() + area.width() * 0.3, y));
-      pintor.drawText(QPointF(area.right() + area.width() * 0.45, y + medidas.ascent() / 2.5),
-                      Numero(valor, mascara));
-    }
-  }
-  pintor.restore();
-}
-
 QString Numero(double valor, const char* mascara) {
   return QString::fromLatin1(nivora::FormatFloat(mascara, static_cast<long double>(valor)));
 }
 
-QString RotuloGrau(int graus, bool latitude) {
-  QString texto = QString::fromStdString(std::to_string(std::abs(graus))) + QChar(0x00B0);
-  if (graus != 0) texto += latitude ? (graus < 0 ? "S" : "N") : (graus < 0 ? "W" : "E");
-  return texto;
-}
-
-void GravarJpeg(const QImage& imagem, const std::string& caminho, int qualidade) {
+void GravarJpeg(const QImage& imagem, const std::string& caminho, int qualidade,
+                const std::string& comentario) {
   const QImage rgb = imagem.convertToFormat(QImage::Format_RGB888);
   FILE* arquivo = std::fopen(caminho.c_str(), "wb");
   if (!arquivo) throw std::runtime_error("n\xC3\xA3o foi poss\xC3\xADvel criar " + caminho);
@@ -336,6 +205,9 @@ void GravarJpeg(const QImage& imagem, const std::string& caminho, int qualidade)
   jpeg_set_defaults(&info);
   jpeg_set_quality(&info, qualidade, TRUE);
   jpeg_start_compress(&info, TRUE);
+  if (!comentario.empty())
+    jpeg_write_marker(&info, JPEG_COM, reinterpret_cast<const JOCTET*>(comentario.data()),
+                      static_cast<unsigned int>(comentario.size()));
   while (info.next_scanline < info.image_height) {
     JSAMPROW linha = const_cast<JSAMPROW>(rgb.constScanLine(static_cast<int>(info.next_scanline)));
     jpeg_write_scanlines(&info, &linha, 1);
@@ -344,6 +216,35 @@ void GravarJpeg(const QImage& imagem, const std::string& caminho, int qualidade)
   jpeg_destroy_compress(&info);
   const bool falhou = std::ferror(arquivo) != 0;
   if (std::fclose(arquivo) != 0 || falhou) throw std::runtime_error("falha ao gravar " + caminho);
+}
+
+std::string Sha256DoArquivo(const std::string& caminho) {
+  QFile arquivo(QString::fromStdString(caminho));
+  if (!arquivo.open(QIODevice::ReadOnly))
+    throw std::runtime_error("n\xC3\xA3o foi poss\xC3\xADvel abrir " + caminho);
+  QCryptographicHash hash(QCryptographicHash::Sha256);
+  if (!hash.addData(&arquivo)) throw std::runtime_error("falha ao ler " + caminho);
+  return hash.result().toHex().toStdString();
+}
+
+Mapas::Mapas(const std::string& pasta, const std::string& arquivoGrade)
+    : pasta_(pasta), sha256Grade_(Sha256DoArquivo(arquivoGrade)) {
+  const std::string caminho = pasta + "/grade.sha256";
+  std::ifstream arquivo(caminho, std::ios::binary);
+  std::string desenhada;
+  if (!(arquivo >> desenhada))
+    throw std::runtime_error("n\xC3\xA3o foi poss\xC3\xADvel ler " + caminho);
+  if (desenhada != sha256Grade_)
+    throw std::runtime_error("os mapas de " + pasta + " foram desenhados de outra grade (" +
+                             desenhada + ", n\xC3\xA3o " + sha256Grade_ + ")");
+}
+
+QImage Mapas::Ler(const std::string& nome) const {
+  const std::string caminho = pasta_ + "/" + nome + ".png";
+  QImage imagem;
+  if (!imagem.load(QString::fromStdString(caminho), "PNG"))
+    throw std::runtime_error("n\xC3\xA3o foi poss\xC3\xADvel ler o mapa " + caminho);
+  return imagem;
 }
 
 }  // namespace ferramentas

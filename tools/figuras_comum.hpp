@@ -1,17 +1,12 @@
 // Shared pieces of the picture and document generators: the grid as a regular field,
-// colour scales, map drawing with axes in degrees, statistics and JPEG writing.
+// statistics, the maps drawn by GMT checked against the grid, and JPEG writing.
 #pragma once
 
-#include <QColor>
-#include <QFont>
 #include <QImage>
-#include <QRectF>
 #include <QString>
 #include <cstddef>
 #include <string>
 #include <vector>
-
-class QPainter;
 
 namespace ferramentas {
 
@@ -68,48 +63,35 @@ Estatisticas CalcularEstatisticas(const Campo& campo);
 /// Statistics of plain values (no positions).
 Estatisticas CalcularEstatisticas(const std::vector<double>& valores);
 
-/// Maps values to colours: a rainbow-like ramp from blue to red, or a diverging
-/// blue-white-red ramp centred on zero.
-struct EscalaCores {
-  double minimo = 0;
-  double maximo = 1;
-  bool divergente = false;
-  QColor Cor(double valor) const;
-};
-
-/// Picture of the field, one pixel per lattice point, white where there is no value.
-QImage ImagemDoCampo(const Campo& campo, const EscalaCores& escala);
-
-/// Geographic window drawn by a map.
-struct Janela {
-  double latSulDeg = kLatSulDeg;
-  double latNorteDeg = kLatNorteDeg;
-  double lonOesteDeg = kLonOesteDeg;
-  double lonLesteDeg = kLonLesteDeg;
-};
-
-/// Draws the field into `area` (the map frame) with the given window, a frame and
-/// ticks with labels every `intervaloEixosDeg` degrees ("10°S", "50°W").
-void DesenharMapa(QPainter& pintor, const QRectF& area, const Campo& campo,
-                  const EscalaCores& escala, const Janela& janela, const QFont& fonte,
-                  int intervaloEixosDeg);
-
-/// Maps a geographic position to the map frame drawn by DesenharMapa.
-QPointF PontoNoMapa(const QRectF& area, const Janela& janela, double latDeg, double lonDeg);
-
-/// Vertical colour bar from the scale's minimum (bottom) to maximum (top), with a
-/// labelled tick at every multiple of `intervalo` inside the range.
-void DesenharBarraCores(QPainter& pintor, const QRectF& area, const EscalaCores& escala,
-                        const QFont& fonte, double intervalo, const char* mascara);
-
 /// Text of a number for the reader, "." as the decimal mark, e.g. mask "#0.00".
 QString Numero(double valor, const char* mascara);
 
-/// Degree label of an axis: "10°S", "0°", "50°W".
-QString RotuloGrau(int graus, bool latitude);
+/// Writes an image as a baseline JPEG with libjpeg, with `comentario` (when not empty)
+/// in a comment marker. @throws std::runtime_error when the file cannot be written.
+void GravarJpeg(const QImage& imagem, const std::string& caminho, int qualidade,
+                const std::string& comentario = {});
 
-/// Writes an image as a baseline JPEG with libjpeg.
-/// @throws std::runtime_error when the file cannot be written.
-void GravarJpeg(const QImage& imagem, const std::string& caminho, int qualidade);
+/// Key of the grid's checksum in the pictures' metadata: a PNG text chunk with this
+/// key, or a JPEG comment "<key>: <hex digits>".
+inline constexpr const char* kChaveSha256Grade = "NIVORA2015-grade-SHA256";
+
+/// SHA-256 of a file, 64 lower-case hex digits. @throws std::runtime_error when the
+/// file cannot be read.
+std::string Sha256DoArquivo(const std::string& caminho);
+
+/// The maps drawn by tools/gerar_mapas.sh into `pasta`, checked against the grid:
+/// the checksum the script wrote beside them must be the grid's own.
+class Mapas {
+ public:
+  /// @throws std::runtime_error when the maps were drawn from another grid or are missing.
+  Mapas(const std::string& pasta, const std::string& arquivoGrade);
+  /// The map `nome`.png. @throws std::runtime_error when it is missing or unreadable.
+  QImage Ler(const std::string& nome) const;
+  const std::string& Sha256Grade() const { return sha256Grade_; }
+
+ private:
+  std::string pasta_;
+  std::string sha256Grade_;
+};
 
 }  // namespace ferramentas

@@ -1,12 +1,15 @@
 // Writes the four reference documents from the shipped grid and the program's own
-// undulation query:
+// undulation query, in three steps of the build:
 //   nivora_gerar_documentos pontos <grid> <points file>
 //       the evaluation points (5' cell centres, then the check points), one
 //       "lon lat 0 0" per line, to be evaluated by PROJ (cct, EGM96 vgridshift);
-//   nivora_gerar_documentos pdf <grid> <PROJ output> <output folder>
+//   nivora_gerar_documentos avaliar <grid> <PROJ output> <differences.xyz> <checks.xyz>
+//       program - PROJ in millimetres, "lon lat mm", at the cell centres and at the
+//       check points, for the maps of tools/gerar_mapas.sh;
+//   nivora_gerar_documentos pdf <grid> <PROJ output> <maps folder> <output folder>
 //       NIVORA2015.pdf, rede_NIVORA2015.pdf, diferencas_NIVORA2015.pdf and
-//       discrepancias_NIVORA2015.pdf, drawn with Qt's PDF writer.
-// Both modes compute the same point list, so the PROJ output lines match it in order.
+//       discrepancias_NIVORA2015.pdf, drawn with Qt's PDF writer around those maps.
+// Every mode computes the same point list, so the PROJ output lines match it in order.
 #include <QGuiApplication>
 #include <QPageSize>
 #include <QPainter>
@@ -17,7 +20,6 @@
 #include <cstdio>
 #include <exception>
 #include <fstream>
-#include <numbers>
 #include <random>
 #include <sstream>
 #include <stdexcept>
@@ -32,7 +34,6 @@
 namespace {
 
 using ferramentas::Campo;
-using ferramentas::EscalaCores;
 using ferramentas::Estatisticas;
 using ferramentas::Numero;
 
@@ -197,16 +198,54 @@ class Documento {
 
   QPainter& Pintor() { return pintor_; }
 
-  /// A caption in 8 points, word-wrapped in the room between a map and the right
-  /// edge of its block.
-  void LegendaAoLado(const QRectF& bloco, const QRectF& mapa, const QString& texto) {
+  /// A map drawn by GMT, `larguraMm` wide (the text width when 0) and centred, or at the
+  /// left with `legenda` word-wrapped in 8 points in the room to its right.
+  void Figura(const QImage& imagem, double larguraMm = 0, const QString& legenda = {}) {
+    const double largura = larguraMm > 0 ? Mm(larguraMm) : largura_;
+    const double altura = largura * imagem.height() / imagem.width();
+    Reservar(altura + Mm(2));
+    const double x = legenda.isEmpty() ? (largura_ - largura) / 2 : 0;
+    const QRectF area(x, y_, largura, altura);
+    pintor_.drawImage(area, imagem);
+    if (!legenda.isEmpty()) {
+      pintor_.save();
+      pintor_.setFont(Fonte(8));
+      pintor_.setPen(Qt::black);
+      const double textoX = area.right() + Mm(6);
+      pintor_.drawText(QRectF(textoX, area.top() + Mm(8), largura_ - textoX, altura - Mm(8)),
+                       Qt::TextWordWrap, legenda);
+      pintor_.restore();
+    }
+    y_ += altura + Mm(2);
+  }
+
+  /// A bold heading and a paragraph in a tinted box, for what the reader must see first.
+  void Destaque(const QString& titulo, const QString& texto) {
+    const QFont fonteTitulo = Fonte(10, true);
+    const QFont fonteTexto = Fonte(9.5);
+    const double margem = Mm(3);
+    const QRectF caixaTexto(0, 0, largura_ - 2 * margem, altura_);
+    const double alturaTitulo = QFontMetricsF(fonteTitulo, &escritor_)
+                                    .boundingRect(caixaTexto, Qt::TextWordWrap, titulo)
+                                    .height();
+    const double alturaTexto = QFontMetricsF(fonteTexto, &escritor_)
+                                   .boundingRect(caixaTexto, Qt::TextWordWrap, texto)
+                                   .height();
+    const double altura = alturaTitulo + Mm(1.5) + alturaTexto + 2 * margem;
+    Reservar(altura);
     pintor_.save();
-    pintor_.setFont(Fonte(8));
+    pintor_.setPen(QPen(QColor(0, 0, 0x80), Mm(0.3)));
+    pintor_.setBrush(QColor(235, 240, 248));
+    pintor_.drawRect(QRectF(0, y_, largura_, altura));
+    pintor_.setPen(QColor(0, 0, 0x80));
+    pintor_.setFont(fonteTitulo);
+    pintor_.drawText(caixaTexto.translated(margem, y_ + margem), Qt::TextWordWrap, titulo);
     pintor_.setPen(Qt::black);
-    const double textoX = mapa.right() + Mm(6);
-    pintor_.drawText(QRectF(textoX, mapa.top(), bloco.right() - textoX, mapa.height()),
+    pintor_.setFont(fonteTexto);
+    pintor_.drawText(caixaTexto.translated(margem, y_ + margem + alturaTitulo + Mm(1.5)),
                      Qt::TextWordWrap, texto);
     pintor_.restore();
+    y_ += altura + Mm(3);
   }
 
  private:
@@ -260,32 +299,6 @@ QString RotuloLon(double lonDeg) {
   return Numero(std::fabs(lonDeg), "#0.00") + U("\u00b0") + (lonDeg < 0 ? U("W") : U("E"));
 }
 
-// A map with its colour bar, square degrees drawn with the cosine of the mid latitude.
-void MapaComEscala(Documento& doc, const Campo& campo, const EscalaCores& escala,
-                   double intervaloEscala, const char* mascaraEscala, const QString& legenda,
-                   const ferramentas::Janela& janela = {}) {
-  const double alturaMm = 120;
-  const QRectF bloco = doc.Bloco(alturaMm + 14);
-  const double meioLatRad = (janela.latNorteDeg + janela.latSulDeg) / 2 * std::numbers::pi / 180;
-  const double alturaMapa = doc.Mm(alturaMm);
-  const double larguraMapa = alturaMapa * (janela.lonLesteDeg - janela.lonOesteDeg) *
-                             std::cos(meioLatRad) / (janela.latNorteDeg - janela.latSulDeg);
-  const QRectF mapa(bloco.left() + doc.Mm(16), bloco.top() + doc.Mm(2), larguraMapa, alturaMapa);
-  QPainter& p = doc.Pintor();
-  ferramentas::DesenharMapa(p, mapa, campo, escala, janela, Documento::Fonte(8), 10);
-  const QRectF barra(mapa.right() + doc.Mm(8), mapa.top(), doc.Mm(5), mapa.height());
-  ferramentas::DesenharBarraCores(p, barra, escala, Documento::Fonte(8), intervaloEscala,
-                                  mascaraEscala);
-  p.save();
-  p.setFont(Documento::Fonte(9, true));
-  p.setPen(Qt::black);
-  p.translate(barra.right() + doc.Mm(17), mapa.center().y());
-  p.rotate(90);
-  const QFontMetricsF medidas(p.font(), p.device());
-  p.drawText(QPointF(-medidas.horizontalAdvance(legenda) / 2, 0), legenda);
-  p.restore();
-}
-
 // ---------------------------------------------------------------------------------
 
 struct Avaliacao {
@@ -297,7 +310,16 @@ struct Avaliacao {
   std::size_t nosNaArea = 0;
 };
 
-void DocumentoModelo(const Avaliacao& a, const std::string& pasta) {
+// Where the figures come from, and the grid they were drawn from, at the end of a document.
+void NotaDaGrade(Documento& doc, const ferramentas::Mapas& mapas) {
+  doc.Nota(U("Mapas desenhados com o GMT a partir da grade grid/NIVORA2015_SIRGAS2000.txt "
+             "(SHA-256 ") +
+           QString::fromStdString(mapas.Sha256Grade()) +
+           U("); linha de costa e fronteiras nacionais do GSHHG, divisas estaduais do DCW."));
+}
+
+void DocumentoModelo(const Avaliacao& a, const ferramentas::Mapas& mapas,
+                     const std::string& pasta) {
   Documento doc(pasta + "/NIVORA2015.pdf", U("Modelo de Ondula\u00e7\u00e3o Geoidal SIRGAS2000"));
   const Campo& g = a.grade;
   const Estatisticas est = ferramentas::CalcularEstatisticas(g);
@@ -347,8 +369,8 @@ void DocumentoModelo(const Avaliacao& a, const std::string& pasta) {
         "pr\u00f3ximos dominam o ajuste. O valor da superf\u00edcie no ponto, isto \u00e9, o seu "
         "termo constante, \u00e9 a ondula\u00e7\u00e3o N, arredondada a tr\u00eas casas "
         "decimais. Um ponto que coincide exatamente com um n\u00f3 recebe o N desse n\u00f3."));
-  doc.Secao(U("Mapa de N"), 134);
-  MapaComEscala(doc, g, EscalaCores{est.minimo, est.maximo, false}, 10.0, "#0", U("N (m)"));
+  doc.Secao(U("Mapa de N"), 150);
+  doc.Figura(mapas.Ler("ondulacao"));
   doc.Secao(U("Estat\u00edsticas de N nos n\u00f3s dentro da \u00e1rea do modelo"));
   doc.Tabela({
       {U("N\u00famero de n\u00f3s"), Inteiro(est.quantidade)},
@@ -359,19 +381,19 @@ void DocumentoModelo(const Avaliacao& a, const std::string& pasta) {
       {U("M\u00e9dia"), Metros(est.media)},
       {U("Desvio padr\u00e3o"), Metros(est.desvioPadrao)},
   });
+  NotaDaGrade(doc, mapas);
   doc.Concluir();
 }
 
-void DocumentoRede(const Avaliacao& a, const std::string& pasta) {
+void DocumentoRede(const Avaliacao& a, const ferramentas::Mapas& mapas, const std::string& pasta) {
   Documento doc(pasta + "/rede_NIVORA2015.pdf",
                 U("Distribui\u00e7\u00e3o de Dados Gravim\u00e9tricos Terrestres"));
-  const ferramentas::Janela area;
   // EGM96 nodes (every 0.25 degree) strictly inside the model area.
   std::size_t nosEgm96 = 0;
-  const int latIni = static_cast<int>(std::ceil(area.latSulDeg / kPassoEgm96Deg));
-  const int latFim = static_cast<int>(std::floor(area.latNorteDeg / kPassoEgm96Deg));
-  const int lonIni = static_cast<int>(std::ceil(area.lonOesteDeg / kPassoEgm96Deg));
-  const int lonFim = static_cast<int>(std::floor(area.lonLesteDeg / kPassoEgm96Deg));
+  const int latIni = static_cast<int>(std::ceil(ferramentas::kLatSulDeg / kPassoEgm96Deg));
+  const int latFim = static_cast<int>(std::floor(ferramentas::kLatNorteDeg / kPassoEgm96Deg));
+  const int lonIni = static_cast<int>(std::ceil(ferramentas::kLonOesteDeg / kPassoEgm96Deg));
+  const int lonFim = static_cast<int>(std::floor(ferramentas::kLonLesteDeg / kPassoEgm96Deg));
   for (int i = latIni; i <= latFim; ++i)
     for (int j = lonIni; j <= lonFim; ++j)
       if (DentroDaArea(i * kPassoEgm96Deg, j * kPassoEgm96Deg)) ++nosEgm96;
@@ -389,71 +411,15 @@ void DocumentoRede(const Avaliacao& a, const std::string& pasta) {
       {U("N\u00f3s da grade NIVORA2015 (5') dentro da \u00e1rea do modelo"), Inteiro(a.nosNaArea)},
       {U("Observa\u00e7\u00f5es gravim\u00e9tricas terrestres pr\u00f3prias"), U("nenhuma")},
   });
-  doc.Secao(U("N\u00f3s de origem sobre a \u00e1rea do modelo"), 125);
-  {
-    const EscalaCores cinza{0, 1, false};
-    Campo fundo = ferramentas::NovoCampo(a.grade.latNorteDeg, a.grade.lonOesteDeg, a.grade.passoDeg,
-                                         a.grade.linhas, a.grade.colunas);
-    const QRectF bloco = doc.Bloco(125);
-    const double alturaMapa = doc.Mm(115);
-    const double larguraMapa = alturaMapa * 0.97;
-    const QRectF mapa(bloco.left() + doc.Mm(16), bloco.top() + doc.Mm(2), larguraMapa, alturaMapa);
-    QPainter& p = doc.Pintor();
-    ferramentas::DesenharMapa(p, mapa, fundo, cinza, area, Documento::Fonte(8), 10);
-    p.save();
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0, 0, 0x80));
-    const double raio = doc.Mm(0.17);
-    for (int i = latIni; i <= latFim; ++i)
-      for (int j = lonIni; j <= lonFim; ++j)
-        if (DentroDaArea(i * kPassoEgm96Deg, j * kPassoEgm96Deg))
-          p.drawEllipse(
-              ferramentas::PontoNoMapa(mapa, area, i * kPassoEgm96Deg, j * kPassoEgm96Deg), raio,
-              raio);
-    // The detail square drawn below, marked on the overview.
-    p.setPen(QPen(QColor(200, 40, 40), doc.Mm(0.4)));
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(QRectF(ferramentas::PontoNoMapa(mapa, area, -15.0, -48.0),
-                      ferramentas::PontoNoMapa(mapa, area, -16.0, -47.0)));
-    p.restore();
-    doc.LegendaAoLado(bloco, mapa,
-                      U("Cada ponto azul \u00e9 um n\u00f3 do EGM96 a cada 0,25\u00b0 "
-                        "(cerca de 28 km). O quadrado vermelho (1\u00b0 \u00d7 1\u00b0, perto de "
-                        "Bras\u00edlia) est\u00e1 ampliado abaixo."));
-  }
-  doc.Secao(U("Detalhe de 1\u00b0 \u00d7 1\u00b0: n\u00f3s de origem e n\u00f3s da grade"), 78);
-  {
-    const ferramentas::Janela detalhe{-16.0, -15.0, -48.0, -47.0};
-    Campo fundo = ferramentas::NovoCampo(a.grade.latNorteDeg, a.grade.lonOesteDeg, a.grade.passoDeg,
-                                         a.grade.linhas, a.grade.colunas);
-    const QRectF bloco = doc.Bloco(78);
-    const QRectF mapa(bloco.left() + doc.Mm(16), bloco.top() + doc.Mm(2), doc.Mm(68), doc.Mm(68));
-    QPainter& p = doc.Pintor();
-    ferramentas::DesenharMapa(p, mapa, fundo, EscalaCores{0, 1, false}, detalhe,
-                              Documento::Fonte(8), 1);
-    p.save();
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(150, 150, 150));
-    for (int i = 0; i <= 12; ++i)
-      for (int j = 0; j <= 12; ++j)
-        p.drawEllipse(ferramentas::PontoNoMapa(mapa, detalhe, -16.0 + i / 12.0, -48.0 + j / 12.0),
-                      doc.Mm(0.5), doc.Mm(0.5));
-    p.setBrush(QColor(0, 0, 0x80));
-    for (int i = 0; i <= 4; ++i)
-      for (int j = 0; j <= 4; ++j)
-        p.drawEllipse(ferramentas::PontoNoMapa(mapa, detalhe, -16.0 + i * kPassoEgm96Deg,
-                                               -48.0 + j * kPassoEgm96Deg),
-                      doc.Mm(1.2), doc.Mm(1.2));
-    p.restore();
-    doc.LegendaAoLado(
-        bloco, mapa,
-        U("Pontos azuis grandes: n\u00f3s do EGM96 (15'), os valores de origem.\n"
-          "Pontos cinzentos pequenos: n\u00f3s da grade NIVORA2015 (5'), interpolados "
-          "bilinearmente entre os azuis pelo PROJ.\n\n"
-          "Entre dois n\u00f3s azuis a grade n\u00e3o acrescenta informa\u00e7\u00e3o "
-          "sobre o campo de gravidade: detalhes do geoide menores que cerca de 55 km "
-          "(a resolu\u00e7\u00e3o do EGM96) n\u00e3o est\u00e3o no modelo."));
-  }
+  doc.Figura(mapas.Ler("rede"));
+  doc.Secao(U("N\u00f3s de origem e n\u00f3s da grade"), 100);
+  doc.Figura(mapas.Ler("detalhe"), 100,
+             U("Os valores de origem s\u00e3o os n\u00f3s azuis do EGM96, a cada 15'. Os "
+               "n\u00f3s cinzentos da grade NIVORA2015, a cada 5', foram interpolados "
+               "bilinearmente entre eles pelo PROJ.\n\n"
+               "Entre dois n\u00f3s azuis a grade n\u00e3o acrescenta informa\u00e7\u00e3o "
+               "sobre o campo de gravidade: detalhes do geoide menores que cerca de 55 km "
+               "(a resolu\u00e7\u00e3o do EGM96) n\u00e3o est\u00e3o no modelo."));
   doc.Secao(U("O que um modelo nacional acrescentaria"));
   doc.Paragrafo(
       U("Um modelo geoidal nacional combina um modelo global como este com dados locais: "
@@ -469,12 +435,14 @@ void DocumentoRede(const Avaliacao& a, const std::string& pasta) {
   doc.Paragrafo(
       U("Para usar outro modelo, basta substituir o arquivo da grade por outro no mesmo formato "
         "de colunas fixas, com espa\u00e7amento de 5' e linhas de norte para sul (ver a Ajuda)."));
+  NotaDaGrade(doc, mapas);
   doc.Concluir();
 }
 
-void DocumentoDiferencas(const Avaliacao& a, const std::string& pasta) {
+void DocumentoDiferencas(const Avaliacao& a, const ferramentas::Mapas& mapas,
+                         const std::string& pasta) {
   Documento doc(pasta + "/diferencas_NIVORA2015.pdf",
-                U("Diferen\u00e7as entre a Ondula\u00e7\u00e3o Interpolada e o EGM96"));
+                U("Diferen\u00e7as entre o NIVORA2015 e o EGM96"));
   const Estatisticas est = ferramentas::CalcularEstatisticas(a.diferencas);
   std::size_t ate1mm = 0, ate1cm = 0;
   for (double d : a.diferencas.valores) {
@@ -482,24 +450,25 @@ void DocumentoDiferencas(const Avaliacao& a, const std::string& pasta) {
     if (std::fabs(d) <= 0.0015) ++ate1mm;
     if (std::fabs(d) <= 0.0105) ++ate1cm;
   }
+  doc.Destaque(
+      U("O que este documento compara"),
+      U("N\u00e3o existe uma vers\u00e3o NIVORA2010 deste modelo: o NIVORA2015 \u00e9 a "
+        "primeira, e n\u00e3o h\u00e1 duas vers\u00f5es a comparar. Este documento compara o "
+        "NIVORA2015 com o modelo global de que ele foi derivado, o EGM96. Em cada ponto, "
+        "diferen\u00e7a = N calculado pelo NIVORA2015 \u2212 N do EGM96 calculado pelo PROJ. "
+        "O mapa abaixo mostra essa diferen\u00e7a no centro de cada c\u00e9lula de 5' da grade "
+        "dentro da \u00e1rea do modelo."));
   doc.Paragrafo(
-      U("Este documento compara, no centro de cada c\u00e9lula de 5' da grade dentro da "
-        "\u00e1rea do modelo, a ondula\u00e7\u00e3o N que o NIVORA2015 calcula (janela de 5 "
-        "\u00d7 5 n\u00f3s, superf\u00edcie de grau 2 ajustada com pesos inversos ao quadrado "
-        "da dist\u00e2ncia, resultado arredondado ao mil\u00edmetro) com o valor do EGM96 no mesmo "
-        "ponto calculado pelo PROJ (interpola\u00e7\u00e3o bilinear na grade de 15'). O centro da "
-        "c\u00e9lula \u00e9 o ponto mais distante dos n\u00f3s, onde a interpola\u00e7\u00e3o "
-        "mais se afasta dos valores de origem."));
-  doc.Paragrafo(
-      U("Diferen\u00e7a = N do NIVORA2015 \u2212 N do EGM96 pelo PROJ. As diferen\u00e7as "
-        "medem apenas o efeito da interpola\u00e7\u00e3o do programa e do arredondamento dos "
-        "n\u00f3s ao mil\u00edmetro; n\u00e3o medem a exatid\u00e3o do EGM96 em rela\u00e7\u00e3o "
-        "ao geoide real. N\u00e3o h\u00e1 uma vers\u00e3o anterior do modelo a comparar: a "
-        "refer\u00eancia \u00e9 o pr\u00f3prio EGM96."));
-  const double limite = std::max(std::fabs(est.minimo), std::fabs(est.maximo));
-  const double intervalo = limite > 0.2 ? 0.1 : (limite > 0.05 ? 0.02 : 0.005);
-  MapaComEscala(doc, a.diferencas, EscalaCores{est.minimo, est.maximo, true}, intervalo, "#0.000",
-                U("Diferen\u00e7a (m)"));
+      U("O NIVORA2015 calcula N com uma janela de 5 \u00d7 5 n\u00f3s e uma superf\u00edcie "
+        "de grau 2 ajustada com pesos inversos ao quadrado da dist\u00e2ncia, e arredonda o "
+        "resultado ao mil\u00edmetro; o EGM96 \u00e9 avaliado pelo PROJ por "
+        "interpola\u00e7\u00e3o bilinear na sua grade de 15'. O centro da c\u00e9lula \u00e9 "
+        "o ponto mais distante dos n\u00f3s, onde a interpola\u00e7\u00e3o mais se afasta dos "
+        "valores de origem. As diferen\u00e7as medem apenas o efeito da "
+        "interpola\u00e7\u00e3o do programa e do arredondamento dos n\u00f3s ao "
+        "mil\u00edmetro; n\u00e3o medem a exatid\u00e3o do EGM96 em rela\u00e7\u00e3o ao "
+        "geoide real."));
+  doc.Figura(mapas.Ler("diferencas"), 165);
   doc.Secao(U("Estat\u00edsticas nos centros das c\u00e9lulas"));
   doc.Tabela({
       {U("Centros de c\u00e9lula avaliados"), Inteiro(est.quantidade)},
@@ -518,10 +487,12 @@ void DocumentoDiferencas(const Avaliacao& a, const std::string& pasta) {
            U(" %")},
   });
   doc.Nota(U("Limites de 1 mm e 1 cm contados sobre valores arredondados ao mil\u00edmetro."));
+  NotaDaGrade(doc, mapas);
   doc.Concluir();
 }
 
-void DocumentoDiscrepancias(const Avaliacao& a, const std::string& pasta) {
+void DocumentoDiscrepancias(const Avaliacao& a, const ferramentas::Mapas& mapas,
+                            const std::string& pasta) {
   Documento doc(pasta + "/discrepancias_NIVORA2015.pdf",
                 U("Discrep\u00e2ncias no Modelo de Ondula\u00e7\u00e3o Geoidal"));
   const Estatisticas est = ferramentas::CalcularEstatisticas(a.controle);
@@ -540,6 +511,8 @@ void DocumentoDiscrepancias(const Avaliacao& a, const std::string& pasta) {
         "NIVORA2015 menos o valor do EGM96 calculado pelo PROJ no mesmo ponto. Para "
         "compara\u00e7\u00e3o, a tabela mostra tamb\u00e9m a interpola\u00e7\u00e3o bilinear "
         "simples na mesma grade de 5'."));
+  doc.Secao(U("Mapa das discrep\u00e2ncias"), 150);
+  doc.Figura(mapas.Ler("discrepancias"));
   doc.Secao(U("Histograma das discrep\u00e2ncias"), 80);
   {
     // Bins of one millimetre, centred on whole millimetres, over the central 99 % of
@@ -645,6 +618,7 @@ void DocumentoDiscrepancias(const Avaliacao& a, const std::string& pasta) {
         "constru\u00e7\u00e3o e n\u00e3o indica que ela represente melhor o geoide real. As "
         "maiores discrep\u00e2ncias do ajuste de grau 2 aparecem onde N varia depressa, junto "
         "aos Andes."));
+  NotaDaGrade(doc, mapas);
   doc.Concluir();
 }
 
@@ -673,6 +647,36 @@ Avaliacao Avaliar(const std::string& arquivoGrade, const std::vector<Ponto>& pon
   return a;
 }
 
+Avaliacao AvaliarArquivos(const std::string& arquivoGrade, const std::string& saidaProj) {
+  const Campo grade = ferramentas::LerGrade(arquivoGrade);
+  std::size_t quantosCentros = 0;
+  const std::vector<Ponto> pontos = PontosDeAvaliacao(grade, quantosCentros);
+  return Avaliar(arquivoGrade, pontos, quantosCentros, LerSaidaProj(saidaProj, pontos.size()));
+}
+
+// "lon lat mm" lines for GMT: the differences in millimetres to a tenth (PROJ's values
+// carry four decimals of a metre).
+void GravarDiferencas(const Avaliacao& a, const std::string& arquivoCentros,
+                      const std::string& arquivoControle) {
+  auto linha = [](std::ofstream& saida, double latDeg, double lonDeg, double diferencaM) {
+    saida << nivora::FormatFloat("#0.000000", lonDeg) << ' '
+          << nivora::FormatFloat("#0.000000", latDeg) << ' '
+          << nivora::FormatFloat("#0.0", diferencaM * 1000.0) << '\n';
+  };
+  std::ofstream centros(arquivoCentros, std::ios::binary);
+  const Campo& d = a.diferencas;
+  for (int l = 0; l < d.linhas; ++l)
+    for (int c = 0; c < d.colunas; ++c)
+      if (!std::isnan(d.Em(l, c))) linha(centros, d.LatDeg(l), d.LonDeg(c), d.Em(l, c));
+  centros.close();
+  if (!centros) throw std::runtime_error("falha ao gravar " + arquivoCentros);
+  std::ofstream controle(arquivoControle, std::ios::binary);
+  for (std::size_t i = 0; i < a.controle.size(); ++i)
+    linha(controle, a.pontosControle[i].latDeg, a.pontosControle[i].lonDeg, a.controle[i]);
+  controle.close();
+  if (!controle) throw std::runtime_error("falha ao gravar " + arquivoControle);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -685,17 +689,19 @@ int main(int argc, char** argv) {
       GravarPontos(PontosDeAvaliacao(grade, quantosCentros), argv[3]);
       return 0;
     }
-    if (modo == "pdf" && argc == 5) {
-      const Campo grade = ferramentas::LerGrade(argv[2]);
-      std::size_t quantosCentros = 0;
-      const std::vector<Ponto> pontos = PontosDeAvaliacao(grade, quantosCentros);
-      const std::vector<double> proj = LerSaidaProj(argv[3], pontos.size());
-      const Avaliacao a = Avaliar(argv[2], pontos, quantosCentros, proj);
-      const std::string pasta = argv[4];
-      DocumentoModelo(a, pasta);
-      DocumentoRede(a, pasta);
-      DocumentoDiferencas(a, pasta);
-      DocumentoDiscrepancias(a, pasta);
+    if (modo == "avaliar" && argc == 6) {
+      GravarDiferencas(AvaliarArquivos(argv[2], argv[3]), argv[4], argv[5]);
+      return 0;
+    }
+    if (modo == "pdf" && argc == 6) {
+      // The maps first: they must have been drawn from this very grid.
+      const ferramentas::Mapas mapas(argv[4], argv[2]);
+      const Avaliacao a = AvaliarArquivos(argv[2], argv[3]);
+      const std::string pasta = argv[5];
+      DocumentoModelo(a, mapas, pasta);
+      DocumentoRede(a, mapas, pasta);
+      DocumentoDiferencas(a, mapas, pasta);
+      DocumentoDiscrepancias(a, mapas, pasta);
       return 0;
     }
   } catch (const std::exception& e) {
@@ -704,8 +710,11 @@ int main(int argc, char** argv) {
   }
   std::fprintf(stderr,
                "uso: %s pontos <grade> <arquivo de pontos>\n"
+               "     %s avaliar <grade> <sa\xC3\xAD"
+               "da do PROJ> <diferen\xC3\xA7"
+               "as.xyz> <controle.xyz>\n"
                "     %s pdf <grade> <sa\xC3\xAD"
-               "da do PROJ> <pasta>\n",
-               argv[0], argv[0]);
+               "da do PROJ> <pasta dos mapas> <pasta>\n",
+               argv[0], argv[0], argv[0]);
   return 2;
 }

@@ -1,17 +1,21 @@
-// Draws the window pictures from the shipped grid:
-//   nivora_gerar_figuras <grid file> <output folder>
-// ilustracao.jpg (600 x 250, colour map of N over the model area with its scale and
-// axes in degrees), logo.jpg (126 x 24), icone.png and the 20 x 20 button glyphs.
-// Run under the offscreen platform (QT_QPA_PLATFORM=offscreen) by the target gerar_figuras.
+// Draws the window pictures:
+//   nivora_gerar_figuras simbolos <output folder>
+//       logo.jpg (126 x 24), icone.png and the 20 x 20 button glyphs, kept in assets/
+//       and drawn again by the target gerar_figuras;
+//   nivora_gerar_figuras ilustracao <grid> <maps folder> <output jpg>
+//       the illustration (600 x 250): the small map that tools/gerar_mapas.sh drew from
+//       the grid, with title, source and the range of N beside it; made by the build;
+//   nivora_gerar_figuras miniatura <grid> <maps folder> <map name> <output png> <width>
+//       a map scaled to a width in pixels, for the README (target mapa_readme).
+// The pictures made from the grid carry its SHA-256 (ferramentas::kChaveSha256Grade).
+// Run under the offscreen platform (QT_QPA_PLATFORM=offscreen).
 #include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
-#include <cmath>
 #include <cstdio>
 #include <exception>
 #include <functional>
-#include <numbers>
 #include <string>
 
 #include "figuras_comum.hpp"
@@ -19,7 +23,6 @@
 namespace {
 
 using ferramentas::Campo;
-using ferramentas::EscalaCores;
 
 constexpr int kIlustracaoLarguraPx = 600;
 constexpr int kIlustracaoAlturaPx = 250;
@@ -28,6 +31,7 @@ constexpr int kLogoAlturaPx = 24;
 constexpr int kGlifoLadoPx = 20;
 constexpr int kIconeLadoPx = 256;
 constexpr int kQualidadeJpeg = 92;
+constexpr int kMargemPx = 4;
 
 // One palette for every glyph and the icon.
 const QColor kContorno(40, 50, 70);
@@ -46,52 +50,57 @@ QFont Fonte(int pixels, bool negrito = false) {
   return fonte;
 }
 
-QImage DesenharIlustracao(const Campo& grade) {
+// The map at the left, centred in the height; beside it the title, the source and the
+// range of N over the model area.
+QImage DesenharIlustracao(const Campo& grade, const QImage& mapaOriginal) {
   QImage imagem(kIlustracaoLarguraPx, kIlustracaoAlturaPx, QImage::Format_RGB32);
   imagem.fill(Qt::white);
   QPainter pintor(&imagem);
   pintor.setRenderHint(QPainter::Antialiasing);
   pintor.setRenderHint(QPainter::TextAntialiasing);
 
+  // Drawn by GMT at the picture's own resolution; scaled only if it would not fit.
+  const QSize espaco(kIlustracaoLarguraPx / 2, kIlustracaoAlturaPx - 2 * kMargemPx);
+  QImage mapa = mapaOriginal;
+  if (mapa.width() > espaco.width() || mapa.height() > espaco.height())
+    mapa = mapa.scaled(espaco, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+  const int topo = (kIlustracaoAlturaPx - mapa.height()) / 2;
+  pintor.drawImage(QPoint(kMargemPx, topo), mapa);
+
   const ferramentas::Estatisticas est = ferramentas::CalcularEstatisticas(grade);
-  const EscalaCores escala{est.minimo, est.maximo, false};
-  const ferramentas::Janela janela;
-  // Square degrees shown with the width shrunk by the cosine of the mid latitude.
-  const double alturaMapa = 212;
-  const double meioLatRad = (janela.latNorteDeg + janela.latSulDeg) / 2 * std::numbers::pi / 180;
-  const double larguraMapa = alturaMapa * (janela.lonLesteDeg - janela.lonOesteDeg) *
-                             std::cos(meioLatRad) / (janela.latNorteDeg - janela.latSulDeg);
-  const QRectF mapa(42, 10, larguraMapa, alturaMapa);
-  ferramentas::DesenharMapa(pintor, mapa, grade, escala, janela, Fonte(9), 10);
-
-  const QRectF barra(mapa.right() + 16, mapa.top(), 11, mapa.height());
-  ferramentas::DesenharBarraCores(pintor, barra, escala, Fonte(9), 10.0, "#0");
-
-  const double textoX = barra.right() + 48;
+  const double textoX = kMargemPx + mapa.width() + 14;
   pintor.setPen(QColor(0, 0, 0x80));
   pintor.setFont(Fonte(20, true));
-  pintor.drawText(QPointF(textoX, 40), QString::fromUtf8("Ondula\u00e7\u00e3o Geoidal"));
+  pintor.drawText(QPointF(textoX, 36), QString::fromUtf8("Ondula\u00e7\u00e3o Geoidal"));
   pintor.setPen(Qt::black);
   pintor.setFont(Fonte(12, true));
-  pintor.drawText(QPointF(textoX, 62), QStringLiteral("NIVORA2015 - SIRGAS2000"));
+  pintor.drawText(QPointF(textoX, 57), QStringLiteral("NIVORA2015 - SIRGAS2000"));
   pintor.setFont(Fonte(11));
   const QStringList linhas{
-      QString::fromUtf8("N em metros sobre a \u00e1rea do modelo"),
-      QString::fromUtf8("Grade de 5' (1/12\u00b0) em latitude e longitude"),
-      QString::fromUtf8("M\u00ednimo ") + ferramentas::Numero(est.minimo, "#0.00") + " m",
-      QString::fromUtf8("M\u00e1ximo ") + ferramentas::Numero(est.maximo, "#0.00") + " m",
-      QString::fromUtf8("M\u00e9dia ") + ferramentas::Numero(est.media, "#0.00") + " m",
-      QString::fromUtf8("Valores dos n\u00f3s: EGM96 (via PROJ)"),
+      QString::fromUtf8("N em metros; contornos a cada 5 m,"),
+      QString::fromUtf8("rotulados a cada 10 m"),
+      QString::fromUtf8("Na \u00e1rea do modelo: m\u00ednimo ") +
+          ferramentas::Numero(est.minimo, "#0.00") + " m,",
+      QString::fromUtf8("m\u00e1ximo ") + ferramentas::Numero(est.maximo, "#0.00") + " m",
+      QString::fromUtf8("Tracejado vermelho: limites da \u00e1rea"),
   };
-  double y = 92;
+  double y = 84;
   for (const QString& linha : linhas) {
     pintor.drawText(QPointF(textoX, y), linha);
-    y += 19;
+    y += 18;
   }
   pintor.setFont(Fonte(10));
-  pintor.setPen(QColor(90, 90, 90));
-  pintor.drawText(QPointF(textoX, mapa.bottom()),
-                  QString::fromUtf8("N > 0: geoide acima do elipsoide"));
+  pintor.setPen(QColor(70, 70, 70));
+  const QStringList fonte{
+      QString::fromUtf8("Fonte: EGM96 (grade de 15') avaliado pelo"),
+      QString::fromUtf8("PROJ (vgridshift) em cada n\u00f3 da grade de 5'."),
+      QString::fromUtf8("N > 0: geoide acima do elipsoide."),
+  };
+  y = kIlustracaoAlturaPx - kMargemPx - 15.0 * (fonte.size() - 1) - 4;
+  for (const QString& linha : fonte) {
+    pintor.drawText(QPointF(textoX, y), linha);
+    y += 15;
+  }
   pintor.end();
   return imagem;
 }
@@ -254,33 +263,57 @@ void Salvar(const QImage& imagem, const std::string& caminho) {
     throw std::runtime_error("falha ao gravar " + caminho);
 }
 
+int Uso(const char* programa) {
+  std::fprintf(stderr,
+               "uso: %s simbolos <pasta>\n"
+               "     %s ilustracao <grade> <pasta dos mapas> <arquivo jpg>\n"
+               "     %s miniatura <grade> <pasta dos mapas> <mapa> <arquivo png> <largura>\n",
+               programa, programa, programa);
+  return 2;
+}
+
+void DesenharSimbolos(const std::string& pasta) {
+  ferramentas::GravarJpeg(DesenharLogo(), pasta + "/logo.jpg", kQualidadeJpeg);
+  Salvar(DesenharIcone(), pasta + "/icone.png");
+  Salvar(Glifo(Processa), pasta + "/processa.png");
+  Salvar(Glifo(Salva), pasta + "/salva.png");
+  Salvar(Glifo(Imprime), pasta + "/imprime.png");
+  Salvar(Glifo(Limpa), pasta + "/limpa.png");
+  Salvar(Glifo(Procura), pasta + "/procura.png");
+  Salvar(Glifo(Executa), pasta + "/executa.png");
+  Salvar(Glifo(Cancela), pasta + "/cancela.png");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   QGuiApplication aplicacao(argc, argv);
-  if (argc != 3) {
-    std::fprintf(stderr,
-                 "uso: %s <arquivo da grade> <pasta de sa\xC3\xAD"
-                 "da>\n",
-                 argv[0]);
-    return 2;
-  }
+  const std::string modo = argc > 1 ? argv[1] : "";
   try {
-    const std::string pasta = std::string(argv[2]) + "/";
-    const Campo grade = ferramentas::LerGrade(argv[1]);
-    ferramentas::GravarJpeg(DesenharIlustracao(grade), pasta + "ilustracao.jpg", kQualidadeJpeg);
-    ferramentas::GravarJpeg(DesenharLogo(), pasta + "logo.jpg", kQualidadeJpeg);
-    Salvar(DesenharIcone(), pasta + "icone.png");
-    Salvar(Glifo(Processa), pasta + "processa.png");
-    Salvar(Glifo(Salva), pasta + "salva.png");
-    Salvar(Glifo(Imprime), pasta + "imprime.png");
-    Salvar(Glifo(Limpa), pasta + "limpa.png");
-    Salvar(Glifo(Procura), pasta + "procura.png");
-    Salvar(Glifo(Executa), pasta + "executa.png");
-    Salvar(Glifo(Cancela), pasta + "cancela.png");
+    if (modo == "simbolos" && argc == 3) {
+      DesenharSimbolos(argv[2]);
+      return 0;
+    }
+    if (modo == "ilustracao" && argc == 5) {
+      const ferramentas::Mapas mapas(argv[3], argv[2]);
+      const QImage figura =
+          DesenharIlustracao(ferramentas::LerGrade(argv[2]), mapas.Ler("ilustracao"));
+      ferramentas::GravarJpeg(
+          figura, argv[4], kQualidadeJpeg,
+          std::string(ferramentas::kChaveSha256Grade) + ": " + mapas.Sha256Grade());
+      return 0;
+    }
+    if (modo == "miniatura" && argc == 7) {
+      const ferramentas::Mapas mapas(argv[3], argv[2]);
+      const int largura = std::stoi(argv[6]);
+      QImage figura = mapas.Ler(argv[4]).scaledToWidth(largura, Qt::SmoothTransformation);
+      figura.setText(ferramentas::kChaveSha256Grade, QString::fromStdString(mapas.Sha256Grade()));
+      Salvar(figura, argv[5]);
+      return 0;
+    }
   } catch (const std::exception& e) {
     std::fprintf(stderr, "%s\n", e.what());
     return 1;
   }
-  return 0;
+  return Uso(argv[0]);
 }

@@ -6,6 +6,9 @@
 // Q_INIT_RESOURCE must stand outside any namespace.
 static void RegistrarUmaVez() {
   Q_INIT_RESOURCE(nivora);
+#ifdef NIVORA_ILUSTRACAO
+  Q_INIT_RESOURCE(ilustracao);  // drawn by the build from the grid (tools/)
+#endif
 }
 
 namespace nivora {

@@ -8,6 +8,7 @@ find_package(Qt6 REQUIRED COMPONENTS Test Widgets)
 add_executable(test_documentos ${CMAKE_CURRENT_LIST_DIR}/test_documentos.cpp)
 set_target_properties(test_documentos PROPERTIES AUTOMOC ON)
 target_link_libraries(test_documentos PRIVATE nivora_app nivora_ferramentas Qt6::Test JPEG::JPEG)
+target_compile_definitions(test_documentos PRIVATE NIVORA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 add_test(NAME test_documentos COMMAND test_documentos)
 set_tests_properties(test_documentos PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
                                                 LABELS "app;documentos")

@@ -5,6 +5,8 @@
 // libjpeg's header needs size_t and FILE declared before it.
 #include <jpeglib.h>
 
+#include <QCryptographicHash>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -57,6 +59,41 @@ QByteArray CodificarJpeg(int largura, int altura, int componentes,
   QByteArray dados(reinterpret_cast<const char*>(memoria), static_cast<qsizetype>(tamanho));
   std::free(memoria);
   return dados;
+}
+
+// The text of the first comment marker of a JPEG stream, read with libjpeg; empty when
+// there is none.
+std::string ComentarioJpeg(const QByteArray& dados) {
+  jpeg_decompress_struct info;
+  jpeg_error_mgr erro;
+  info.err = jpeg_std_error(&erro);
+  jpeg_create_decompress(&info);
+  jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(dados.constData()),
+               static_cast<unsigned long>(dados.size()));
+  jpeg_save_markers(&info, JPEG_COM, 0xFFFF);
+  std::string texto;
+  if (jpeg_read_header(&info, TRUE) == JPEG_HEADER_OK)
+    for (jpeg_saved_marker_ptr m = info.marker_list; m != nullptr; m = m->next)
+      if (m->marker == JPEG_COM) {
+        texto.assign(reinterpret_cast<const char*>(m->data), m->data_length);
+        break;
+      }
+  jpeg_destroy_decompress(&info);
+  return texto;
+}
+
+QByteArray LerArquivo(const QString& caminho) {
+  QFile arquivo(caminho);
+  return arquivo.open(QIODevice::ReadOnly) ? arquivo.readAll() : QByteArray();
+}
+
+// SHA-256 of the shipped grid, which every picture drawn from it must carry.
+std::string Sha256DaGradeDistribuida() {
+  return QCryptographicHash::hash(
+             LerArquivo(QStringLiteral(NIVORA_SOURCE_DIR "/dist/grid/NIVORA2015_SIRGAS2000.txt")),
+             QCryptographicHash::Sha256)
+      .toHex()
+      .toStdString();
 }
 
 int Rampa(int x, int y, int c) {
@@ -182,22 +219,42 @@ class TesteDocumentos : public QObject {
     QVERIFY_THROWS_EXCEPTION(nivora::ErroNivora, DecodificarJpeg(dados));
   }
 
+  // The pictures that ship: their sizes, real content, and for those drawn from the
+  // grid, the grid's checksum in their metadata (a JPEG comment, a PNG text chunk).
   void figurasDoProgramaNosSeusTamanhos_data() {
-    QTest::addColumn<QString>("recurso");
+    QTest::addColumn<QString>("origem");
     QTest::addColumn<QSize>("tamanho");
-    QTest::newRow("ilustra\u00e7\u00e3o") << QString(TForm2::kRecursoIlustracao) << QSize(600, 250);
-    QTest::newRow("logo") << QString(TAboutBox::kRecursoLogo) << QSize(126, 24);
+    QTest::addColumn<bool>("daGrade");
+    QTest::newRow("ilustra\u00e7\u00e3o")
+        << QString(TForm2::kRecursoIlustracao) << QSize(600, 250) << true;
+    QTest::newRow("logo") << QString(TAboutBox::kRecursoLogo) << QSize(126, 24) << false;
+    QTest::newRow("mapa do README")
+        << QStringLiteral(NIVORA_SOURCE_DIR "/docs/mapa_ondulacao.png") << QSize(900, 0) << true;
   }
   void figurasDoProgramaNosSeusTamanhos() {
-    QFETCH(QString, recurso);
+    QFETCH(QString, origem);
     QFETCH(QSize, tamanho);
-    const QImage imagem = CarregarJpeg(recurso);
-    QCOMPARE(imagem.size(), tamanho);
+    QFETCH(bool, daGrade);
+    const bool jpeg = origem.endsWith(".jpg");
+    const QImage imagem = jpeg ? CarregarJpeg(origem) : QImage(origem);
+    QVERIFY2(!imagem.isNull(), qPrintable(origem));
+    QCOMPARE(imagem.width(), tamanho.width());
+    if (tamanho.height() > 0) QCOMPARE(imagem.height(), tamanho.height());
     // A real picture, not a flat placeholder: many distinct colours.
     QSet<QRgb> cores;
     for (int y = 0; y < imagem.height(); y += 2)
       for (int x = 0; x < imagem.width(); x += 2) cores.insert(imagem.pixel(x, y));
     QVERIFY(cores.size() > 50);
+    if (!daGrade) return;
+    const std::string esperado = Sha256DaGradeDistribuida();
+    QCOMPARE(esperado.size(), size_t{64});
+    if (jpeg) {
+      QCOMPARE(ComentarioJpeg(LerArquivo(origem)),
+               std::string(ferramentas::kChaveSha256Grade) + ": " + esperado);
+    } else {
+      // Drawn again with: cmake --build build --target mapa_readme
+      QCOMPARE(imagem.text(ferramentas::kChaveSha256Grade).toStdString(), esperado);
+    }
   }
 
   void arquivoAusenteDaErroClaro() {
@@ -421,31 +478,65 @@ class TesteDocumentos : public QObject {
     QVERIFY(std::fabs(e.rms - std::sqrt(232.0 / 8.0)) < 1e-12);
   }
 
-  void escalaDeCores() {
-    const ferramentas::EscalaCores arco{-10, 30, false};
-    // Ends blue and red, monotone in hue from one to the other; NaN is white.
-    QVERIFY(arco.Cor(-10).blue() > arco.Cor(-10).red());
-    QVERIFY(arco.Cor(30).red() > arco.Cor(30).blue());
-    QCOMPARE(arco.Cor(-50), arco.Cor(-10));  // clamped
-    QCOMPARE(arco.Cor(std::nan("")), QColor(Qt::white));
-    const ferramentas::EscalaCores divergente{-0.02, 0.05, true};
-    QCOMPARE(divergente.Cor(0).red(), divergente.Cor(0).blue());  // neutral at zero
-    QVERIFY(divergente.Cor(0.05).red() > divergente.Cor(0.05).blue());
-    QVERIFY(divergente.Cor(-0.05).blue() > divergente.Cor(-0.05).red());
-  }
-
   void jpegGravadoPeloGeradorVoltaIgual() {
     QTemporaryDir pasta;
     QImage original(30, 20, QImage::Format_RGB32);
     for (int y = 0; y < 20; ++y)
       for (int x = 0; x < 30; ++x) original.setPixelColor(x, y, QColor(x * 8, y * 12, 128));
     const std::string caminho = pasta.filePath("f.jpg").toStdString();
-    ferramentas::GravarJpeg(original, caminho, 95);
+    ferramentas::GravarJpeg(original, caminho, 95, "chave: valor");
     const QImage lida = CarregarJpeg(QString::fromStdString(caminho));
     QCOMPARE(lida.size(), original.size());
     for (int y = 0; y < 20; y += 3)
       for (int x = 0; x < 30; x += 3)
         QVERIFY(std::abs(lida.pixelColor(x, y).green() - original.pixelColor(x, y).green()) < 20);
+    QCOMPARE(ComentarioJpeg(LerArquivo(QString::fromStdString(caminho))),
+             std::string("chave: valor"));
+    ferramentas::GravarJpeg(original, caminho, 95);
+    QCOMPARE(ComentarioJpeg(LerArquivo(QString::fromStdString(caminho))), std::string());
+  }
+
+  // The maps are taken only from the folder of the very grid they were drawn from.
+  void mapasConferidosComAGrade_data() {
+    QTest::addColumn<QString>("hashEscrito");  // content of grade.sha256; "-" for no file
+    QTest::addColumn<bool>("comMapa");
+    QTest::addColumn<QString>("erro");  // part of the message, empty when accepted
+    // SHA-256 of the three bytes "abc", the grid of this test.
+    const QString abc("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    QTest::newRow("mesma grade") << abc + "\n" << true << QString();
+    QTest::newRow("sem quebra de linha") << abc << true << QString();
+    QTest::newRow("mapa ausente") << abc << false << QString("ondulacao.png");
+    QTest::newRow("outra grade") << QString(64, '0') << true << QString("outra grade");
+    QTest::newRow("hash vazio") << QString() << true << QString("grade.sha256");
+    QTest::newRow("sem arquivo de hash") << QString("-") << true << QString("grade.sha256");
+  }
+  void mapasConferidosComAGrade() {
+    QFETCH(QString, hashEscrito);
+    QFETCH(bool, comMapa);
+    QFETCH(QString, erro);
+    QTemporaryDir pasta;
+    const std::string grade = pasta.filePath("grade.txt").toStdString();
+    std::ofstream(grade, std::ios::binary) << "abc";
+    QCOMPARE(ferramentas::Sha256DoArquivo(grade),
+             std::string("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"));
+    if (hashEscrito != "-")
+      std::ofstream(pasta.filePath("grade.sha256").toStdString(), std::ios::binary)
+          << hashEscrito.toStdString();
+    if (comMapa) {
+      QImage mapa(8, 6, QImage::Format_RGB32);
+      mapa.fill(Qt::red);
+      QVERIFY(mapa.save(pasta.filePath("ondulacao.png"), "PNG"));
+    }
+    try {
+      const ferramentas::Mapas mapas(pasta.path().toStdString(), grade);
+      const QImage lido = mapas.Ler("ondulacao");
+      QVERIFY2(erro.isEmpty(), "accepted what it should refuse");
+      QCOMPARE(lido.size(), QSize(8, 6));
+      QCOMPARE(mapas.Sha256Grade(), ferramentas::Sha256DoArquivo(grade));
+    } catch (const std::runtime_error& e) {
+      QVERIFY2(!erro.isEmpty(), e.what());
+      QVERIFY2(QString::fromUtf8(e.what()).contains(erro), e.what());
+    }
   }
 };
 

@@ -1,5 +1,6 @@
 // What the build ships beside the executable: the four documents generated from the
 // grid, and the help file with everything it links to.
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -23,12 +24,42 @@ QString Utf8(const std::string& cp1252) {
   return QString::fromStdString(nivora::Cp1252ParaUtf8(cp1252));
 }
 
-// Text of a PDF as pdftotext reads it, blanks and line breaks collapsed to one space.
-QString TextoDoPdf(const QString& caminho) {
+// Text of a PDF (or of one of its pages) as pdftotext reads it, blanks and line breaks
+// collapsed to one space.
+QString TextoDoPdf(const QString& caminho, int pagina = 0) {
+  QStringList argumentos{"-enc", "UTF-8"};
+  if (pagina > 0) argumentos << "-f" << QString::number(pagina) << "-l" << QString::number(pagina);
   QProcess processo;
-  processo.start("pdftotext", {"-enc", "UTF-8", caminho, "-"});
+  processo.start("pdftotext", argumentos << caminho << "-");
   if (!processo.waitForFinished(60000) || processo.exitCode() != 0) return {};
   return QString::fromUtf8(processo.readAllStandardOutput()).simplified();
+}
+
+// Page and size in pixels of every picture embedded in a PDF, as pdfimages lists them.
+struct ImagemPdf {
+  int pagina;
+  QSize tamanho;
+};
+QList<ImagemPdf> ImagensDoPdf(const QString& caminho) {
+  QProcess processo;
+  processo.start("pdfimages", {"-list", caminho});
+  if (!processo.waitForFinished(60000) || processo.exitCode() != 0) return {};
+  QList<ImagemPdf> imagens;
+  // "page num type width height ...", after two header lines.
+  const QStringList linhas = QString::fromUtf8(processo.readAllStandardOutput()).split('\n');
+  for (qsizetype i = 2; i < linhas.size(); ++i) {
+    const QStringList campos = linhas[i].simplified().split(' ');
+    if (campos.size() > 4 && campos[2] == "image")
+      imagens.push_back({campos[0].toInt(), QSize(campos[3].toInt(), campos[4].toInt())});
+  }
+  return imagens;
+}
+
+QString Sha256DaGrade() {
+  QFile grade(kPastaBin + "/grid/NIVORA2015_SIRGAS2000.txt");
+  if (!grade.open(QIODevice::ReadOnly)) return {};
+  return QString::fromLatin1(
+      QCryptographicHash::hash(grade.readAll(), QCryptographicHash::Sha256).toHex());
 }
 
 QString LerHtml() {
@@ -49,29 +80,58 @@ class TesteDocumentosGerados : public QObject {
   Q_OBJECT
 
  private slots:
+  // Each document: its title, the maps drawn by GMT embedded in it (pictures of at least
+  // 800 x 800 pixels), what its first page must say, and the checksum of the shipped
+  // grid the maps were drawn from.
   void pdfsExistemComSeusTitulos_data() {
     QTest::addColumn<QString>("arquivo");
     QTest::addColumn<QString>("titulo");
+    QTest::addColumn<int>("mapas");
+    QTest::addColumn<bool>("mapaNaPrimeiraPagina");
+    QTest::addColumn<QStringList>("primeiraPagina");
     QTest::newRow("modelo") << "NIVORA2015.pdf"
-                            << QString::fromUtf8(
-                                   "Modelo de Ondula\u00e7\u00e3o Geoidal SIRGAS2000");
+                            << QString::fromUtf8("Modelo de Ondula\u00e7\u00e3o Geoidal SIRGAS2000")
+                            << 1 << false << QStringList{"EGM96"};
     QTest::newRow("rede") << "rede_NIVORA2015.pdf"
                           << QString::fromUtf8(
-                                 "Distribui\u00e7\u00e3o de Dados Gravim\u00e9tricos Terrestres");
+                                 "Distribui\u00e7\u00e3o de Dados Gravim\u00e9tricos Terrestres")
+                          << 2 << true << QStringList{"EGM96"};
+    // The menu promises two versions of the model; there is one, compared with the global
+    // model it came from, and the first page says so with the map of that difference.
     QTest::newRow("diferen\u00e7as")
         << "diferencas_NIVORA2015.pdf"
-        << QString::fromUtf8("Diferen\u00e7as entre a Ondula\u00e7\u00e3o Interpolada e o EGM96");
+        << QString::fromUtf8("Diferen\u00e7as entre o NIVORA2015 e o EGM96") << 1 << true
+        << QStringList{QString::fromUtf8("O que este documento compara"),
+                       QString::fromUtf8("N\u00e3o existe uma vers\u00e3o NIVORA2010"),
+                       QString::fromUtf8("modelo global de que ele foi derivado, o EGM96"),
+                       QString::fromUtf8("N calculado pelo NIVORA2015 \u2212 N do EGM96")};
     QTest::newRow("discrep\u00e2ncias")
         << "discrepancias_NIVORA2015.pdf"
-        << QString::fromUtf8("Discrep\u00e2ncias no Modelo de Ondula\u00e7\u00e3o Geoidal");
+        << QString::fromUtf8("Discrep\u00e2ncias no Modelo de Ondula\u00e7\u00e3o Geoidal") << 1
+        << true << QStringList{"3000 pontos"};
   }
   void pdfsExistemComSeusTitulos() {
     QFETCH(QString, arquivo);
     QFETCH(QString, titulo);
+    QFETCH(int, mapas);
+    QFETCH(bool, mapaNaPrimeiraPagina);
+    QFETCH(QStringList, primeiraPagina);
     const QString caminho = kPastaBin + "/imagens/" + arquivo;
     QVERIFY2(QFileInfo::exists(caminho), qPrintable(caminho));
     const QString texto = TextoDoPdf(caminho);
     QVERIFY2(texto.startsWith(titulo), qPrintable(texto.left(200)));
+    const QString pagina1 = TextoDoPdf(caminho, 1);
+    for (const QString& trecho : primeiraPagina)
+      QVERIFY2(pagina1.contains(trecho), qPrintable(trecho));
+    QList<ImagemPdf> grandes;
+    for (const ImagemPdf& imagem : ImagensDoPdf(caminho))
+      if (imagem.tamanho.width() >= 800 && imagem.tamanho.height() >= 800)
+        grandes.push_back(imagem);
+    QCOMPARE(grandes.size(), mapas);
+    if (mapaNaPrimeiraPagina) QCOMPARE(grandes.front().pagina, 1);
+    const QString sha256 = Sha256DaGrade();
+    QCOMPARE(sha256.size(), 64);
+    QVERIFY2(texto.contains("SHA-256 " + sha256), qPrintable(texto.right(300)));
   }
 
   // The statistics of the model document agree with the shipped grid, read here on its own.
