@@ -20,6 +20,7 @@
 #include "app/texto_qt.hpp"
 #include "batch/lote.hpp"
 #include "geoid/consulta.hpp"
+#include "text/textos.hpp"
 #include "ui_map.h"
 
 namespace nivora {
@@ -29,18 +30,6 @@ QString NomeSaidaProposto(const QString& entrada) {
   const QString sufixo = QString::fromLatin1(kSufixoSaida);
   if (entrada.size() <= kCaracteresTrocados) return sufixo;
   return entrada.left(entrada.size() - kCaracteresTrocados) + sufixo;
-}
-
-std::string FormatarTempoDecorrido(std::int64_t milissegundos) {
-  constexpr std::int64_t kMsPorSegundo = 1000;
-  const std::int64_t segundos = std::max<std::int64_t>(milissegundos, 0) / kMsPorSegundo;
-  std::string texto;
-  for (const std::int64_t parte : {segundos / 3600, segundos / 60 % 60, segundos % 60}) {
-    if (!texto.empty()) texto.push_back(':');
-    if (parte < 10) texto.push_back('0');
-    texto += std::to_string(parte);
-  }
-  return texto;
 }
 
 QString AparaTexto(const QString& texto) {

@@ -1,3 +1,4 @@
+// The batch run: line processing, reading, writing, files and the run itself.
 #include "batch/lote.hpp"
 
 #include <fcntl.h>
@@ -11,6 +12,7 @@
 #include "batch/registro.hpp"
 #include "coords/ponto.hpp"
 #include "geoid/consulta.hpp"
+#include "text/descritor.hpp"
 #include "text/numeros.hpp"
 #include "text/textos.hpp"
 
@@ -23,26 +25,6 @@ constexpr std::string_view kSeparadorColunas = "  ";
 constexpr std::string_view kSeparadorMotivo = "|";
 constexpr const char* kMascaraOndulacao = "#0.00";
 constexpr const char* kMascaraCoord = "#0.0000";
-
-std::string Razao(int erro) {
-  const char* texto = strerrordesc_np(erro);
-  return texto ? std::string(texto) : "erro " + std::to_string(erro);
-}
-
-/// Closes a descriptor on every way out unless released.
-class GuardaFd {
- public:
-  explicit GuardaFd(int fd) : fd_(fd) {}
-  ~GuardaFd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  GuardaFd(const GuardaFd&) = delete;
-  GuardaFd& operator=(const GuardaFd&) = delete;
-  int Get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 /// Latitude reasons after which the longitude is assigned once more.
 bool MotivoDeLatitude(std::int32_t erro) {
@@ -84,9 +66,7 @@ ProcessadorLinha::ProcessadorLinha(const OpcoesLote& opcoes, TModeloGeoide& mode
 
 TipoLinha ProcessadorLinha::Processar(std::string_view linhaLida, std::string& saida) {
   linha_.assign(linhaLida);
-  for (char& c : linha_) {
-    if (c == ',') c = '.';
-  }
+  VirgPontoNoLugar(linha_);
 
   TPonto ponto;
   std::string id;
@@ -215,7 +195,7 @@ bool LeitorLinhas::Encher() {
       if (errno == EINTR) continue;
       const int erro = errno;
       acabou_ = true;
-      throw EInOutError("Falha ao ler o arquivo \"" + nome_ + "\": " + Razao(erro));
+      throw FalhaDeArquivo("ler", nome_, erro);
     }
     inicio_ = 0;
     fim_ = static_cast<size_t>(lidos);
@@ -273,7 +253,7 @@ void EscritorSaida::EscreverTudo(const char* dados, size_t tamanho) {
     const ssize_t escritos = ::write(fd_, dados, tamanho);
     if (escritos < 0) {
       if (errno == EINTR) continue;
-      throw EInOutError("Falha ao gravar o arquivo \"" + nome_ + "\": " + Razao(errno));
+      throw FalhaDeArquivo("gravar", nome_, errno);
     }
     dados += escritos;
     tamanho -= static_cast<size_t>(escritos);
@@ -281,7 +261,7 @@ void EscritorSaida::EscreverTudo(const char* dados, size_t tamanho) {
 }
 
 void EscritorSaida::Escrever(std::string_view bytes) {
-  if (fechado_) throw EInOutError("Arquivo \"" + nome_ + "\" j\xE1 fechado");
+  if (fechado_) throw FalhaDeArquivo("gravar", nome_, "j\xE1 fechado");
   if (buffer_.size() + bytes.size() > kTamanhoBuffer) {
     Descarregar();
     if (bytes.size() >= kTamanhoBuffer) {
@@ -309,7 +289,7 @@ void EscritorSaida::Fechar() {
     throw;
   }
   if (fechar_ && ::close(fd_) != 0 && errno != EINTR) {
-    throw EInOutError("Falha ao fechar o arquivo \"" + nome_ + "\": " + Razao(errno));
+    throw FalhaDeArquivo("fechar", nome_, errno);
   }
 }
 
@@ -325,11 +305,11 @@ bool MesmoArquivo(int fdA, int fdB) {
 
 int AbrirEntrada(const std::string& arquivo) {
   const int fd = ::open(arquivo.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw EArquivoInvalido(arquivo, Razao(errno));
+  if (fd < 0) throw EArquivoInvalido(arquivo, RazaoDoSistema(errno));
   struct stat st {};
   if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
     ::close(fd);
-    throw EArquivoInvalido(arquivo, Razao(EISDIR));
+    throw EArquivoInvalido(arquivo, RazaoDoSistema(EISDIR));
   }
   return fd;
 }
@@ -347,7 +327,7 @@ int CriarSaida(const std::string& arquivo, int fdEntrada) {
   // Opened without truncation, checked once more on the open descriptor (the name
   // may have changed meanwhile), then truncated.
   const int fd = ::open(arquivo.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) throw EArquivoInvalido(arquivo, Razao(errno));
+  if (fd < 0) throw EArquivoInvalido(arquivo, RazaoDoSistema(errno));
   if (MesmoArquivo(fdEntrada, fd)) {
     ::close(fd);
     throw EMesmoArquivo();
@@ -356,7 +336,7 @@ int CriarSaida(const std::string& arquivo, int fdEntrada) {
   if (::fstat(fd, &saida) == 0 && S_ISREG(saida.st_mode) && ::ftruncate(fd, 0) != 0) {
     const int erro = errno;
     ::close(fd);
-    throw EArquivoInvalido(arquivo, Razao(erro));
+    throw EArquivoInvalido(arquivo, RazaoDoSistema(erro));
   }
   return fd;
 }
@@ -370,7 +350,7 @@ std::int64_t ContarLinhas(int fd, const std::string& nome) {
     const ssize_t lidos = ::read(fd, buffer.data(), buffer.size());
     if (lidos < 0) {
       if (errno == EINTR) continue;
-      throw EInOutError("Falha ao ler o arquivo \"" + nome + "\": " + Razao(errno));
+      throw FalhaDeArquivo("ler", nome, errno);
     }
     if (lidos == 0) break;
     for (ssize_t i = 0; i < lidos; ++i) {
@@ -393,7 +373,7 @@ std::int64_t ContarLinhas(int fd, const std::string& nome) {
 }
 
 std::int64_t ContarLinhas(const std::string& arquivo) {
-  GuardaFd fd(AbrirEntrada(arquivo));
+  GuardaDescritor fd(AbrirEntrada(arquivo));
   return ContarLinhas(fd.Get(), arquivo);
 }
 
@@ -440,14 +420,14 @@ ResultadoLote ExecutarLote(const std::string& entrada, const std::string& saida,
                            const OpcoesLote& opcoes, TModeloGeoide& modelo,
                            ObservadorLote& observador) {
   opcoes.Validar();
-  GuardaFd fdEntrada(AbrirEntrada(entrada));
+  GuardaDescritor fdEntrada(AbrirEntrada(entrada));
   EscritorSaida escritor(CriarSaida(saida, fdEntrada.Get()), saida, true);
 
   std::int64_t total = -1;
   if (observador.QuerTotal() && ::lseek(fdEntrada.Get(), 0, SEEK_CUR) == 0) {
     total = ContarLinhas(fdEntrada.Get(), entrada);
     if (::lseek(fdEntrada.Get(), 0, SEEK_SET) != 0) {
-      throw EInOutError("Falha ao ler o arquivo \"" + entrada + "\": " + Razao(errno));
+      throw FalhaDeArquivo("ler", entrada, errno);
     }
   }
   observador.Inicio(total);

@@ -86,6 +86,9 @@ TEST(DeleteCharEVirgPonto, RemovemETrocam) {
   EXPECT_EQ(VirgPonto("-23,5;-46,625"), "-23.5;-46.625");
   EXPECT_EQ(VirgPonto(",,"), "..");
   EXPECT_EQ(VirgPonto("sem"), "sem");
+  std::string noLugar = "P1,-23,5";
+  VirgPontoNoLugar(noLugar);
+  EXPECT_EQ(noLugar, "P1.-23.5");
 }
 
 struct CasoJustifica {
@@ -145,6 +148,18 @@ TEST(Trim, RemoveBrancosEControlesMantendoLetrasAcentuadas) {
     EXPECT_EQ(TrimLeft(c.texto), c.esquerda);
     EXPECT_EQ(TrimRight(c.texto), c.direita);
   }
+}
+
+TEST(FormatarTempoDecorrido, HoursMinutesSecondsWithTheMillisecondsCut) {
+  const std::pair<std::int64_t, const char*> casos[] = {
+      {0, "00:00:00"},
+      {59999, "00:00:59"},  // cut, not rounded
+      {60000, "00:01:00"},
+      {(3 * 3600 + 25 * 60 + 7) * 1000LL, "03:25:07"},
+      {100LL * 3600 * 1000, "100:00:00"},  // past a day: no wrap
+      {-5, "00:00:00"},
+  };
+  for (const auto& [ms, texto] : casos) EXPECT_EQ(FormatarTempoDecorrido(ms), texto) << ms;
 }
 
 }  // namespace
