@@ -1,3 +1,4 @@
+// The parallel batch run against the serial one: same bytes, same end.
 #include "batch/paralelo.hpp"
 
 #include <fcntl.h>
@@ -7,7 +8,8 @@
 #include <random>
 #include <string>
 
-#include "batch/fixtures.hpp"
+#include "apoio/arquivos.hpp"
+#include "apoio/grade.hpp"
 #include "geoid/consulta.hpp"
 #include "text/numeros.hpp"
 
@@ -25,7 +27,7 @@ std::string Registros(int quantos, unsigned semente) {
   std::uniform_real_distribution<double> lat(-24.5, -22.5), lon(-47.5, -45.5);
   std::string texto;
   for (int i = 0; i < quantos; ++i) {
-    texto += "P" + std::to_string(i) + " ";
+    texto.append("P").append(std::to_string(i)).append(" ");
     if (i % 11 == 5) {
       texto += "12.5 -50.25";  // north of the model area
     } else {

@@ -3,7 +3,6 @@
 // faults are made from the run's own hooks, at a chosen line, so every case is
 // deterministic. Every way out must leave both files closed and the output
 // holding every line written before the fault.
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -13,7 +12,8 @@
 #include <functional>
 #include <string>
 
-#include "batch/fixtures.hpp"
+#include "apoio/arquivos.hpp"
+#include "apoio/grade.hpp"
 #include "batch/lote.hpp"
 #include "batch/paralelo.hpp"
 #include "geoid/consulta.hpp"
@@ -22,19 +22,10 @@
 namespace nivora {
 namespace {
 
+using teste::DescritoresAbertos;
 using teste::GravarArquivo;
 using teste::LerArquivoTodo;
 using teste::PastaTemporaria;
-
-/// Open descriptors of this process.
-int DescritoresAbertos() {
-  int n = 0;
-  if (DIR* d = ::opendir("/proc/self/fd")) {
-    while (::readdir(d) != nullptr) ++n;
-    ::closedir(d);
-  }
-  return n;
-}
 
 /// Runs `acao` once, before line `linha` is read.
 class Sabotador : public ObservadorLote {
@@ -54,8 +45,9 @@ class Sabotador : public ObservadorLote {
 std::string Pontos(int n) {
   std::string texto;
   for (int i = 0; i < n; ++i) {
-    texto += "P" + std::to_string(i) + " -23." + std::to_string(1000 + i % 9000) + " -46." +
-             std::to_string(1000 + (i * 7) % 9000) + "\r\n";
+    texto.append("P").append(std::to_string(i));
+    texto.append(" -23.").append(std::to_string(1000 + i % 9000));
+    texto.append(" -46.").append(std::to_string(1000 + (i * 7) % 9000)).append("\r\n");
   }
   return texto;
 }
