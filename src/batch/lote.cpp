@@ -26,11 +26,6 @@ constexpr std::string_view kSeparadorMotivo = "|";
 constexpr const char* kMascaraOndulacao = "#0.00";
 constexpr const char* kMascaraCoord = "#0.0000";
 
-/// Latitude reasons after which the longitude is assigned once more.
-bool MotivoDeLatitude(std::int32_t erro) {
-  return erro == 1 || erro == 2 || erro == 3 || erro == 7 || erro == 8;
-}
-
 std::string D(long double x) {
   return AjustaCampo12(FormatFloat(kMascaraCoord, x));
 }
@@ -80,19 +75,11 @@ TipoLinha ProcessadorLinha::Processar(std::string_view linhaLida, std::string& s
       throw EErroFormatacao();
     }
     ponto.Id = id;
-    ponto.TipoEntrada = 0;
+    ponto.TipoEntrada = TipoEntradaPonto::Decimal;
     try {
-      ponto.AtribuiLatDec(lat);
-      ponto.AtribuiLonDec(lon);
+      ponto.AtribuiLatLonDec(lat, lon);
     } catch (const EInvalidArgument&) {
       recusado = true;
-      if (MotivoDeLatitude(ponto.Erro)) {
-        try {
-          ponto.AtribuiLonDec(lon);
-        } catch (const EInvalidArgument&) {
-          // Only its code matters: it names the longitude's problem.
-        }
-      }
     }
   } else {
     std::string sinalLat;
@@ -105,19 +92,11 @@ TipoLinha ProcessadorLinha::Processar(std::string_view linhaLida, std::string& s
       throw EErroFormatacao();
     }
     ponto.Id = id;
-    ponto.TipoEntrada = 1;
+    ponto.TipoEntrada = TipoEntradaPonto::GMS;
     try {
-      ponto.AtribuiLatGMS(sinalLat, grauLat, minLat, segLat);
-      ponto.AtribuiLonGMS(grauLon, minLon, segLon);
+      ponto.AtribuiLatLonGMS(sinalLat, grauLat, minLat, segLat, grauLon, minLon, segLon);
     } catch (const EInvalidArgument&) {
       recusado = true;
-      if (MotivoDeLatitude(ponto.Erro)) {
-        try {
-          ponto.AtribuiLonGMS(grauLon, minLon, segLon);
-        } catch (const EInvalidArgument&) {
-          // Only its code matters: it names the longitude's problem.
-        }
-      }
     }
   }
 

@@ -164,7 +164,7 @@ TEST(Mensagens, MensagemErroBytes) {
   };
   for (const auto& c : casos) {
     SCOPED_TRACE(c.codigo);
-    EXPECT_EQ(MensagemErro(c.codigo), prefixo + c.descricao);
+    EXPECT_EQ(MensagemErro(static_cast<ErroPonto>(c.codigo)), prefixo + c.descricao);
   }
 }
 
@@ -210,7 +210,7 @@ TEST(Mensagens, TextoLimiteBytes) {
   };
   for (const auto& c : casos) {
     SCOPED_TRACE(c.codigo);
-    EXPECT_EQ(TextoLimite(c.codigo), c.esperado);
+    EXPECT_EQ(TextoLimite(static_cast<ErroPonto>(c.codigo)), c.esperado);
   }
 }
 
