@@ -162,16 +162,7 @@ int Executar(const std::vector<std::string>& lista) {
 
   // Progress only for a person watching a terminal.
   const bool mostrar = !args.silencioso && ::isatty(STDERR_FILENO) == 1;
-  std::int64_t total = -1;
-  if (mostrar) {
-    struct stat st {};
-    if (::fstat(fdEntrada, &st) == 0 && S_ISREG(st.st_mode) &&
-        ::lseek(fdEntrada, 0, SEEK_CUR) == 0) {
-      total = ContarLinhas(fdEntrada, nomeEntrada);
-      if (::lseek(fdEntrada, 0, SEEK_SET) != 0) total = -1;
-    }
-  }
-  Progresso progresso(mostrar, total);
+  Progresso progresso(mostrar, mostrar ? ContarLinhasDoInicio(fdEntrada, nomeEntrada) : -1);
 
   LeitorLinhas leitor(fdEntrada, nomeEntrada);
   ConfigParalelo config;
@@ -179,19 +170,20 @@ int Executar(const std::vector<std::string>& lista) {
       static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, kMaxTrabalhadores));
   config.progresso = [&](std::int64_t feitas) { progresso.Atualizar(feitas); };
 
-  const ResultadoParalelo resultado = ExecutarEFechar(
+  const ResultadoLote resultado = ExecutarEFechar(
       escritor, [&] { return ExecutarParalelo(leitor, escritor, opcoes, grade, config); });
-  progresso.Terminar(resultado.linhasEscritas);
+  progresso.Terminar(resultado.LinhasEscritas());
 
   switch (resultado.fim) {
-    case FimParalelo::FimDoArquivo:
+    case FimLote::FimDoArquivo:
+    case FimLote::Cancelado:  // the tool has no cancel: never the end of its runs
       return kSucesso;
-    case FimParalelo::ErroFormato:
+    case FimLote::ErroFormato:
       Erro(kMsgErroFormatacao, "Linha " + std::to_string(resultado.linhaErro) + " de " +
                                    (entradaPadrao ? Cp1252ParaUtf8(nomeEntrada) : args.entrada) +
                                    ".");
       return kErroFormato;
-    case FimParalelo::ErroConsulta:
+    case FimLote::ErroConsulta:
       Erro(resultado.mensagem, "(linha " + std::to_string(resultado.linhaErro) + ")");
       return kErroConsulta;
   }

@@ -210,18 +210,18 @@ TEST_F(LoteFalhas, ParallelRunStopsAtTheFirstFailedQueryWithAWholePrefix) {
     if (!removida) std::filesystem::remove(grade_);
     removida = true;
   };
-  const ResultadoParalelo r = ExecutarParalelo(leitor, escritor, opcoes_, grade_, config);
+  const ResultadoLote r = ExecutarParalelo(leitor, escritor, opcoes_, grade_, config);
   escritor.Fechar();
   ::close(fdEntrada);
 
-  EXPECT_EQ(r.fim, FimParalelo::ErroConsulta);
+  EXPECT_EQ(r.fim, FimLote::ErroConsulta);
   EXPECT_NE(r.mensagem.find("Cannot open file"), std::string::npos) << r.mensagem;
   const std::string escrita = LerArquivoTodo(saida_);
   const std::vector<std::string> linhas = Linhas(escrita);
   EXPECT_GE(linhas.size(), 100u);  // at least the block written before the deletion
   EXPECT_LT(linhas.size(), static_cast<std::size_t>(kLinhas));
-  EXPECT_EQ(r.linhasEscritas, static_cast<std::int64_t>(linhas.size()));
-  EXPECT_EQ(r.linhaErro, r.linhasEscritas + 1);
+  EXPECT_EQ(r.LinhasEscritas(), static_cast<std::int64_t>(linhas.size()));
+  EXPECT_EQ(r.linhaErro, r.LinhasEscritas() + 1);
   EXPECT_EQ(completa.compare(0, escrita.size(), escrita), 0) << "not a prefix of the full output";
 }
 
