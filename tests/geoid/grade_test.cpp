@@ -9,7 +9,7 @@
 namespace nivora {
 namespace {
 
-TEST(DividirLinhas, QuebrasDeLinha) {
+TEST(DividirLinhas, BreaksAtCrLfLfOrLoneCrAndEndsAtNul) {
   struct Caso {
     std::string texto;
     std::vector<std::string> linhas;
@@ -31,7 +31,7 @@ TEST(DividirLinhas, QuebrasDeLinha) {
   for (const Caso& c : casos) EXPECT_EQ(DividirLinhas(c.texto), c.linhas) << c.texto;
 }
 
-TEST(LerNo, ColunasFixasESintaxe) {
+TEST(LerNo, FixedColumnsAndNumberSyntax) {
   struct Caso {
     std::string linha;
     long double lon, lat, n;
@@ -54,7 +54,7 @@ TEST(LerNo, ColunasFixasESintaxe) {
   }
 }
 
-TEST(LerNo, CampoInvalidoNomeiaOTextoComoCortado) {
+TEST(LerNo, ABadFieldIsNamedAsCut) {
   struct Caso {
     std::string linha;
     std::string mensagem;
@@ -80,7 +80,7 @@ TEST(LerNo, CampoInvalidoNomeiaOTextoComoCortado) {
   }
 }
 
-TEST(CarregarLinhas, ArquivoAusenteOuPastaDaAMensagemDoSistema) {
+TEST(CarregarLinhas, AMissingFileOrAFolderGivesTheSystemsReason) {
   teste::PastaTemporaria pasta;
   const std::string ausente = pasta / "nada.txt";
   const std::string pastaComoArquivo = pasta / "sub";
