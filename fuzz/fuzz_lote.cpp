@@ -83,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
   // Parallel, in small blocks so that several workers share even a short file.
   ::lseek(fdEntrada, 0, SEEK_SET);
   const int fdSaida2 = ArquivoMemoria({});
-  ResultadoParalelo paralelo;
+  ResultadoLote paralelo;
   {
     LeitorLinhas leitor(fdEntrada, "entrada");
     EscritorSaida escritor(fdSaida2, "saida", false);
@@ -102,15 +102,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
   const std::int64_t escritas = static_cast<std::int64_t>(ContarQuebras(saidaSerial));
   Exigir(escritas == serial.resultados + serial.rejeicoes || !erroSerial.empty(),
          "linhas escritas nao batem com a contagem");
-  Exigir(paralelo.linhasEscritas == escritas, "contagem paralela difere");
+  Exigir(paralelo.LinhasEscritas() == escritas, "contagem paralela difere");
   if (!erroSerial.empty()) {
-    Exigir(paralelo.fim == FimParalelo::ErroConsulta && paralelo.mensagem == erroSerial,
+    Exigir(paralelo.fim == FimLote::ErroConsulta && paralelo.mensagem == erroSerial,
            "erro de consulta so em uma das execucoes: " + erroSerial);
-  } else if (serial.fim == FimLote::ErroFormato) {
-    Exigir(paralelo.fim == FimParalelo::ErroFormato && paralelo.linhaErro == serial.linhaErro,
-           "erro de formato em linhas diferentes");
   } else {
-    Exigir(paralelo.fim == FimParalelo::FimDoArquivo, "execucao paralela terminou antes");
+    Exigir(paralelo.fim == serial.fim && paralelo.linhaErro == serial.linhaErro &&
+               paralelo.linhasLidas == serial.linhasLidas,
+           "as execucoes terminaram de modos diferentes");
+    Exigir(paralelo.resultados == serial.resultados && paralelo.rejeicoes == serial.rejeicoes,
+           "resultados e rejeicoes contados de modos diferentes");
   }
   return 0;
 }

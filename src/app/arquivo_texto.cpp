@@ -3,7 +3,6 @@
 
 #include <QFile>
 #include <cerrno>
-#include <cstring>
 
 #include "app/texto_qt.hpp"
 #include "text/erros.hpp"
@@ -35,10 +34,7 @@ void ArquivoTexto::Fechar() {
 }
 
 void ArquivoTexto::Falha(const char* acao, int erro) const {
-  // "Não foi possível <acao> o arquivo "<nome>": <motivo>"
-  throw EInOutError(std::string("N\xE3o foi poss\xEDvel ") + acao + " o arquivo \"" +
-                    ParaCp1252(caminho_) +
-                    "\": " + ParaCp1252(QString::fromLocal8Bit(std::strerror(erro))));
+  throw FalhaDeArquivo(acao, ParaCp1252(caminho_), erro);
 }
 
 }  // namespace nivora

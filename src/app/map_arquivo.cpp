@@ -1,7 +1,7 @@
 // TForm1, file band: the mode switch of the file controls, the format boxes with
 // their "Via Arquivo" menu items, the wiring of the batch run's buttons and menu
 // items (the run itself is in map_arquivo_execucao.cpp), and the band's rules that
-// need no window: proposed output name, elapsed time, the input name's key filter.
+// need no window: the proposed output name and the input name's key filter.
 #include "app/map_arquivo.hpp"
 
 #include <QAction>
@@ -25,18 +25,6 @@ QString NomeSaidaProposto(const QString& entrada) {
   const QString sufixo = QString::fromLatin1(kSufixoSaida);
   if (entrada.size() <= kCaracteresTrocados) return sufixo;
   return entrada.left(entrada.size() - kCaracteresTrocados) + sufixo;
-}
-
-std::string FormatarTempoDecorrido(std::int64_t milissegundos) {
-  constexpr std::int64_t kMsPorSegundo = 1000;
-  const std::int64_t segundos = std::max<std::int64_t>(milissegundos, 0) / kMsPorSegundo;
-  std::string texto;
-  for (const std::int64_t parte : {segundos / 3600, segundos / 60 % 60, segundos % 60}) {
-    if (!texto.empty()) texto.push_back(':');
-    if (parte < 10) texto.push_back('0');
-    texto += std::to_string(parte);
-  }
-  return texto;
 }
 
 QString AparaTexto(const QString& texto) {

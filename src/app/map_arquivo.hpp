@@ -1,10 +1,8 @@
 // Pieces of the file band that need no window: the proposed output name, the
-// elapsed-time text and the key rule of the input name field.
+// trimming of the output name and the key rule of the input name field.
 #pragma once
 
 #include <QString>
-#include <cstdint>
-#include <string>
 
 class QKeyEvent;
 
@@ -17,10 +15,6 @@ inline constexpr const char* kSufixoSaida = "_saida.txt";
 /// characters, followed by "_saida.txt"; four characters or fewer give just
 /// "_saida.txt". "C:\dados\pontos.txt" gives "C:\dados\pontos_saida.txt".
 QString NomeSaidaProposto(const QString& entrada);
-
-/// An elapsed time as "HH:MM:SS" (hours with at least two digits, never wrapping
-/// at 24 h); the milliseconds are cut, not rounded. Negative spans count as 0.
-std::string FormatarTempoDecorrido(std::int64_t milissegundos);
 
 /// `texto` without the blanks and control characters (code 32 or less) at its ends.
 QString AparaTexto(const QString& texto);

@@ -20,6 +20,7 @@
 #include "app/texto_qt.hpp"
 #include "batch/lote.hpp"
 #include "geoid/consulta.hpp"
+#include "text/textos.hpp"
 #include "ui_map.h"
 
 namespace {

@@ -22,7 +22,6 @@ namespace {
 
 constexpr const char* kRespostaOk = "OK";
 constexpr const char* kMascaraOndulacao = "#00.00";
-constexpr int kLarguraId = 8;
 constexpr int kFonteImpressaoPt = 12;
 
 constexpr const char* kFiltroSalvar = "Text File (*.txt)|*.txt";
@@ -81,11 +80,11 @@ void TForm1::PorTeclado() {
   try {
     // The latitude first: when it is refused the longitude is not assigned at all.
     if (ui->RadioButton1->isChecked()) {
-      ponto.TipoEntrada = 0;
+      ponto.TipoEntrada = nivora::TipoEntradaPonto::Decimal;
       ponto.AtribuiDecimal(Texto(ui->Ed_sinal_Lat), Texto(ui->Ed_Lat), false);
       ponto.AtribuiDecimal("-", Texto(ui->Ed_Lon), true);
     } else {
-      ponto.TipoEntrada = 1;
+      ponto.TipoEntrada = nivora::TipoEntradaPonto::GMS;
       ponto.AtribuiGMS(Texto(ui->Ed_sinal_Lat), Texto(ui->Ed_grau_Lat), Texto(ui->Ed_min_Lat),
                        Texto(ui->Ed_seg_Lat), false);
       ponto.AtribuiGMS("-", Texto(ui->Ed_grau_Lon), Texto(ui->Ed_min_Lon), Texto(ui->Ed_seg_Lon),
@@ -94,7 +93,7 @@ void TForm1::PorTeclado() {
   } catch (const std::exception&) {
     // A refused coordinate or a text that is no number: one box naming the item and
     // its valid range, then the whole command ends.
-    const std::int32_t codigo = ponto.Erro;
+    const nivora::ErroPonto codigo = ponto.Erro;
     Mostrar(nivora::TipoMensagem::Erro, nivora::kTituloErro,
             nivora::MensagemErro(codigo) + "\r" + nivora::TextoLimite(codigo));
     ui->Ed_Ondulacao->clear();
@@ -114,7 +113,7 @@ std::string TForm1::ComporLinhaPonto(bool impresso) {
   std::string sinal = Texto(ui->Ed_sinal_Lat);
   if (sinal.empty()) sinal = "+";
   const std::string id =
-      nivora::Justifica(nivora::Trim(Texto(ui->ed_IdPonto)), kLarguraId, "R", ' ');
+      nivora::Justifica(nivora::Trim(Texto(ui->ed_IdPonto)), nivora::kLarguraId, "R", ' ');
   std::string lat;
   std::string lon;
   if (ui->RadioButton1->isChecked()) {

@@ -1,22 +1,14 @@
+// The format token list of a batch input and its command-line form.
 #include "batch/formato.hpp"
 
 #include <algorithm>
 #include <array>
 
+#include "text/textos.hpp"
+
 namespace nivora {
 
 namespace {
-
-bool IguaisSemCaixa(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    auto baixa = [](char c) {
-      return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    };
-    if (baixa(a[i]) != baixa(b[i])) return false;
-  }
-  return true;
-}
 
 constexpr std::array<std::string_view, 4> kCodigos = {kLatLonDecimal, kLonLatDecimal, kLatLonGMS,
                                                       kLonLatGMS};

@@ -1,3 +1,4 @@
+// The batch run spread over a reader thread, worker threads and the writing caller.
 #include "batch/paralelo.hpp"
 
 #include <atomic>
@@ -28,9 +29,12 @@ struct Bloco {
   std::vector<std::size_t> fins;   // end offset of each line in dados
 
   std::string saida;
-  FimParalelo estado = FimParalelo::FimDoArquivo;
-  std::int64_t linhasFeitas = 0;
+  FimLote estado = FimLote::FimDoArquivo;
+  std::int64_t resultados = 0;  // lines of `saida` by kind
+  std::int64_t rejeicoes = 0;
   std::string mensagem;
+
+  std::int64_t LinhasFeitas() const { return resultados + rejeicoes; }
 };
 
 class Execucao {
@@ -46,7 +50,7 @@ class Execucao {
 
   ~Execucao() { Parar(); }
 
-  ResultadoParalelo Rodar(EscritorSaida& saida) {
+  ResultadoLote Rodar(EscritorSaida& saida) {
     // Every worker gets its own query object; create them here so that a failure
     // to create one is reported before any thread starts.
     for (int i = 0; i < trabalhadores_; ++i) {
@@ -58,7 +62,7 @@ class Execucao {
       threads_.emplace_back([this, i] { Trabalhar(*modelos_[static_cast<size_t>(i)]); });
     }
 
-    ResultadoParalelo resultado;
+    ResultadoLote resultado;
     for (std::int64_t proximo = 0;; ++proximo) {
       std::unique_ptr<Bloco> bloco;
       {
@@ -76,11 +80,14 @@ class Execucao {
         prontos_.erase(it);
       }
       saida.Escrever(bloco->saida);
-      resultado.linhasEscritas += bloco->linhasFeitas;
-      if (config_.progresso) config_.progresso(resultado.linhasEscritas);
-      if (bloco->estado != FimParalelo::FimDoArquivo) {
+      resultado.resultados += bloco->resultados;
+      resultado.rejeicoes += bloco->rejeicoes;
+      resultado.linhasLidas = resultado.LinhasEscritas();
+      if (config_.progresso) config_.progresso(resultado.LinhasEscritas());
+      if (bloco->estado != FimLote::FimDoArquivo) {
         resultado.fim = bloco->estado;
-        resultado.linhaErro = bloco->primeiraLinha + bloco->linhasFeitas;
+        resultado.linhaErro = bloco->primeiraLinha + bloco->LinhasFeitas();
+        resultado.linhasLidas = resultado.linhaErro;
         resultado.mensagem = bloco->mensagem;
         break;
       }
@@ -163,7 +170,7 @@ class Execucao {
         if (bloco->indice > primeiroErro_) bloco->fins.clear();  // never written
       }
       Processar(processador, *bloco);
-      const bool falhou = bloco->estado != FimParalelo::FimDoArquivo;
+      const bool falhou = bloco->estado != FimLote::FimDoArquivo;
       {
         std::lock_guard trava(mutex_);
         if (falhou && bloco->indice < primeiroErro_) primeiroErro_ = bloco->indice;
@@ -179,17 +186,22 @@ class Execucao {
     for (std::size_t fim : bloco.fins) {
       const std::string_view linha(bloco.dados.data() + inicio, fim - inicio);
       inicio = fim;
+      TipoLinha tipo;
       try {
-        processador.Processar(linha, bloco.saida);
+        tipo = processador.Processar(linha, bloco.saida);
       } catch (const EErroFormatacao&) {
-        bloco.estado = FimParalelo::ErroFormato;
+        bloco.estado = FimLote::ErroFormato;
         return;
       } catch (const std::exception& e) {
-        bloco.estado = FimParalelo::ErroConsulta;
+        bloco.estado = FimLote::ErroConsulta;
         bloco.mensagem = e.what();
         return;
       }
-      ++bloco.linhasFeitas;
+      if (tipo == TipoLinha::Resultado) {
+        ++bloco.resultados;
+      } else {
+        ++bloco.rejeicoes;
+      }
     }
   }
 
@@ -221,9 +233,9 @@ class Execucao {
 
 }  // namespace
 
-ResultadoParalelo ExecutarParalelo(LeitorLinhas& entrada, EscritorSaida& saida,
-                                   const OpcoesLote& opcoes, const std::string& arquivoGrade,
-                                   const ConfigParalelo& config) {
+ResultadoLote ExecutarParalelo(LeitorLinhas& entrada, EscritorSaida& saida,
+                               const OpcoesLote& opcoes, const std::string& arquivoGrade,
+                               const ConfigParalelo& config) {
   opcoes.Validar();
   Execucao execucao(entrada, opcoes, arquivoGrade, config);
   return execucao.Rodar(saida);

@@ -22,25 +22,13 @@ struct ConfigParalelo {
   std::function<void(std::int64_t linhasEscritas)> progresso;
 };
 
-enum class FimParalelo {
-  FimDoArquivo,  ///< every line was processed
-  ErroFormato,   ///< a record failed to split (linhaErro)
-  ErroConsulta,  ///< an undulation query failed (linhaErro, mensagem)
-};
-
-struct ResultadoParalelo {
-  FimParalelo fim = FimParalelo::FimDoArquivo;
-  std::int64_t linhasEscritas = 0;
-  std::int64_t linhaErro = 0;  ///< line number (from 1) of the failing record
-  std::string mensagem;        ///< the query's error text (Windows-1252)
-};
-
 /// Runs the batch over `entrada` into `saida` (neither is closed). Each worker
-/// owns a TModeloGeoide on `arquivoGrade`.
+/// owns a TModeloGeoide on `arquivoGrade`. The run ends at the end of the input,
+/// with FimLote::ErroFormato or with FimLote::ErroConsulta (never Cancelado).
 /// @throws EInOutError for a read or write failure (after writing everything
 ///         read before it), ErroNivora(kMsgPreenchimento) for options without a layout.
-ResultadoParalelo ExecutarParalelo(LeitorLinhas& entrada, EscritorSaida& saida,
-                                   const OpcoesLote& opcoes, const std::string& arquivoGrade,
-                                   const ConfigParalelo& config);
+ResultadoLote ExecutarParalelo(LeitorLinhas& entrada, EscritorSaida& saida,
+                               const OpcoesLote& opcoes, const std::string& arquivoGrade,
+                               const ConfigParalelo& config);
 
 }  // namespace nivora

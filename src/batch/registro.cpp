@@ -1,3 +1,4 @@
+// Splitting one batch record into its identification and coordinates.
 #include "batch/registro.hpp"
 
 #include <cstdlib>
@@ -12,18 +13,14 @@ namespace {
 
 constexpr std::string_view kDelimitadores = " #$%&*:;@|";
 
-/// Blanks and control characters: what Trim removes.
-bool EhBranco(char c) {
-  return static_cast<unsigned char>(c) <= 0x20;
-}
-
 std::string_view Aparar(std::string_view s) {
   while (!s.empty() && EhBranco(s.front())) s.remove_prefix(1);
   while (!s.empty() && EhBranco(s.back())) s.remove_suffix(1);
   return s;
 }
 
-/// Steps 1 and 2 of the cleaning: trimmed, every separator character a space.
+/// The record cleaned before it is cut into columns: blanks and control characters
+/// trimmed from both ends, then every separator character turned into a space.
 std::string Limpar(std::string_view linha) {
   std::string s(Aparar(linha));
   for (char& c : s) {

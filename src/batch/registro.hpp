@@ -8,16 +8,14 @@
 #include <string_view>
 
 #include "batch/formato.hpp"
+#include "coords/ponto.hpp"
 
 namespace nivora {
-
-/// Width of the identification as delivered (padded on the right with spaces or cut).
-inline constexpr int kLarguraId = 8;
 
 /// True for the ten column separators: space # $ % & * : ; @ |.
 bool EhDelimitador(char c);
 
-/// Decimal record (layouts "0" and "1"): identification (8 characters, or empty
+/// Decimal record (layouts "0" and "1"): identification (kLarguraId characters, or empty
 /// without an identification column), latitude and longitude in decimal degrees.
 /// @throws ErroNivora (a conversion error) when a coordinate column is empty or no number.
 void ObterCoordDecimal(const TListaFormato& formato, std::string_view linha, std::string& id,

@@ -8,7 +8,6 @@
 #include <chrono>
 #include <climits>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -19,6 +18,9 @@
 #include "cli/argumentos.hpp"
 #include "geoid/consulta.hpp"
 #include "text/cp1252.hpp"
+#include "text/descritor.hpp"
+#include "text/erros.hpp"
+#include "text/textos.hpp"
 
 namespace {
 
@@ -70,16 +72,6 @@ std::string PastaExecutavel() {
   return texto.substr(0, texto.rfind('/') + 1);
 }
 
-std::string Relogio(std::int64_t segundos) {
-  std::string texto;
-  for (const std::int64_t parte : {segundos / 3600, segundos / 60 % 60, segundos % 60}) {
-    if (!texto.empty()) texto.push_back(':');
-    if (parte < 10) texto.push_back('0');
-    texto.append(std::to_string(parte));
-  }
-  return texto;
-}
-
 /// Progress on a terminal: lines done, the total when known, elapsed time and
 /// points per second, redrawn in place at most every kIntervaloProgresso.
 class Progresso {
@@ -91,11 +83,13 @@ class Progresso {
     const auto agora = std::chrono::steady_clock::now();
     if (!final && agora - ultimo_ < kIntervaloProgresso) return;
     ultimo_ = agora;
-    const double segundos = std::chrono::duration<double>(agora - inicio_).count();
+    const auto decorrido = agora - inicio_;
+    const double segundos = std::chrono::duration<double>(decorrido).count();
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(decorrido).count();
     std::string linha = "\r";
     linha.append(std::to_string(feitas));
     if (total_ >= 0) linha.append(" de ").append(std::to_string(total_));
-    linha.append(" linhas  ").append(Relogio(static_cast<std::int64_t>(segundos)));
+    linha.append(" linhas  ").append(FormatarTempoDecorrido(ms));
     if (segundos > 0) {
       linha.append("  ").append(std::to_string(static_cast<std::int64_t>(feitas / segundos)));
       linha.append(" pontos/s");
@@ -124,8 +118,8 @@ int Executar(const std::vector<std::string>& lista) {
     if (args.ajuda) {
       // The help is the output asked for: a failure to write it is no success.
       if (!EscreverFd(STDOUT_FILENO, Cp1252ParaUtf8(cli::TextoAjuda()))) {
-        Erro(std::string("Falha ao gravar o arquivo \"") + kNomeSaidaPadrao +
-             "\": " + strerrordesc_np(errno));
+        const int erro = errno;
+        Erro(FalhaDeArquivo("gravar", kNomeSaidaPadrao, erro).what());
         return kErroArquivo;
       }
       return kSucesso;
@@ -145,21 +139,16 @@ int Executar(const std::vector<std::string>& lista) {
   // Input, then output: the output is refused when it is the input file itself.
   const bool entradaPadrao = args.entrada == cli::kPadrao;
   const bool saidaPadrao = args.saida == cli::kPadrao;
-  int fdEntrada = STDIN_FILENO;
   if (!entradaPadrao) {
     struct stat st {};
     if (::stat(args.entrada.c_str(), &st) != 0 && errno == ENOENT) {
-      Erro(kMsgEntradaInvalida, args.entrada + ": " + strerrordesc_np(ENOENT));
+      Erro(kMsgEntradaInvalida, args.entrada + ": " + RazaoDoSistema(ENOENT));
       return kErroArquivo;
     }
-    fdEntrada = AbrirEntrada(args.entrada);
   }
-  struct FechaEntrada {
-    int fd;
-    ~FechaEntrada() {
-      if (fd != STDIN_FILENO) ::close(fd);
-    }
-  } fechaEntrada{fdEntrada};
+  // A named input is closed on every way out; standard input is left open.
+  const GuardaDescritor entradaAberta(entradaPadrao ? -1 : AbrirEntrada(args.entrada));
+  const int fdEntrada = entradaPadrao ? STDIN_FILENO : entradaAberta.Get();
 
   int fdSaida = STDOUT_FILENO;
   if (saidaPadrao) {
@@ -173,16 +162,7 @@ int Executar(const std::vector<std::string>& lista) {
 
   // Progress only for a person watching a terminal.
   const bool mostrar = !args.silencioso && ::isatty(STDERR_FILENO) == 1;
-  std::int64_t total = -1;
-  if (mostrar) {
-    struct stat st {};
-    if (::fstat(fdEntrada, &st) == 0 && S_ISREG(st.st_mode) &&
-        ::lseek(fdEntrada, 0, SEEK_CUR) == 0) {
-      total = ContarLinhas(fdEntrada, nomeEntrada);
-      if (::lseek(fdEntrada, 0, SEEK_SET) != 0) total = -1;
-    }
-  }
-  Progresso progresso(mostrar, total);
+  Progresso progresso(mostrar, mostrar ? ContarLinhasDoInicio(fdEntrada, nomeEntrada) : -1);
 
   LeitorLinhas leitor(fdEntrada, nomeEntrada);
   ConfigParalelo config;
@@ -190,19 +170,20 @@ int Executar(const std::vector<std::string>& lista) {
       static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, kMaxTrabalhadores));
   config.progresso = [&](std::int64_t feitas) { progresso.Atualizar(feitas); };
 
-  const ResultadoParalelo resultado = ExecutarEFechar(
+  const ResultadoLote resultado = ExecutarEFechar(
       escritor, [&] { return ExecutarParalelo(leitor, escritor, opcoes, grade, config); });
-  progresso.Terminar(resultado.linhasEscritas);
+  progresso.Terminar(resultado.LinhasEscritas());
 
   switch (resultado.fim) {
-    case FimParalelo::FimDoArquivo:
+    case FimLote::FimDoArquivo:
+    case FimLote::Cancelado:  // the tool has no cancel: never the end of its runs
       return kSucesso;
-    case FimParalelo::ErroFormato:
+    case FimLote::ErroFormato:
       Erro(kMsgErroFormatacao, "Linha " + std::to_string(resultado.linhaErro) + " de " +
                                    (entradaPadrao ? Cp1252ParaUtf8(nomeEntrada) : args.entrada) +
                                    ".");
       return kErroFormato;
-    case FimParalelo::ErroConsulta:
+    case FimLote::ErroConsulta:
       Erro(resultado.mensagem, "(linha " + std::to_string(resultado.linhaErro) + ")");
       return kErroConsulta;
   }

@@ -63,21 +63,25 @@ constexpr std::array<std::string_view, 9> kLimites = {
     kLongitudeG1,  // 9 east or west of the model
 };
 
-bool CodigoConhecido(std::int32_t codigo) {
-  return codigo >= 1 && codigo <= static_cast<std::int32_t>(kDescricoes.size());
+// Position of a reason in the two tables above; -1 for Nenhum and values outside them.
+int Posicao(ErroPonto codigo) {
+  const auto numero = static_cast<std::int32_t>(codigo);
+  return numero >= 1 && numero <= static_cast<std::int32_t>(kDescricoes.size()) ? numero - 1 : -1;
 }
 
 }  // namespace
 
-std::string MensagemErro(std::int32_t codigo) {
+std::string MensagemErro(ErroPonto codigo) {
+  const int posicao = Posicao(codigo);
   std::string texto(kPrefixoErro);
-  texto += CodigoConhecido(codigo) ? kDescricoes[static_cast<std::size_t>(codigo - 1)] : kErroGeral;
+  texto += posicao >= 0 ? kDescricoes[static_cast<std::size_t>(posicao)] : kErroGeral;
   return texto;
 }
 
-std::string TextoLimite(std::int32_t codigo) {
-  if (!CodigoConhecido(codigo)) return {};
-  return std::string(kLimites[static_cast<std::size_t>(codigo - 1)]);
+std::string TextoLimite(ErroPonto codigo) {
+  const int posicao = Posicao(codigo);
+  if (posicao < 0) return {};
+  return std::string(kLimites[static_cast<std::size_t>(posicao)]);
 }
 
 }  // namespace nivora

@@ -29,17 +29,6 @@ constexpr long double kMinutosPorGrau = 60.0L;
 constexpr long double kUmSessentaAvos = 1.0L / 60.0L;
 constexpr long double kUmTresMilSeiscentosAvos = 1.0L / 3600.0L;
 
-// Error codes of the checks.
-constexpr std::int32_t kErroGrauLat = 1;
-constexpr std::int32_t kErroMinLat = 2;
-constexpr std::int32_t kErroSegLat = 3;
-constexpr std::int32_t kErroGrauLon = 4;
-constexpr std::int32_t kErroMinLon = 5;
-constexpr std::int32_t kErroSegLon = 6;
-constexpr std::int32_t kErroAcimaNorte = 7;
-constexpr std::int32_t kErroAbaixoSul = 8;
-constexpr std::int32_t kErroForaLon = 9;
-
 constexpr int kLarguraCampoGMS = 2;
 constexpr std::string_view kMascaraSegundos = "#0.0000";
 constexpr std::string_view kSeparadorDecimal = ".";
@@ -130,25 +119,41 @@ void VerificaDominio(bool falha) {
   if (falha) throw EInvalidArgument();
 }
 
+bool MotivoDeLatitude(ErroPonto erro) {
+  switch (erro) {
+    case ErroPonto::GrauLat:
+    case ErroPonto::MinLat:
+    case ErroPonto::SegLat:
+    case ErroPonto::AcimaNorte:
+    case ErroPonto::AbaixoSul:
+      return true;
+    default:
+      return false;
+  }
+}
+
 void TPonto::AtribuiLatDec(long double x) {
-  if (x >= kLimiteNorte) Erro = kErroAcimaNorte;
-  if (x <= kLimiteSul) Erro = kErroAbaixoSul;
-  if (x <= -kLatMaxGraus || x >= kLatMaxGraus) Erro = kErroGrauLat;
+  if (x >= kLimiteNorte) Erro = ErroPonto::AcimaNorte;
+  if (x <= kLimiteSul) Erro = ErroPonto::AbaixoSul;
+  if (x <= -kLatMaxGraus || x >= kLatMaxGraus) Erro = ErroPonto::GrauLat;
   LatDec = x;
   // A NaN passes every comparison above; it is refused too (without a code).
   VerificaDominio(x >= kLimiteNorte || x <= kLimiteSul || x <= -kLatMaxGraus || x >= kLatMaxGraus ||
                   std::isnan(x));
   if (x < 0) SinalLat.assign(1, '-');
-  if (TipoEntrada == 0) DecimalParaGMS(static_cast<double>(x), GrauLat, MinLat, SegLat);
+  if (TipoEntrada == TipoEntradaPonto::Decimal)
+    DecimalParaGMS(static_cast<double>(x), GrauLat, MinLat, SegLat);
 }
 
 namespace {
 
-// Checks 1 to 5 of a decimal longitude, shared by both longitude assignments.
+// The checks of a decimal longitude (the model's east and west limits, then the
+// geographic domain, which replaces their code), storing the value before the
+// refusal; shared by both longitude assignments.
 void VerificaLonDec(TPonto& p, long double x) {
-  if (x >= kLimiteLeste && x <= kLonMaxGraus) p.Erro = kErroForaLon;
-  if (x <= kLimiteOeste && x >= -kLonMaxGraus) p.Erro = kErroForaLon;
-  if (x <= -kLonMaxGraus || x >= kLonMaxGraus) p.Erro = kErroGrauLon;
+  if (x >= kLimiteLeste && x <= kLonMaxGraus) p.Erro = ErroPonto::ForaLon;
+  if (x <= kLimiteOeste && x >= -kLonMaxGraus) p.Erro = ErroPonto::ForaLon;
+  if (x <= -kLonMaxGraus || x >= kLonMaxGraus) p.Erro = ErroPonto::GrauLon;
   p.LonDec = x;
   VerificaDominio(x >= kLimiteLeste || x <= kLimiteOeste || std::isnan(x));
 }
@@ -157,26 +162,27 @@ void VerificaLonDec(TPonto& p, long double x) {
 
 void TPonto::AtribuiLonDec(long double x) {
   VerificaLonDec(*this, x);
-  if (TipoEntrada == 0) DecimalParaGMS(static_cast<double>(x), GrauLon, MinLon, SegLon);
+  if (TipoEntrada == TipoEntradaPonto::Decimal)
+    DecimalParaGMS(static_cast<double>(x), GrauLon, MinLon, SegLon);
 }
 
 void TPonto::AtribuiLatGMS(std::string_view sinal, std::int32_t g, std::int32_t m, long double s) {
   const std::string sinalLido = sinal.empty() ? std::string("+") : std::string(sinal.substr(0, 1));
-  if (g > kGrauLatMax) Erro = kErroGrauLat;
-  if (m > kMinutoMax) Erro = kErroMinLat;
-  if (s >= kSegundosPorMinuto) Erro = kErroSegLat;
+  if (g > kGrauLatMax) Erro = ErroPonto::GrauLat;
+  if (m > kMinutoMax) Erro = ErroPonto::MinLat;
+  if (s >= kSegundosPorMinuto) Erro = ErroPonto::SegLat;
   SinalLat = sinalLido;
   GrauLat = g;
   MinLat = m;
   SegLat = s;
   VerificaDominio(g >= kGrauLatMax || m < 0 || m > kMinutoMax || s < 0 || s >= kSegundosPorMinuto ||
                   std::isnan(s));
-  if (TipoEntrada == 1) {
+  if (TipoEntrada == TipoEntradaPonto::GMS) {
     long double v = GMSParaDecimalAbs(g, m, static_cast<double>(s));
     if (SinalLat == "-") v = v * -1;
-    if (v >= kLimiteNorte && v <= kLatMaxGraus) Erro = kErroAcimaNorte;
-    if (v <= kLimiteSul && v >= -kLatMaxGraus) Erro = kErroAbaixoSul;
-    if (v <= -kLatMaxGraus || v >= kLatMaxGraus) Erro = kErroGrauLat;
+    if (v >= kLimiteNorte && v <= kLatMaxGraus) Erro = ErroPonto::AcimaNorte;
+    if (v <= kLimiteSul && v >= -kLatMaxGraus) Erro = ErroPonto::AbaixoSul;
+    if (v <= -kLatMaxGraus || v >= kLatMaxGraus) Erro = ErroPonto::GrauLat;
     LatDec = v;
     VerificaDominio(v >= kLimiteNorte || v <= kLimiteSul);
   }
@@ -185,15 +191,48 @@ void TPonto::AtribuiLatGMS(std::string_view sinal, std::int32_t g, std::int32_t 
 void TPonto::AtribuiLonGMS(std::int32_t g, std::int32_t m, long double s) {
   // In int64 so that |INT32_MIN| is defined (and refused).
   const std::int64_t grausAbs = g < 0 ? -static_cast<std::int64_t>(g) : g;
-  if (grausAbs > kGrauLonMax) Erro = kErroGrauLon;
-  if (m > kMinutoMax) Erro = kErroMinLon;
-  if (s >= kSegundosPorMinuto) Erro = kErroSegLon;
+  if (grausAbs > kGrauLonMax) Erro = ErroPonto::GrauLon;
+  if (m > kMinutoMax) Erro = ErroPonto::MinLon;
+  if (s >= kSegundosPorMinuto) Erro = ErroPonto::SegLon;
   GrauLon = g;
   MinLon = m;
   SegLon = s;
   VerificaDominio(grausAbs > kGrauLonMax || m < 0 || m > kMinutoMax || s < 0 ||
                   s >= kSegundosPorMinuto || std::isnan(s));
-  if (TipoEntrada == 1) VerificaLonDec(*this, GMSParaDecimal(g, m, static_cast<double>(s)));
+  if (TipoEntrada == TipoEntradaPonto::GMS)
+    VerificaLonDec(*this, GMSParaDecimal(g, m, static_cast<double>(s)));
+}
+
+namespace {
+
+// Runs `latitude` then `longitude`; a latitude refused for a reason of its own
+// does not stop the longitude, whose reason then replaces it.
+template <class Latitude, class Longitude>
+void AtribuiLatitudeELongitude(const TPonto& ponto, Latitude&& latitude, Longitude&& longitude) {
+  bool recusada = false;
+  try {
+    latitude();
+  } catch (const EInvalidArgument&) {
+    if (!MotivoDeLatitude(ponto.Erro)) throw;
+    recusada = true;
+  }
+  longitude();
+  if (recusada) throw EInvalidArgument();
+}
+
+}  // namespace
+
+void TPonto::AtribuiLatLonDec(long double lat, long double lon) {
+  AtribuiLatitudeELongitude(
+      *this, [&] { AtribuiLatDec(lat); }, [&] { AtribuiLonDec(lon); });
+}
+
+void TPonto::AtribuiLatLonGMS(std::string_view sinalLat, std::int32_t grauLat, std::int32_t minLat,
+                              long double segLat, std::int32_t grauLon, std::int32_t minLon,
+                              long double segLon) {
+  AtribuiLatitudeELongitude(
+      *this, [&] { AtribuiLatGMS(sinalLat, grauLat, minLat, segLat); },
+      [&] { AtribuiLonGMS(grauLon, minLon, segLon); });
 }
 
 void TPonto::AtribuiDecimal(std::string_view sinal, std::string_view valor, bool longitude) {

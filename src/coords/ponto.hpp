@@ -22,6 +22,35 @@ inline constexpr long double kLimiteSul = -34.5830027L;
 inline constexpr long double kLimiteLeste = -34.4332999L;
 inline constexpr long double kLimiteOeste = -74.5830027L;
 
+/// Width of a point's identification as written: padded on the right with
+/// spaces or cut to this many characters.
+inline constexpr int kLarguraId = 8;
+
+/// How a point was entered, which decides which notation the other is derived from.
+enum class TipoEntradaPonto : std::int32_t {
+  Decimal = 0,  ///< decimal degrees: the decimal assignments derive the GMS fields
+  GMS = 1,      ///< degrees, minutes and seconds: the GMS assignments derive the decimal fields
+};
+
+/// Why the last failing check refused a coordinate (the record's `Erro`). The
+/// numbers are the codes the user reads about; MensagemErro words each one.
+enum class ErroPonto : std::int32_t {
+  Nenhum = 0,      ///< no check has failed (or the refusal had no reason of its own)
+  GrauLat = 1,     ///< latitude outside the geographic domain (90 degrees or more either way)
+  MinLat = 2,      ///< latitude minutes above 59
+  SegLat = 3,      ///< latitude seconds of 60 or more
+  GrauLon = 4,     ///< longitude outside the geographic domain (180 degrees or more either way)
+  MinLon = 5,      ///< longitude minutes above 59
+  SegLon = 6,      ///< longitude seconds of 60 or more
+  AcimaNorte = 7,  ///< latitude at or north of the model's north limit
+  AbaixoSul = 8,   ///< latitude at or south of the model's south limit
+  ForaLon = 9,     ///< longitude at or beyond the model's east or west limit
+};
+
+/// True for the reasons that name the latitude (GrauLat, MinLat, SegLat, AcimaNorte,
+/// AbaixoSul).
+bool MotivoDeLatitude(ErroPonto erro);
+
 /// One point. Fields keep their record names; a new record is all zero / empty.
 class TPonto {
  public:
@@ -34,12 +63,12 @@ class TPonto {
   std::int32_t GrauLon = 0;  ///< carries the longitude's sign
   std::int32_t MinLon = 0;
   long double SegLon = 0;
-  std::int32_t TipoEntrada = 0;  ///< 0 entered in decimal degrees, 1 in GMS
+  TipoEntradaPonto TipoEntrada = TipoEntradaPonto::Decimal;
   std::string Id;
   bool SaidaId = false;
   bool SaidaCoord = false;
-  long double Ondulacao = 0;  ///< metres, stored by the caller
-  std::int32_t Erro = 0;      ///< code of the last failing check (1..9), 0 when none
+  long double Ondulacao = 0;           ///< metres, stored by the caller
+  ErroPonto Erro = ErroPonto::Nenhum;  ///< reason of the last failing check; never reset
 
   /// Decimal degrees. @throws EInvalidArgument after storing the value.
   void AtribuiLatDec(long double x);
@@ -48,6 +77,16 @@ class TPonto {
   /// degrees carry the sign. @throws EInvalidArgument after storing the values.
   void AtribuiLatGMS(std::string_view sinal, std::int32_t g, std::int32_t m, long double s);
   void AtribuiLonGMS(std::int32_t g, std::int32_t m, long double s);
+
+  /// Latitude, then longitude, as a batch record gives them. When the latitude is
+  /// refused for a reason of its own (MotivoDeLatitude), the longitude is still
+  /// assigned, so that a longitude reason replaces the latitude's in `Erro`; after
+  /// a refusal without a reason the longitude is left unassigned.
+  /// @throws EInvalidArgument when either coordinate is refused.
+  void AtribuiLatLonDec(long double lat, long double lon);
+  void AtribuiLatLonGMS(std::string_view sinalLat, std::int32_t grauLat, std::int32_t minLat,
+                        long double segLat, std::int32_t grauLon, std::int32_t minLon,
+                        long double segLon);
   /// Text front ends of the keyboard. @throws EConvertError for a text that is no
   /// number, EInvalidArgument for a refused value.
   void AtribuiDecimal(std::string_view sinal, std::string_view valor, bool longitude);
@@ -70,10 +109,11 @@ double GMSParaDecimalAbs(std::int32_t g, std::int32_t m, double s);
 /// @throws EInvalidArgument when `falha` is true.
 void VerificaDominio(bool falha);
 
-/// "Entrada Inválida : " + the description of the code (Windows-1252).
-std::string MensagemErro(std::int32_t codigo);
+/// "Entrada Inválida : " + the description of the reason (Windows-1252); the
+/// general "POSSÍVEL ERRO NA ENTRADA DE DADOS" for Nenhum and any value outside the list.
+std::string MensagemErro(ErroPonto codigo);
 /// The limit text that the keyboard refusal box shows after MensagemErro for the
-/// code (lines separated by "\r"); empty for 0 and unknown codes.
-std::string TextoLimite(std::int32_t codigo);
+/// reason (lines separated by "\r"); empty for Nenhum and values outside the list.
+std::string TextoLimite(ErroPonto codigo);
 
 }  // namespace nivora

@@ -31,7 +31,7 @@ AssinaturaArquivo Assinatura(const struct stat& st) {
 }
 
 std::string ErroAbertura(const std::string& caminho, int erro) {
-  return "Cannot open file \"" + caminho + "\". " + std::strerror(erro);
+  return "Cannot open file \"" + caminho + "\". " + RazaoDoSistema(erro);
 }
 
 // Closes the descriptor on every way out.
@@ -72,7 +72,7 @@ std::string LerArquivo(const std::string& caminho, AssinaturaArquivo* assinatura
     const ssize_t lidos = ::read(d.fd, bloco, sizeof bloco);
     if (lidos < 0) {
       if (errno == EINTR) continue;
-      throw EInOutError("Error reading file \"" + caminho + "\". " + std::strerror(errno));
+      throw FalhaDeArquivo("ler", caminho, errno);
     }
     if (lidos == 0) break;
     bytes.append(bloco, static_cast<std::size_t>(lidos));

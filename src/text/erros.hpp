@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace nivora {
 
@@ -31,6 +32,18 @@ class EInOutError : public ErroNivora {
  public:
   using ErroNivora::ErroNivora;
 };
+
+/// The system's reason for the error number `erro` as the C library words it,
+/// in English whatever the locale ("No such file or directory"); "erro <n>" for
+/// a number it does not know.
+std::string RazaoDoSistema(int erro);
+
+/// The one wording of a failed operation on a file: "Não foi possível <acao> o
+/// arquivo "<nome>": <motivo>", `acao` being a verb such as "ler", "gravar",
+/// "fechar", "criar" or "abrir", and the reason the system's for `erro`.
+EInOutError FalhaDeArquivo(std::string_view acao, std::string_view nome, int erro);
+/// The same with a reason of the program's own.
+EInOutError FalhaDeArquivo(std::string_view acao, std::string_view nome, std::string_view motivo);
 
 /// Floating-point failures of the fit ("Floating point division by zero",
 /// "Invalid floating point operation").

@@ -13,23 +13,9 @@ namespace {
 /// The line break that ObterTermo puts in place of each separator.
 constexpr std::string_view kQuebraLinha = "\r\n";
 
-constexpr unsigned char kMaiorBranco = 0x20;  // blanks and control characters: bytes <= 0x20
-
-bool EhBranco(char c) {
-  return static_cast<unsigned char>(c) <= kMaiorBranco;
-}
-
 /// ASCII upper case; other bytes (cp1252 letters included) are left as they are.
 char MaiusculaAscii(char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool IguaisSemCaixa(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (MaiusculaAscii(a[i]) != MaiusculaAscii(b[i])) return false;
-  }
-  return true;
 }
 
 /// ReplaceStr with the search compared without letter case (ASCII folding).
@@ -52,7 +38,9 @@ std::string ReplaceStrSemCaixa(std::string_view text, std::string_view search,
 }
 
 /// Lines of `text` broken at CR LF, LF or a lone CR. A break at the very end adds no
-/// line; an empty text has none.
+/// line; an empty text has none. A NUL byte is a character like any other: these
+/// texts come from fields and records, where every byte counts. The grid file's
+/// loader has a splitter of its own because its file ends at the first NUL.
 std::vector<std::string_view> DividirLinhas(std::string_view text) {
   std::vector<std::string_view> linhas;
   std::size_t inicio = 0;
@@ -69,6 +57,14 @@ std::vector<std::string_view> DividirLinhas(std::string_view text) {
 }
 
 }  // namespace
+
+bool IguaisSemCaixa(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (MaiusculaAscii(a[i]) != MaiusculaAscii(b[i])) return false;
+  }
+  return true;
+}
 
 std::string ReplaceStr(std::string_view text, std::string_view search,
                        std::string_view replacement) {
@@ -106,10 +102,14 @@ std::string DeleteChar(char c, std::string_view text) {
 
 std::string VirgPonto(std::string_view text) {
   std::string resultado(text);
-  for (char& ch : resultado) {
+  VirgPontoNoLugar(resultado);
+  return resultado;
+}
+
+void VirgPontoNoLugar(std::string& text) {
+  for (char& ch : text) {
     if (ch == ',') ch = '.';
   }
-  return resultado;
 }
 
 std::string Justifica(std::string_view text, int width, std::string_view side, char fill) {
@@ -162,6 +162,23 @@ std::string TrimRight(std::string_view text) {
 
 std::string Trim(std::string_view text) {
   return TrimLeft(TrimRight(text));
+}
+
+std::string FormatarTempoDecorrido(std::int64_t milissegundos) {
+  constexpr std::int64_t kMsPorSegundo = 1000;
+  constexpr std::int64_t kSegundosPorMinuto = 60;
+  constexpr std::int64_t kSegundosPorHora = 3600;
+  constexpr std::int64_t kMenorDeDoisDigitos = 10;
+  const std::int64_t segundos = (milissegundos > 0 ? milissegundos : 0) / kMsPorSegundo;
+  std::string texto;
+  for (const std::int64_t parte :
+       {segundos / kSegundosPorHora, segundos / kSegundosPorMinuto % kSegundosPorMinuto,
+        segundos % kSegundosPorMinuto}) {
+    if (!texto.empty()) texto.push_back(':');
+    if (parte < kMenorDeDoisDigitos) texto.push_back('0');
+    texto.append(std::to_string(parte));
+  }
+  return texto;
 }
 
 }  // namespace nivora

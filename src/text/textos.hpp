@@ -3,10 +3,20 @@
 // None of these fails on any text.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace nivora {
+
+/// The blanks and control characters that Trim removes: bytes 0x00 to 0x20.
+inline constexpr bool EhBranco(char c) {
+  return static_cast<unsigned char>(c) <= 0x20;
+}
+
+/// True when `a` and `b` are equal with ASCII letter case ignored; other bytes
+/// (Windows-1252 letters included) must be the same.
+bool IguaisSemCaixa(std::string_view a, std::string_view b);
 
 /// Every occurrence of `search` (case respected) replaced by `replacement`, left to
 /// right, non-overlapping; the inserted text is not searched again. Empty search: unchanged.
@@ -24,6 +34,8 @@ std::string DeleteChar(char c, std::string_view text);
 
 /// `text` with every "," replaced by ".".
 std::string VirgPonto(std::string_view text);
+/// The same in place, for a buffer used line after line.
+void VirgPontoNoLugar(std::string& text);
 
 /// Pads `text` with `fill` to `width`: in front when `side` is "L" (case ignored),
 /// after it otherwise; then cuts the result to its first `width` characters.
@@ -37,5 +49,10 @@ std::string AjustaCampo10(std::string_view text);
 std::string Trim(std::string_view text);
 std::string TrimLeft(std::string_view text);
 std::string TrimRight(std::string_view text);
+
+/// An elapsed time as "HH:MM:SS": hours with at least two digits (never wrapping
+/// at 24 h), minutes and seconds with two; the milliseconds are cut, not rounded.
+/// A negative span counts as 0.
+std::string FormatarTempoDecorrido(std::int64_t milissegundos);
 
 }  // namespace nivora

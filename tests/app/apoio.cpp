@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "apoio/grade.hpp"
+
 double OndulacaoDeTeste(double latDeg, double lonDeg) {
   return -5.0 + 0.125 * latDeg - 0.0625 * (lonDeg + 47.5) + 0.01 * latDeg * (lonDeg + 47.5);
 }
@@ -30,19 +32,13 @@ void EscreverGrade(const QString& pastaAplicacao, const FuncaoOndulacao& ondulac
   QDir().mkpath(pastaAplicacao + QStringLiteral("grid"));
   QFile arquivo(pastaAplicacao + QStringLiteral("grid/NIVORA2015_SIRGAS2000.txt"));
   if (!arquivo.open(QIODevice::WriteOnly | QIODevice::Truncate)) qFatal("grade de teste");
-  constexpr int kPassosPorGrau = 12;  // 5' spacing
-  // Rows north to south; fixed columns: blank, lon (0..360) in 2-12, blank, lat in
-  // 14-24, three blanks, N in 28-34.
-  for (int i = 16 * kPassosPorGrau; i >= -17 * kPassosPorGrau; --i) {
-    for (int j = -49 * kPassosPorGrau; j <= -46 * kPassosPorGrau; ++j) {
-      const double lat = static_cast<double>(i) / kPassosPorGrau;
-      const double lon = static_cast<double>(j) / kPassosPorGrau;
-      // QString::asprintf formats with "." whatever the process locale.
-      arquivo.write(
-          QString::asprintf(" %11.6f %11.6f   %7.3f\r\n", lon + 360.0, lat, ondulacao(lat, lon))
-              .toLatin1());
-    }
-  }
+  const double kNos = nivora::teste::kNosPorGrau;
+  const std::string texto =
+      nivora::teste::TextoGrade(-17, 16, -49, -46, [&](long lat12, long lon12) {
+        // QString::asprintf formats with "." whatever the process locale.
+        return QString::asprintf("%.3f", ondulacao(lat12 / kNos, lon12 / kNos)).toStdString();
+      });
+  arquivo.write(texto.data(), static_cast<qint64>(texto.size()));
 }
 
 JanelaDeTeste::JanelaDeTeste() {

@@ -200,9 +200,10 @@ class TesteDocumentosGerados : public QObject {
     const QRegularExpression padraoLinha(QString("<tr><td>%1</td>(.*?)</tr>").arg(codigo),
                                          QRegularExpression::DotMatchesEverythingOption);
     const QString linhaTabela = SemEntidades(padraoLinha.match(LerHtml()).captured(1));
-    const QString mensagem = Utf8(nivora::MensagemErro(codigo));
+    const auto erro = static_cast<nivora::ErroPonto>(codigo);
+    const QString mensagem = Utf8(nivora::MensagemErro(erro));
     QVERIFY2(linhaTabela.contains(mensagem), qPrintable(mensagem));
-    const QStringList limite = Utf8(nivora::TextoLimite(codigo)).split('\r', Qt::SkipEmptyParts);
+    const QStringList limite = Utf8(nivora::TextoLimite(erro)).split('\r', Qt::SkipEmptyParts);
     for (const QString& linha : limite) QVERIFY2(linhaTabela.contains(linha), qPrintable(linha));
     QCOMPARE(linhaTabela.contains("Limite correto"), !limite.isEmpty());
   }

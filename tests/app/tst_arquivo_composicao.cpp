@@ -387,22 +387,6 @@ class TesteComposicao : public QObject {
     const QKeyEvent evento(QEvent::KeyPress, tecla, Qt::KeyboardModifiers(modificadores), texto);
     QCOMPARE(nivora::RecusaTeclaNomeEntrada(evento), recusada);
   }
-
-  void tempoDecorrido_data() {
-    QTest::addColumn<qint64>("ms");
-    QTest::addColumn<QString>("texto");
-    QTest::newRow("zero") << qint64(0) << "00:00:00";
-    QTest::newRow("corta os milissegundos") << qint64(59999) << "00:00:59";
-    QTest::newRow("um minuto") << qint64(60000) << "00:01:00";
-    QTest::newRow("horas") << qint64((3 * 3600 + 25 * 60 + 7) * 1000LL) << "03:25:07";
-    QTest::newRow("passa de um dia") << qint64(100LL * 3600 * 1000) << "100:00:00";
-    QTest::newRow("negativo") << qint64(-5) << "00:00:00";
-  }
-  void tempoDecorrido() {
-    QFETCH(qint64, ms);
-    QFETCH(QString, texto);
-    QCOMPARE(QString::fromStdString(nivora::FormatarTempoDecorrido(ms)), texto);
-  }
 };
 
 QTEST_MAIN(TesteComposicao)

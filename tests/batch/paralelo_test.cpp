@@ -1,3 +1,4 @@
+// The parallel batch run against the serial one: same bytes, same end.
 #include "batch/paralelo.hpp"
 
 #include <fcntl.h>
@@ -7,7 +8,8 @@
 #include <random>
 #include <string>
 
-#include "batch/fixtures.hpp"
+#include "apoio/arquivos.hpp"
+#include "apoio/grade.hpp"
 #include "geoid/consulta.hpp"
 #include "text/numeros.hpp"
 
@@ -25,7 +27,7 @@ std::string Registros(int quantos, unsigned semente) {
   std::uniform_real_distribution<double> lat(-24.5, -22.5), lon(-47.5, -45.5);
   std::string texto;
   for (int i = 0; i < quantos; ++i) {
-    texto += "P" + std::to_string(i) + " ";
+    texto.append("P").append(std::to_string(i)).append(" ");
     if (i % 11 == 5) {
       texto += "12.5 -50.25";  // north of the model area
     } else {
@@ -52,8 +54,8 @@ class Paralelo : public ::testing::Test {
     return r;
   }
 
-  ResultadoParalelo EmParalelo(const std::string& entrada, std::string& saida, int trabalhadores,
-                               std::size_t linhasPorBloco) {
+  ResultadoLote EmParalelo(const std::string& entrada, std::string& saida, int trabalhadores,
+                           std::size_t linhasPorBloco) {
     GravarArquivo(pasta_ / "entrada.txt", entrada);
     const int fdEntrada = ::open((pasta_ / "entrada.txt").c_str(), O_RDONLY);
     const int fdSaida =
@@ -68,11 +70,11 @@ class Paralelo : public ::testing::Test {
       EXPECT_GE(feitas, ultimoProgresso);
       ultimoProgresso = feitas;
     };
-    const ResultadoParalelo r = ExecutarParalelo(leitor, escritor, opcoes_, grade_, config);
+    const ResultadoLote r = ExecutarParalelo(leitor, escritor, opcoes_, grade_, config);
     escritor.Fechar();
     ::close(fdEntrada);
     saida = LerArquivoTodo(pasta_ / "paralelo.txt");
-    EXPECT_EQ(ultimoProgresso, r.linhasEscritas);
+    EXPECT_EQ(ultimoProgresso, r.LinhasEscritas());
     return r;
   }
 
@@ -84,13 +86,18 @@ class Paralelo : public ::testing::Test {
 TEST_F(Paralelo, WritesExactlyTheSerialBytesInInputOrder) {
   const std::string entrada = Registros(3000, 7);
   std::string serial;
-  ASSERT_EQ(Serial(entrada, serial).fim, FimLote::FimDoArquivo);
+  const ResultadoLote rs = Serial(entrada, serial);
+  ASSERT_EQ(rs.fim, FimLote::FimDoArquivo);
+  EXPECT_EQ(rs.rejeicoes, 273);  // every eleventh record, from the sixth on
   for (const auto& [trabalhadores, bloco] :
        std::vector<std::pair<int, std::size_t>>{{1, 4096}, {2, 1}, {3, 7}, {4, 500}}) {
     std::string paralelo;
-    const ResultadoParalelo r = EmParalelo(entrada, paralelo, trabalhadores, bloco);
-    EXPECT_EQ(r.fim, FimParalelo::FimDoArquivo);
-    EXPECT_EQ(r.linhasEscritas, 3000);
+    const ResultadoLote r = EmParalelo(entrada, paralelo, trabalhadores, bloco);
+    EXPECT_EQ(r.fim, FimLote::FimDoArquivo);
+    EXPECT_EQ(r.LinhasEscritas(), 3000);
+    EXPECT_EQ(r.linhasLidas, 3000);
+    EXPECT_EQ(r.resultados, rs.resultados);
+    EXPECT_EQ(r.rejeicoes, rs.rejeicoes);
     EXPECT_TRUE(paralelo == serial) << trabalhadores << " workers, blocks of " << bloco;
   }
 }
@@ -105,10 +112,11 @@ TEST_F(Paralelo, StopsExactlyAtTheFirstRecordThatFailsToSplit) {
   ASSERT_EQ(rs.linhaErro, 1001);
   for (const std::size_t bloco : {std::size_t{1}, std::size_t{13}, std::size_t{4096}}) {
     std::string paralelo;
-    const ResultadoParalelo r = EmParalelo(entrada, paralelo, 2, bloco);
-    EXPECT_EQ(r.fim, FimParalelo::ErroFormato);
+    const ResultadoLote r = EmParalelo(entrada, paralelo, 2, bloco);
+    EXPECT_EQ(r.fim, FimLote::ErroFormato);
     EXPECT_EQ(r.linhaErro, 1001);
-    EXPECT_EQ(r.linhasEscritas, 1000);
+    EXPECT_EQ(r.LinhasEscritas(), 1000);
+    EXPECT_EQ(r.linhasLidas, rs.linhasLidas);
     EXPECT_TRUE(paralelo == serial) << "blocks of " << bloco;
   }
 }
@@ -121,8 +129,8 @@ TEST_F(Paralelo, StopsAtTheFirstFailedQueryWithItsMessage) {
   serial = LerArquivoTodo(pasta_ / "serial.txt");
   ASSERT_FALSE(serial.empty());
   std::string paralelo;
-  const ResultadoParalelo r = EmParalelo(entrada, paralelo, 2, 64);
-  EXPECT_EQ(r.fim, FimParalelo::ErroConsulta);
+  const ResultadoLote r = EmParalelo(entrada, paralelo, 2, 64);
+  EXPECT_EQ(r.fim, FimLote::ErroConsulta);
   EXPECT_EQ(r.linhaErro, 701);
   EXPECT_FALSE(r.mensagem.empty());
   EXPECT_TRUE(paralelo == serial);
@@ -130,9 +138,9 @@ TEST_F(Paralelo, StopsAtTheFirstFailedQueryWithItsMessage) {
 
 TEST_F(Paralelo, EmptyInputAndAFailedWrite) {
   std::string paralelo;
-  const ResultadoParalelo r = EmParalelo("", paralelo, 2, 16);
-  EXPECT_EQ(r.fim, FimParalelo::FimDoArquivo);
-  EXPECT_EQ(r.linhasEscritas, 0);
+  const ResultadoLote r = EmParalelo("", paralelo, 2, 16);
+  EXPECT_EQ(r.fim, FimLote::FimDoArquivo);
+  EXPECT_EQ(r.LinhasEscritas(), 0);
   EXPECT_EQ(paralelo, "");
 
   GravarArquivo(pasta_ / "entrada.txt", Registros(20000, 1));

@@ -2,8 +2,8 @@
 // must say so and fail, not report success.
 #include <gtest/gtest.h>
 
-#include "batch/fixtures.hpp"
-#include "falhas/processo.hpp"
+#include "apoio/arquivos.hpp"
+#include "apoio/processo.hpp"
 
 namespace nivora {
 namespace {
@@ -13,7 +13,7 @@ TEST(CliAjuda, HelpToAFullDiskFails) {
   teste::GravarArquivo(pasta / "vazia", "");
   for (const char* opcao : {"--help", "-h"}) {
     SCOPED_TRACE(opcao);
-    teste::Processo p({opcao}, {pasta / "vazia", "/dev/full", pasta / "erros"});
+    teste::Processo p(NIVORA_CLI, {opcao}, {pasta / "vazia", "/dev/full", pasta / "erros"});
     EXPECT_NE(p.Esperar().status, 0);
     EXPECT_NE(teste::LerArquivoTodo(pasta / "erros").find("No space left on device"),
               std::string::npos);

@@ -1,62 +1,29 @@
 // nivora2015-cli as a filter: each case runs the binary with its arguments and
 // standard input, and checks the output bytes, the exit status and stderr.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <map>
 #include <string>
 #include <vector>
 
-#include "batch/fixtures.hpp"
+#include "apoio/arquivos.hpp"
+#include "apoio/grade.hpp"
+#include "apoio/processo.hpp"
 #include "batch/lote.hpp"
 #include "geoid/consulta.hpp"
-
-extern char** environ;
 
 namespace nivora {
 namespace {
 
+using teste::Execucao;
 using teste::GravarArquivo;
 using teste::LerArquivoTodo;
 using teste::PastaTemporaria;
 
-struct Execucao {
-  int status = -1;
-  std::string saida;  // stdout bytes
-  std::string erros;  // stderr bytes
-};
-
 /// Runs the tool with `args`, `entrada` as standard input, in the folder `pasta`.
 Execucao Rodar(const PastaTemporaria& pasta, const std::vector<std::string>& args,
                const std::string& entrada) {
-  GravarArquivo(pasta / "stdin", entrada);
-  posix_spawn_file_actions_t acoes;
-  posix_spawn_file_actions_init(&acoes);
-  posix_spawn_file_actions_addopen(&acoes, 0, (pasta / "stdin").c_str(), O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&acoes, 1, (pasta / "stdout").c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&acoes, 2, (pasta / "stderr").c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  std::vector<std::string> todos = {NIVORA_CLI};
-  todos.insert(todos.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& a : todos) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  Execucao r;
-  if (posix_spawn(&pid, NIVORA_CLI, &acoes, nullptr, argv.data(), environ) == 0) {
-    int estado = 0;
-    ::waitpid(pid, &estado, 0);
-    r.status = WIFEXITED(estado) ? WEXITSTATUS(estado) : 128 + WTERMSIG(estado);
-  }
-  posix_spawn_file_actions_destroy(&acoes);
-  r.saida = LerArquivoTodo(pasta / "stdout");
-  r.erros = LerArquivoTodo(pasta / "stderr");
-  return r;
+  return teste::RodarAteOFim(NIVORA_CLI, pasta, args, entrada);
 }
 
 /// Every grid node of the fixture carries this N: accepted points give -5.12.

@@ -12,7 +12,7 @@
 namespace nivora {
 namespace {
 
-TEST(TPontoRenderizacao, LatGMSTexto) {
+TEST(TPontoRenderizacao, LatGMSTextoPadsEachPartToTwoDigitsNeverCuts) {
   struct Caso {
     const char* sinal;
     std::int32_t g, m;
@@ -41,7 +41,7 @@ TEST(TPontoRenderizacao, LatGMSTexto) {
   }
 }
 
-TEST(TPontoRenderizacao, LonGMSTexto) {
+TEST(TPontoRenderizacao, LonGMSTextoSignsOnlyNegativeDegrees) {
   struct Caso {
     std::int32_t g, m;
     long double s;
@@ -66,7 +66,7 @@ TEST(TPontoRenderizacao, LonGMSTexto) {
   }
 }
 
-TEST(Conversao, DecimalParaGMS) {
+TEST(Conversao, DecimalParaGMSSplitsDegreesMinutesAndSeconds) {
   struct Caso {
     double x;
     std::int32_t g, m;
@@ -139,7 +139,7 @@ TEST(Conversao, DecimalToGMSAndBack) {
   }
 }
 
-TEST(Mensagens, MensagemErroBytes) {
+TEST(Mensagens, MensagemErroBytesOfEveryCode) {
   const std::string prefixo = std::string("Entrada Inv") + char(0xE1) + "lida : ";
   const std::string geral = std::string("POSS") + char(0xCD) + "VEL ERRO NA ENTRADA DE DADOS";
   struct Caso {
@@ -164,11 +164,11 @@ TEST(Mensagens, MensagemErroBytes) {
   };
   for (const auto& c : casos) {
     SCOPED_TRACE(c.codigo);
-    EXPECT_EQ(MensagemErro(c.codigo), prefixo + c.descricao);
+    EXPECT_EQ(MensagemErro(static_cast<ErroPonto>(c.codigo)), prefixo + c.descricao);
   }
 }
 
-TEST(Mensagens, TextoLimiteBytes) {
+TEST(Mensagens, TextoLimiteBytesOfEveryCode) {
   const std::string grau(1, char(0xBA));
   const std::string a(1, char(0xE0));
   const std::string ate = std::string(3, ' ') + a + std::string(3, ' ');
@@ -210,7 +210,7 @@ TEST(Mensagens, TextoLimiteBytes) {
   };
   for (const auto& c : casos) {
     SCOPED_TRACE(c.codigo);
-    EXPECT_EQ(TextoLimite(c.codigo), c.esperado);
+    EXPECT_EQ(TextoLimite(static_cast<ErroPonto>(c.codigo)), c.esperado);
   }
 }
 

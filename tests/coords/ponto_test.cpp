@@ -10,11 +10,17 @@
 #include <vector>
 
 namespace nivora {
+
+// Failure messages name the reason by its number.
+void PrintTo(ErroPonto erro, std::ostream* os) {
+  *os << "ErroPonto " << static_cast<int>(erro);
+}
+
 namespace {
 
-constexpr std::int32_t kSemCodigo = 0;
-constexpr std::int32_t kEntradaDecimal = 0;
-constexpr std::int32_t kEntradaGMS = 1;
+using enum ErroPonto;
+constexpr TipoEntradaPonto kEntradaDecimal = TipoEntradaPonto::Decimal;
+constexpr TipoEntradaPonto kEntradaGMS = TipoEntradaPonto::GMS;
 
 // Runs `assign` and reports whether it refused the value with the domain error.
 template <typename F>
@@ -31,17 +37,18 @@ bool Recusou(F&& assign) {
 struct CasoDecimal {
   long double x;
   bool recusado;
-  std::int32_t erro;
+  ErroPonto erro;
 };
 
 TEST(TPontoDecimal, LatitudeLimitsAndCodeOrder) {
   const std::vector<CasoDecimal> casos = {
-      {5.5833027L, true, 7},                       // north limit itself is outside
-      {5.5833026L, false, 0},                      // just inside
-      {-34.5830027L, true, 8},                     // south limit itself is outside
-      {-34.5830026L, false, 0}, {95.0L, true, 1},  // the domain check runs last and replaces 7
-      {-95.0L, true, 1},        {90.0L, true, 1},   {-90.0L, true, 1},
-      {0.0L, false, 0},         {-23.5L, false, 0},
+      {5.5833027L, true, AcimaNorte},                           // north limit itself is outside
+      {5.5833026L, false, Nenhum},                              // just inside
+      {-34.5830027L, true, AbaixoSul},                          // south limit itself is outside
+      {-34.5830026L, false, Nenhum},   {95.0L, true, GrauLat},  // the domain check runs last and
+                                                                // replaces AcimaNorte
+      {-95.0L, true, GrauLat},         {90.0L, true, GrauLat},  {-90.0L, true, GrauLat},
+      {0.0L, false, Nenhum},           {-23.5L, false, Nenhum},
   };
   for (const auto& c : casos) {
     SCOPED_TRACE(static_cast<double>(c.x));
@@ -62,17 +69,17 @@ TEST(TPontoDecimal, LatitudeLimitsAndCodeOrder) {
 
 TEST(TPontoDecimal, LongitudeLimitsAndCodeOrder) {
   const std::vector<CasoDecimal> casos = {
-      {-34.4332999L, true, 9},  // east limit itself is outside
-      {-34.4333L, false, 0},
-      {-74.5830027L, true, 9},  // west limit itself is outside
-      {-74.5830026L, false, 0},
-      {180.0L, true, 4},  // east band first gives 9, the domain check
-                          // replaces it
-      {-180.0L, true, 4},
-      {200.0L, true, 4},
-      {-200.0L, true, 4},
-      {0.0L, true, 9},
-      {-46.625L, false, 0},
+      {-34.4332999L, true, ForaLon},  // east limit itself is outside
+      {-34.4333L, false, Nenhum},
+      {-74.5830027L, true, ForaLon},  // west limit itself is outside
+      {-74.5830026L, false, Nenhum},
+      {180.0L, true, GrauLon},  // east band first gives ForaLon, the domain check
+                                // replaces it
+      {-180.0L, true, GrauLon},
+      {200.0L, true, GrauLon},
+      {-200.0L, true, GrauLon},
+      {0.0L, true, ForaLon},
+      {-46.625L, false, Nenhum},
   };
   for (const auto& c : casos) {
     SCOPED_TRACE(static_cast<double>(c.x));
@@ -91,12 +98,12 @@ TEST(TPontoDecimal, NaNIsRefusedWithoutCode) {
   EXPECT_TRUE(Recusou([&] { p.AtribuiLonDec(nan); }));
   EXPECT_TRUE(Recusou([&] { p.AtribuiLatGMS("+", 10, 0, nan); }));
   EXPECT_TRUE(Recusou([&] { p.AtribuiLonGMS(-40, 0, nan); }));
-  EXPECT_EQ(p.Erro, kSemCodigo);
+  EXPECT_EQ(p.Erro, Nenhum);
 }
 
 TEST(TPontoDecimal, TipoEntradaControlsTheDerivation) {
-  for (const std::int32_t tipo : {kEntradaDecimal, kEntradaGMS}) {
-    SCOPED_TRACE(tipo);
+  for (const TipoEntradaPonto tipo : {kEntradaDecimal, kEntradaGMS}) {
+    SCOPED_TRACE(static_cast<int>(tipo));
     TPonto p;
     p.TipoEntrada = tipo;
     p.AtribuiLatDec(-3.1287L);
@@ -129,26 +136,26 @@ struct CasoLatGMS {
   std::int32_t g, m;
   long double s;
   bool recusado;
-  std::int32_t erro;
+  ErroPonto erro;
   double latDecAprox;  // checked only when accepted
 };
 
 TEST(TPontoGMS, LatitudeChecksAndDerivedValue) {
   const std::vector<CasoLatGMS> casos = {
-      {"-", 34, 34, 58.80L, false, 0, -34.583},
-      {"-", 34, 34, 58.81L, true, 8, 0},
-      {"+", 5, 34, 59.88L, false, 0, 5.5833},
-      {"+", 5, 35, 0, true, 7, 0},
-      {"", 5, 0, 0, false, 0, 5.0},   // empty sign is north
-      {" ", 5, 0, 0, false, 0, 5.0},  // a blank sign too
-      {"+", 90, 0, 0, true, 0, 0},    // exactly 90: refused without a code
-      {"+", 91, 0, 0, true, 1, 0},
-      {"+", 10, 60, 0, true, 2, 0},
-      {"+", 10, 0, 60, true, 3, 0},
-      {"+", 91, 60, 60, true, 3, 0},  // the last failing check wins
-      {"+", 10, -5, 0, true, 0, 0},   // negative minutes: no code
-      {"+", 10, 0, -0.5L, true, 0, 0},
-      {"-", 89, 59, 59.9L, true, 8, 0},  // derived check: far south
+      {"-", 34, 34, 58.80L, false, Nenhum, -34.583},
+      {"-", 34, 34, 58.81L, true, AbaixoSul, 0},
+      {"+", 5, 34, 59.88L, false, Nenhum, 5.5833},
+      {"+", 5, 35, 0, true, AcimaNorte, 0},
+      {"", 5, 0, 0, false, Nenhum, 5.0},   // empty sign is north
+      {" ", 5, 0, 0, false, Nenhum, 5.0},  // a blank sign too
+      {"+", 90, 0, 0, true, Nenhum, 0},    // exactly 90: refused without a code
+      {"+", 91, 0, 0, true, GrauLat, 0},
+      {"+", 10, 60, 0, true, MinLat, 0},
+      {"+", 10, 0, 60, true, SegLat, 0},
+      {"+", 91, 60, 60, true, SegLat, 0},  // the last failing check wins
+      {"+", 10, -5, 0, true, Nenhum, 0},   // negative minutes: no code
+      {"+", 10, 0, -0.5L, true, Nenhum, 0},
+      {"-", 89, 59, 59.9L, true, AbaixoSul, 0},  // derived check: far south
   };
   for (const auto& c : casos) {
     SCOPED_TRACE(std::string(c.sinal) + " " + std::to_string(c.g) + " " + std::to_string(c.m) +
@@ -174,26 +181,26 @@ struct CasoLonGMS {
   std::int32_t g, m;
   long double s;
   bool recusado;
-  std::int32_t erro;
+  ErroPonto erro;
   double lonDecAprox;
 };
 
 TEST(TPontoGMS, LongitudeChecksAndDerivedValue) {
   const std::vector<CasoLonGMS> casos = {
-      {-40, 0, 0, false, 0, -40.0},
-      {40, 0, 0, true, 9, 0},  // east of the model
-      {-34, 25, 59.88L, false, 0, -34.4333},
-      {-34, 25, 59.87L, true, 9, 0},
-      {-74, 34, 58.80L, false, 0, -74.583},
-      {-74, 34, 58.81L, true, 9, 0},
-      {-180, 0, 0, true, 4, 0},  // passes |g| <= 180, the derived value is refused
-      {-181, 0, 0, true, 4, 0},
-      {181, 0, 0, true, 4, 0},
-      {-40, 60, 0, true, 5, 0},
-      {-40, 0, 60, true, 6, 0},
-      {-181, 60, 60, true, 6, 0},
-      {-40, -1, 0, true, 0, 0},
-      {std::numeric_limits<std::int32_t>::min(), 0, 0, true, 4, 0},
+      {-40, 0, 0, false, Nenhum, -40.0},
+      {40, 0, 0, true, ForaLon, 0},  // east of the model
+      {-34, 25, 59.88L, false, Nenhum, -34.4333},
+      {-34, 25, 59.87L, true, ForaLon, 0},
+      {-74, 34, 58.80L, false, Nenhum, -74.583},
+      {-74, 34, 58.81L, true, ForaLon, 0},
+      {-180, 0, 0, true, GrauLon, 0},  // passes |g| <= 180, the derived value is refused
+      {-181, 0, 0, true, GrauLon, 0},
+      {181, 0, 0, true, GrauLon, 0},
+      {-40, 60, 0, true, MinLon, 0},
+      {-40, 0, 60, true, SegLon, 0},
+      {-181, 60, 60, true, SegLon, 0},
+      {-40, -1, 0, true, Nenhum, 0},
+      {std::numeric_limits<std::int32_t>::min(), 0, 0, true, GrauLon, 0},
   };
   for (const auto& c : casos) {
     SCOPED_TRACE(std::to_string(c.g) + " " + std::to_string(c.m) + " " +
@@ -216,15 +223,15 @@ TEST(TPontoErro, CodeIsNeverResetByTheRecord) {
   TPonto p;
   p.TipoEntrada = kEntradaGMS;
   EXPECT_TRUE(Recusou([&] { p.AtribuiLatGMS("-", 40, 0, 0); }));
-  EXPECT_EQ(p.Erro, 8);
+  EXPECT_EQ(p.Erro, AbaixoSul);
   EXPECT_TRUE(Recusou([&] { p.AtribuiLatGMS("-", 90, 0, 0); }));
-  EXPECT_EQ(p.Erro, 8);
+  EXPECT_EQ(p.Erro, AbaixoSul);
   // An accepted value does not clear it either.
   EXPECT_FALSE(Recusou([&] { p.AtribuiLatGMS("-", 20, 0, 0); }));
-  EXPECT_EQ(p.Erro, 8);
+  EXPECT_EQ(p.Erro, AbaixoSul);
   // A longitude reason found after a latitude one replaces it (the batch's second try).
   EXPECT_TRUE(Recusou([&] { p.AtribuiLonGMS(40, 0, 0); }));
-  EXPECT_EQ(p.Erro, 9);
+  EXPECT_EQ(p.Erro, ForaLon);
 }
 
 TEST(TPontoTexto, AtribuiDecimalAppliesTheSignText) {
@@ -253,7 +260,7 @@ TEST(TPontoTexto, AtribuiDecimalRefusesTextThatIsNoNumber) {
   EXPECT_THROW(p.AtribuiDecimal("-", "3,5", false), EConvertError);
   EXPECT_THROW(p.AtribuiDecimal("-", "", true), EConvertError);
   EXPECT_EQ(p.LatDec, 0);
-  EXPECT_EQ(p.Erro, kSemCodigo);
+  EXPECT_EQ(p.Erro, Nenhum);
 }
 
 TEST(TPontoTexto, AtribuiGMSSignsOfDegrees) {
@@ -261,17 +268,17 @@ TEST(TPontoTexto, AtribuiGMSSignsOfDegrees) {
     const char* grau;
     bool longitude;
     bool recusado;
-    std::int32_t erro;
+    ErroPonto erro;
     std::int32_t grauGuardado;
   };
   const std::vector<Caso> casos = {
-      {"40", true, false, 0, -40},  // typed without a sign: west
-      {"-40", true, true, 9, 40},   // a typed minus turns it east
-      {"-3", false, false, 0, 3},   // latitude degrees are a magnitude
-      {"3", false, false, 0, 3},
-      {"-2147483648", false, true, 1, std::numeric_limits<std::int32_t>::max()},
-      {"-2147483648", true, true, 4, std::numeric_limits<std::int32_t>::max()},
-      {"2147483647", true, true, 4, -std::numeric_limits<std::int32_t>::max()},
+      {"40", true, false, Nenhum, -40},  // typed without a sign: west
+      {"-40", true, true, ForaLon, 40},  // a typed minus turns it east
+      {"-3", false, false, Nenhum, 3},   // latitude degrees are a magnitude
+      {"3", false, false, Nenhum, 3},
+      {"-2147483648", false, true, GrauLat, std::numeric_limits<std::int32_t>::max()},
+      {"-2147483648", true, true, GrauLon, std::numeric_limits<std::int32_t>::max()},
+      {"2147483647", true, true, GrauLon, -std::numeric_limits<std::int32_t>::max()},
   };
   for (const auto& c : casos) {
     SCOPED_TRACE(std::string(c.grau) + (c.longitude ? " lon" : " lat"));
@@ -301,6 +308,64 @@ TEST(TPontoTexto, AtribuiGMSConvertsDegreesFirst) {
   EXPECT_EQ(p.SegLat, 2.5L);
 }
 
+TEST(TPontoLote, ALongitudeReasonReplacesALatitudeReason) {
+  // As a batch record is assigned: the longitude after a latitude reason too.
+  const long double nan = std::numeric_limits<long double>::quiet_NaN();
+  struct CasoDec {
+    long double lat, lon;
+    bool recusado;
+    ErroPonto erro;
+    long double lonGuardada;  // 0: the longitude was never assigned
+  };
+  const std::vector<CasoDec> decimais = {
+      {-23.5L, -46.625L, false, Nenhum, -46.625L},
+      {10.0L, -50.0L, true, AcimaNorte, -50.0L},  // the longitude is fine: the latitude's reason
+      {-40.0L, -80.0L, true, ForaLon, -80.0L},    // both outside: the longitude's reason
+      {95.0L, 200.0L, true, GrauLon, 200.0L},
+      {-23.5L, -80.0L, true, ForaLon, -80.0L},
+      {nan, -80.0L, true, Nenhum, 0.0L},  // a refusal without a reason stops there
+  };
+  for (const auto& c : decimais) {
+    SCOPED_TRACE(std::to_string(static_cast<double>(c.lat)) + " " +
+                 std::to_string(static_cast<double>(c.lon)));
+    TPonto p;
+    p.TipoEntrada = kEntradaDecimal;
+    EXPECT_EQ(Recusou([&] { p.AtribuiLatLonDec(c.lat, c.lon); }), c.recusado);
+    EXPECT_EQ(p.Erro, c.erro);
+    EXPECT_EQ(p.LonDec, c.lonGuardada);
+  }
+
+  struct CasoGMS {
+    const char* sinalLat;
+    std::int32_t grauLat, minLat, grauLon, minLon;
+    bool recusado;
+    ErroPonto erro;
+    std::int32_t grauLonGuardado;
+  };
+  const std::vector<CasoGMS> gms = {
+      {"-", 23, 30, -46, 37, false, Nenhum, -46},
+      {"+", 10, 0, -80, 0, true, ForaLon, -80},  // north of the model, then west of it
+      {"-", 10, 60, -46, 0, true, MinLat, -46},
+      {"-", 10, 60, -46, 70, true, MinLon, -46},
+      {"+", 10, 0, -46, -3, true, AcimaNorte, -46},  // no longitude reason: the latitude's stays
+      {"+", 90, 0, -80, 0, true, Nenhum, 0},  // 90 exactly: no reason, the longitude never assigned
+      {"-", 20, 0, -46, -3, true, Nenhum, -46},
+  };
+  for (const auto& c : gms) {
+    SCOPED_TRACE(std::string(c.sinalLat) + std::to_string(c.grauLat) + " " +
+                 std::to_string(c.minLat) + " " + std::to_string(c.grauLon) + " " +
+                 std::to_string(c.minLon));
+    TPonto p;
+    p.TipoEntrada = kEntradaGMS;
+    EXPECT_EQ(Recusou([&] {
+                p.AtribuiLatLonGMS(c.sinalLat, c.grauLat, c.minLat, 0, c.grauLon, c.minLon, 0);
+              }),
+              c.recusado);
+    EXPECT_EQ(p.Erro, c.erro);
+    EXPECT_EQ(p.GrauLon, c.grauLonGuardado);
+  }
+}
+
 TEST(TPontoLote, RefusalsWithoutCodeGiveTheGeneralReason) {
   // What a batch line shows for the refusals that set no code of their own.
   struct Caso {
@@ -325,7 +390,7 @@ TEST(TPontoLote, RefusalsWithoutCodeGiveTheGeneralReason) {
       p.AtribuiLonGMS(-46, c.minLon, 0);
     });
     EXPECT_TRUE(recusado);
-    EXPECT_EQ(p.Erro, kSemCodigo);
+    EXPECT_EQ(p.Erro, Nenhum);
     EXPECT_EQ(MensagemErro(p.Erro), "Entrada Inv\xE1lida : POSS\xCDVEL ERRO NA ENTRADA DE DADOS");
     EXPECT_EQ(p.LatGMSTexto(), c.latTexto);
     EXPECT_EQ(p.LonGMSTexto(), c.lonTexto);

@@ -15,9 +15,9 @@
 #include <thread>
 #include <vector>
 
-#include "batch/fixtures.hpp"
+#include "apoio/arquivos.hpp"
+#include "apoio/processo.hpp"
 #include "batch/lote.hpp"
-#include "falhas/processo.hpp"
 #include "geoid/consulta.hpp"
 #include "text/numeros.hpp"
 
@@ -49,6 +49,7 @@ Carga Correr(std::int64_t total, const std::vector<std::string>& registros,
              const std::vector<std::string>& esperadas, const std::string& pastaErros) {
   const auto inicio = std::chrono::steady_clock::now();
   teste::Processo p(
+      NIVORA_CLI,
       {"-q", "-f", "ID,0", "--saida-id", "--saida-coord", "--grade", GradeDistribuida()},
       {"", "", pastaErros + "/erros"});
   Carga c;
@@ -107,8 +108,9 @@ TEST(Carga, MillionsOfPointsThroughPipesInBoundedMemoryNothingLost) {
   for (int i = 0; i < kDistintos; ++i) {
     const long double la = i % 10 == 9 ? 7.25L : static_cast<long double>(lat(sorteio));
     const long double lo = static_cast<long double>(lon(sorteio));
-    const std::string registro = "P" + std::to_string(i) + " " + FormatFloat("#0.000000", la) +
-                                 " " + FormatFloat("#0.000000", lo);
+    std::string registro = "P";
+    registro.append(std::to_string(i)).append(" ").append(FormatFloat("#0.000000", la));
+    registro.append(" ").append(FormatFloat("#0.000000", lo));
     std::string esperada;
     processador.Processar(registro, esperada);
     registros.push_back(registro + "\n");

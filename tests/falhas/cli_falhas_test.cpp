@@ -13,14 +13,16 @@
 #include <string>
 #include <vector>
 
-#include "batch/fixtures.hpp"
+#include "apoio/arquivos.hpp"
+#include "apoio/grade.hpp"
+#include "apoio/processo.hpp"
 #include "batch/lote.hpp"
-#include "falhas/processo.hpp"
 #include "geoid/consulta.hpp"
 
 namespace nivora {
 namespace {
 
+using teste::Execucao;
 using teste::GravarArquivo;
 using teste::LerArquivoTodo;
 using teste::PastaTemporaria;
@@ -31,35 +33,23 @@ constexpr int kErroFormato = 1;
 constexpr int kErroArquivo = 3;
 constexpr std::size_t kDezMegas = 10u << 20;
 
-struct Resultado {
-  int status = -1;
-  std::string saida;
-  std::string erros;
-};
-
-Resultado Rodar(const PastaTemporaria& pasta, const std::vector<std::string>& args,
-                const std::string& entrada, const std::string& saida = "") {
-  GravarArquivo(pasta / "entrada", entrada);
-  const std::string arquivoSaida = saida.empty() ? pasta / "saida" : saida;
-  teste::Processo p(args, {pasta / "entrada", arquivoSaida, pasta / "erros"});
-  Resultado r;
-  r.status = p.Esperar().status;
-  if (saida.empty()) r.saida = LerArquivoTodo(arquivoSaida);
-  r.erros = LerArquivoTodo(pasta / "erros");
-  return r;
+/// The tool run on `entrada`; its output goes to `saida` when given (and is not read).
+Execucao Rodar(const PastaTemporaria& pasta, const std::vector<std::string>& args,
+               const std::string& entrada, const std::string& saida = "") {
+  return teste::RodarAteOFim(NIVORA_CLI, pasta, args, entrada, saida);
 }
 
 /// What the core's serial run makes of `entrada` (identification box ticked):
 /// output bytes and the status the tool gives for that end.
-Resultado Referencia(const std::string& formato, const std::string& grade,
-                     const std::string& entrada) {
+Execucao Referencia(const std::string& formato, const std::string& grade,
+                    const std::string& entrada) {
   const int fdEntrada = memfd_create("entrada", MFD_CLOEXEC);
   const int fdSaida = memfd_create("saida", MFD_CLOEXEC);
   teste::EscreverTudo(fdEntrada, entrada);
   ::lseek(fdEntrada, 0, SEEK_SET);
   TModeloGeoide modelo(grade);
   ObservadorLote observador;
-  Resultado r;
+  Execucao r;
   {
     LeitorLinhas leitor(fdEntrada, "entrada");
     EscritorSaida escritor(fdSaida, "saida", false);
@@ -104,14 +94,14 @@ TEST_F(CliFalhas, BadInputNeverCrashesAndMatchesTheSerialRun) {
     std::string formato;
     std::string entrada;
     int status;  // what the case itself demands
-    std::function<void(const Resultado&)> extra;
+    std::function<void(const Execucao&)> extra;
   };
   const std::vector<Caso> casos = {
       {"10 MB identification, kept to 8 characters", "0,ID", "-23.5 -46.625 " + idLongo + "\n",
        kSucesso,
-       [](const Resultado& r) { EXPECT_EQ(r.saida.find(std::string(9, 'P')), std::string::npos); }},
+       [](const Execucao& r) { EXPECT_EQ(r.saida.find(std::string(9, 'P')), std::string::npos); }},
       {"10 MB of letters", "0", std::string(kDezMegas, 'x') + "\n" + ponto, kErroFormato,
-       [](const Resultado& r) { EXPECT_NE(r.erros.find("Linha 1 "), std::string::npos); }},
+       [](const Execucao& r) { EXPECT_NE(r.erros.find("Linha 1 "), std::string::npos); }},
       {"10 MB of blanks before a record", "0", std::string(kDezMegas, ' ') + ponto, kSucesso,
        nullptr},
       {"10 MB of digits as latitude", "0", "-2" + std::string(kDezMegas, '3') + " -46.625\n",
@@ -121,32 +111,32 @@ TEST_F(CliFalhas, BadInputNeverCrashesAndMatchesTheSerialRun) {
       {"binary garbage", "0", Lixo(1 << 20, 7), kErroFormato, nullptr},
       {"binary garbage after good lines", "ID,2",
        Repetir("A -23 30 00 -46 37 30\r\n", 3) + Lixo(4096, 8), kErroFormato,
-       [](const Resultado& r) {
+       [](const Execucao& r) {
          EXPECT_NE(r.erros.find("Linha 4 "), std::string::npos);
          EXPECT_EQ(std::count(r.saida.begin(), r.saida.end(), '\n'), 3);
        }},
       {"NUL inside a coordinate", "0", "-23.5\0 -46.625\n"s, kErroFormato, nullptr},
       {"NUL inside the identification, written as it came", "ID,0", "P\0Q -23.5 -46.625\n"s,
-       kSucesso, [](const Resultado& r) { EXPECT_EQ(r.saida.substr(0, 3), "P\0Q"s); }},
+       kSucesso, [](const Execucao& r) { EXPECT_EQ(r.saida.substr(0, 3), "P\0Q"s); }},
       {"a line of one NUL", "0", "\0\n"s + ponto, kErroFormato, nullptr},
       {"no final line break", "0", ponto + "-22.5 -45.5", kSucesso,
-       [](const Resultado& r) { EXPECT_EQ(std::count(r.saida.begin(), r.saida.end(), '\n'), 2); }},
+       [](const Execucao& r) { EXPECT_EQ(std::count(r.saida.begin(), r.saida.end(), '\n'), 2); }},
       {"only LF", "0", "\n\n\n", kErroFormato,
-       [](const Resultado& r) { EXPECT_NE(r.erros.find("Linha 1 "), std::string::npos); }},
+       [](const Execucao& r) { EXPECT_NE(r.erros.find("Linha 1 "), std::string::npos); }},
       {"only CR LF", "0", "\r\n\r\n", kErroFormato, nullptr},
       {"only CR", "0", "\r\r\r", kErroFormato, nullptr},
       {"Ctrl+Z ends the input before garbage", "0", ponto + "\x1A" + Lixo(1000, 9), kSucesso,
        nullptr},
       {"100 000 rejected points", "0", Repetir("10 -50\n", 100000), kSucesso,
-       [](const Resultado& r) {
+       [](const Execucao& r) {
          EXPECT_EQ(std::count(r.saida.begin(), r.saida.end(), '\n'), 100000);
        }},
   };
   for (const Caso& c : casos) {
     SCOPED_TRACE(c.nome);
-    const Resultado r =
+    const Execucao r =
         Rodar(pasta_, {"-q", "--saida-id", "-f", c.formato, "--grade", grade_}, c.entrada);
-    const Resultado esperado = Referencia(c.formato, grade_, c.entrada);
+    const Execucao esperado = Referencia(c.formato, grade_, c.entrada);
     EXPECT_EQ(r.status, c.status) << r.erros;
     EXPECT_EQ(esperado.status, c.status);
     EXPECT_TRUE(r.saida == esperado.saida) << r.saida.size() << " / " << esperado.saida.size();
@@ -179,7 +169,7 @@ TEST_F(CliFalhas, FullDiskIsAnErrorNeverASuccess) {
     SCOPED_TRACE(c.nome);
     std::vector<std::string> args = {"-q", "--grade", grade_};
     args.insert(args.end(), c.args.begin(), c.args.end());
-    const Resultado r = Rodar(pasta_, args, c.entrada, "/dev/full");
+    const Execucao r = Rodar(pasta_, args, c.entrada, "/dev/full");
     EXPECT_EQ(r.status, c.status) << r.erros;
     if (c.status != kSucesso) {
       EXPECT_NE(r.erros.find("No space left on device"), std::string::npos) << r.erros;
@@ -206,7 +196,7 @@ TEST_F(CliFalhas, FilesThatAreNoFilesAreRefusedBeforeWriting) {
   };
   for (const Caso& c : casos) {
     SCOPED_TRACE(c.nome);
-    const Resultado r = Rodar(pasta_, {"-q", "--grade", grade_, c.entrada, c.saida}, "");
+    const Execucao r = Rodar(pasta_, {"-q", "--grade", grade_, c.entrada, c.saida}, "");
     EXPECT_EQ(r.status, kErroArquivo);
     EXPECT_NE(r.erros.find("Arquivo Inv\xC3\xA1lido."), std::string::npos) << r.erros;
     EXPECT_NE(r.erros.find(c.motivo), std::string::npos) << r.erros;

@@ -3,7 +3,6 @@
 // faults are made from the run's own hooks, at a chosen line, so every case is
 // deterministic. Every way out must leave both files closed and the output
 // holding every line written before the fault.
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -13,7 +12,8 @@
 #include <functional>
 #include <string>
 
-#include "batch/fixtures.hpp"
+#include "apoio/arquivos.hpp"
+#include "apoio/grade.hpp"
 #include "batch/lote.hpp"
 #include "batch/paralelo.hpp"
 #include "geoid/consulta.hpp"
@@ -22,19 +22,10 @@
 namespace nivora {
 namespace {
 
+using teste::DescritoresAbertos;
 using teste::GravarArquivo;
 using teste::LerArquivoTodo;
 using teste::PastaTemporaria;
-
-/// Open descriptors of this process.
-int DescritoresAbertos() {
-  int n = 0;
-  if (DIR* d = ::opendir("/proc/self/fd")) {
-    while (::readdir(d) != nullptr) ++n;
-    ::closedir(d);
-  }
-  return n;
-}
 
 /// Runs `acao` once, before line `linha` is read.
 class Sabotador : public ObservadorLote {
@@ -54,8 +45,9 @@ class Sabotador : public ObservadorLote {
 std::string Pontos(int n) {
   std::string texto;
   for (int i = 0; i < n; ++i) {
-    texto += "P" + std::to_string(i) + " -23." + std::to_string(1000 + i % 9000) + " -46." +
-             std::to_string(1000 + (i * 7) % 9000) + "\r\n";
+    texto.append("P").append(std::to_string(i));
+    texto.append(" -23.").append(std::to_string(1000 + i % 9000));
+    texto.append(" -46.").append(std::to_string(1000 + (i * 7) % 9000)).append("\r\n");
   }
   return texto;
 }
@@ -218,18 +210,18 @@ TEST_F(LoteFalhas, ParallelRunStopsAtTheFirstFailedQueryWithAWholePrefix) {
     if (!removida) std::filesystem::remove(grade_);
     removida = true;
   };
-  const ResultadoParalelo r = ExecutarParalelo(leitor, escritor, opcoes_, grade_, config);
+  const ResultadoLote r = ExecutarParalelo(leitor, escritor, opcoes_, grade_, config);
   escritor.Fechar();
   ::close(fdEntrada);
 
-  EXPECT_EQ(r.fim, FimParalelo::ErroConsulta);
+  EXPECT_EQ(r.fim, FimLote::ErroConsulta);
   EXPECT_NE(r.mensagem.find("Cannot open file"), std::string::npos) << r.mensagem;
   const std::string escrita = LerArquivoTodo(saida_);
   const std::vector<std::string> linhas = Linhas(escrita);
   EXPECT_GE(linhas.size(), 100u);  // at least the block written before the deletion
   EXPECT_LT(linhas.size(), static_cast<std::size_t>(kLinhas));
-  EXPECT_EQ(r.linhasEscritas, static_cast<std::int64_t>(linhas.size()));
-  EXPECT_EQ(r.linhaErro, r.linhasEscritas + 1);
+  EXPECT_EQ(r.LinhasEscritas(), static_cast<std::int64_t>(linhas.size()));
+  EXPECT_EQ(r.linhaErro, r.LinhasEscritas() + 1);
   EXPECT_EQ(completa.compare(0, escrita.size(), escrita), 0) << "not a prefix of the full output";
 }
 

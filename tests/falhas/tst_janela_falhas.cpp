@@ -3,8 +3,6 @@
 // (also during a stretch of refused points), "Processa" and its menu twin asked
 // again and again, and the window closed in the middle. Exactly one run may
 // happen, the output must be whole lines of the full run, both files closed.
-#include <dirent.h>
-
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -20,20 +18,14 @@
 #include <functional>
 #include <string>
 
+#include "apoio/arquivos.hpp"
 #include "app/apoio.hpp"
 #include "batch/lote.hpp"
 #include "geoid/consulta.hpp"
 
 namespace {
 
-int DescritoresAbertos() {
-  int n = 0;
-  if (DIR* d = ::opendir("/proc/self/fd")) {
-    while (::readdir(d) != nullptr) ++n;
-    ::closedir(d);
-  }
-  return n;
-}
+using nivora::teste::DescritoresAbertos;
 
 /// `aceitas` accepted points after `recusadas` refused ones, all different.
 QByteArray Entrada(int recusadas, int aceitas) {

@@ -9,9 +9,9 @@
 #include <cstring>
 #include <thread>
 
+#include "apoio/grade.hpp"
 #include "geoid/cache.hpp"
 #include "geoid/grade.hpp"
-#include "geoid/grade_teste.hpp"
 #include "geoid/interpolacao.hpp"
 #include "text/erros.hpp"
 #include "text/numeros.hpp"
@@ -121,7 +121,7 @@ std::vector<Ponto> Pontos(const std::vector<std::string>& linhas, std::mt19937& 
 
 class ConsultaRapida : public ::testing::Test {
  protected:
-  teste::PastaTemp pasta;
+  teste::PastaTemporaria pasta;
   std::mt19937 sorteio{2015};
   std::unique_ptr<TInterpolador> literal = std::make_unique<TInterpolador>();
 

@@ -16,7 +16,7 @@ namespace {
 const std::string kGrade = std::string(NIVORA_SOURCE_DIR) + "/dist/" + kArquivoGrade;
 const long double kEspacamento = 5 / 60.0L;
 
-TEST(GradeDistribuida, JanelaCompletaNosQuatroCantosDaArea) {
+TEST(GradeDistribuida, FullWindowAtTheFourCornersOfTheArea) {
   const auto grade = ObterGrade(kGrade);
   ASSERT_FALSE(grade->TemErro()) << grade->Erro();
   EXPECT_TRUE(grade->Ordenada());
@@ -64,7 +64,7 @@ const NoProj kNosProj[] = {
     {"-34.5", "-74.5", 13.233L},
 };
 
-TEST(GradeDistribuida, NosIguaisAoProj) {
+TEST(GradeDistribuida, NodesMatchProj) {
   TModeloGeoide modelo(kGrade);
   for (const NoProj& no : kNosProj) {
     const long double n = modelo.ObterOndulacao(StrToFloat(no.lat), StrToFloat(no.lon));
@@ -75,7 +75,7 @@ TEST(GradeDistribuida, NosIguaisAoProj) {
   }
 }
 
-TEST(GradeDistribuida, ConsultaRapidaIgualALiteral) {
+TEST(GradeDistribuida, CachedQueryMatchesTheStepByStepOne) {
   auto literal = std::make_unique<TInterpolador>();
   TModeloGeoide modelo(kGrade);
   const long double pontos[][2] = {{-10.0L, -50.0L}, {-22.9068L, -43.1729L}, {-3.119L, -60.0217L},

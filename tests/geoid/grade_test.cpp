@@ -3,16 +3,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <cstring>
-
-#include "geoid/grade_teste.hpp"
+#include "apoio/grade.hpp"
 #include "text/erros.hpp"
 
 namespace nivora {
 namespace {
 
-TEST(DividirLinhas, QuebrasDeLinha) {
+TEST(DividirLinhas, BreaksAtCrLfLfOrLoneCrAndEndsAtNul) {
   struct Caso {
     std::string texto;
     std::vector<std::string> linhas;
@@ -34,7 +31,7 @@ TEST(DividirLinhas, QuebrasDeLinha) {
   for (const Caso& c : casos) EXPECT_EQ(DividirLinhas(c.texto), c.linhas) << c.texto;
 }
 
-TEST(LerNo, ColunasFixasESintaxe) {
+TEST(LerNo, FixedColumnsAndNumberSyntax) {
   struct Caso {
     std::string linha;
     long double lon, lat, n;
@@ -57,7 +54,7 @@ TEST(LerNo, ColunasFixasESintaxe) {
   }
 }
 
-TEST(LerNo, CampoInvalidoNomeiaOTextoComoCortado) {
+TEST(LerNo, ABadFieldIsNamedAsCut) {
   struct Caso {
     std::string linha;
     std::string mensagem;
@@ -83,19 +80,19 @@ TEST(LerNo, CampoInvalidoNomeiaOTextoComoCortado) {
   }
 }
 
-TEST(CarregarLinhas, ArquivoAusenteOuPastaDaAMensagemDoSistema) {
-  teste::PastaTemp pasta;
+TEST(CarregarLinhas, AMissingFileOrAFolderGivesTheSystemsReason) {
+  teste::PastaTemporaria pasta;
   const std::string ausente = pasta / "nada.txt";
   const std::string pastaComoArquivo = pasta / "sub";
   std::filesystem::create_directory(pastaComoArquivo);
-  const std::pair<std::string, int> casos[] = {{ausente, ENOENT}, {pastaComoArquivo, EISDIR}};
-  for (const auto& [caminho, erro] : casos) {
+  const std::pair<std::string, const char*> casos[] = {{ausente, "No such file or directory"},
+                                                       {pastaComoArquivo, "Is a directory"}};
+  for (const auto& [caminho, razao] : casos) {
     try {
       CarregarLinhas(caminho);
       ADD_FAILURE() << "opened " << caminho;
     } catch (const EFOpenError& e) {
-      EXPECT_EQ(std::string(e.what()),
-                "Cannot open file \"" + caminho + "\". " + std::strerror(erro));
+      EXPECT_EQ(std::string(e.what()), "Cannot open file \"" + caminho + "\". " + razao);
     }
   }
 }

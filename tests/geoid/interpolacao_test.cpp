@@ -8,7 +8,7 @@
 #include <memory>
 #include <set>
 
-#include "geoid/grade_teste.hpp"
+#include "apoio/grade.hpp"
 #include "text/erros.hpp"
 #include "text/numeros.hpp"
 
@@ -73,7 +73,7 @@ class ProcessarEmGrade : public ::testing::Test {
  protected:
   // 12 x 12 nodes from 5S 55W (305 east) southwards and eastwards.
   static constexpr long kLat0 = -5 * 12, kLon0 = 305 * 12;
-  teste::PastaTemp pasta;
+  teste::PastaTemporaria pasta;
   std::mt19937 sorteio{20150};
   std::unique_ptr<TInterpolador> t = std::make_unique<TInterpolador>();
 

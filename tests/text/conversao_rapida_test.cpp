@@ -24,7 +24,7 @@ std::string Significativos(const std::string& texto) {
   return d;
 }
 
-TEST(ConversaoRapida, DezoitoDigitosComoABibliotecaPadrao) {
+TEST(ConversaoRapida, EighteenDigitsAsTheStandardLibraryGivesThem) {
   std::mt19937_64 g(20261207);
   std::uniform_real_distribution<double> u(-1, 1);
   for (int i = 0; i < 200000; ++i) {
@@ -44,7 +44,7 @@ TEST(ConversaoRapida, DezoitoDigitosComoABibliotecaPadrao) {
   }
 }
 
-TEST(ConversaoRapida, TextoCurtoComoABibliotecaPadrao) {
+TEST(ConversaoRapida, ShortTextAsTheStandardLibraryReadsIt) {
   std::mt19937_64 g(7);
   const char digitos[] = "0123456789";
   for (int i = 0; i < 200000; ++i) {

@@ -20,7 +20,7 @@ struct CasoFloat {
   long double esperado;  // the same number as a literal, rounded by the compiler
 };
 
-TEST(StrToFloat, AceitaASintaxeDecimalComArredondamentoCorreto) {
+TEST(StrToFloat, AcceptsTheDecimalSyntaxCorrectlyRounded) {
   const std::vector<CasoFloat> casos = {
       {" 12.5 ", 12.5L},
       {"+.5", 0.5L},
@@ -58,14 +58,14 @@ TEST(StrToFloat, AceitaASintaxeDecimalComArredondamentoCorreto) {
             1.0L);
 }
 
-TEST(StrToFloat, MenosZeroGuardaOSinal) {
+TEST(StrToFloat, MinusZeroKeepsItsSign) {
   const long double v = StrToFloat("-0");
   EXPECT_EQ(v, 0.0L);
   EXPECT_TRUE(std::signbit(v));
   EXPECT_FALSE(std::signbit(StrToFloat("+0.0")));
 }
 
-TEST(StrToFloat, RecusaOQueNaoEhNumeroDecimal) {
+TEST(StrToFloat, RefusesWhatIsNoDecimalNumber) {
   const std::vector<std::string> recusados = {
       "",
       " ",
@@ -128,7 +128,7 @@ struct CasoInt {
   std::int32_t esperado;
 };
 
-TEST(StrToInt, AceitaSinalEDigitos) {
+TEST(StrToInt, AcceptsASignAndDigits) {
   const std::vector<CasoInt> casos = {
       {"0", 0},
       {"7", 7},
@@ -148,7 +148,7 @@ TEST(StrToInt, AceitaSinalEDigitos) {
   }
 }
 
-TEST(StrToInt, RecusaOResto) {
+TEST(StrToInt, RefusesEverythingElse) {
   const std::vector<std::string> recusados = {
       "",    "+",    "-",          "30.5",        "1e3",
       " 1",  "1 ",   "0x10",       "$10",         "--1",
@@ -174,7 +174,7 @@ struct CasoMascara {
   std::string esperado;
 };
 
-TEST(FormatFloat, ArredondaMetadeLongeDoZeroSobre18Digitos) {
+TEST(FormatFloat, RoundsHalfAwayFromZeroOn18Digits) {
   const std::vector<CasoMascara> casos = {
       {"#0.000", 1.23449999L, "1.234"},
       {"#0.000", 1.2345L, "1.235"},  // not exact in binary; its 18 digits end in ...500000
@@ -211,7 +211,7 @@ TEST(FormatFloat, ArredondaMetadeLongeDoZeroSobre18Digitos) {
   }
 }
 
-TEST(FormatFloat, ValoresForaDasMascarasEmFormaGeral) {
+TEST(FormatFloat, ValuesBeyondTheMaskInGeneralForm) {
   const std::vector<CasoMascara> casos = {
       {"#0.000", 1e30L, "1E30"},
       {"#0.000", -1.5e20L, "-1.5E20"},
@@ -228,7 +228,7 @@ TEST(FormatFloat, ValoresForaDasMascarasEmFormaGeral) {
 }
 
 // The three-decimal rounding of the undulation: mask, pad to 10, read back.
-TEST(FormatFloat, IdaEVoltaPelaMascaraDeTresDecimais) {
+TEST(FormatFloat, RoundTripThroughTheThreeDecimalMask) {
   struct Caso {
     long double bruto;
     long double esperado;

@@ -17,7 +17,7 @@ namespace {
 // The accepted floating point syntax written as a regular expression.
 const std::regex kSintaxeFloat(R"(^ *[+-]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][+-]?[0-9]+)? *$)");
 
-TEST(Referencias, SintaxeDeStrToFloatIgualAExpressaoRegular) {
+TEST(Referencias, StrToFloatSyntaxMatchesARegularExpression) {
   const std::string alfabeto = " +-.eE0123456789x\t,";
   std::mt19937 gerador(20150501);
   std::uniform_int_distribution<std::size_t> tamanho(0, 8);
@@ -41,7 +41,7 @@ TEST(Referencias, SintaxeDeStrToFloatIgualAExpressaoRegular) {
 
 // Away from ties, cutting the 18-digit form half away from zero gives the same
 // digits as rounding the exact binary value, which the C library's printf does.
-TEST(Referencias, MascarasIguaisAoPrintfLongeDeEmpates) {
+TEST(Referencias, MasksMatchPrintfAwayFromTies) {
   struct Mascara {
     const char* texto;
     int inteiros;

@@ -13,7 +13,7 @@ struct CasoReplace {
   std::string texto, busca, troca, esperado;
 };
 
-TEST(ReplaceStr, SubstituiSemSobreporNemReexaminar) {
+TEST(ReplaceStr, ReplacesWithoutOverlapOrRescan) {
   const std::vector<CasoReplace> casos = {
       {"aaa", "aa", "a", "aa"},            // left to right, no overlap, no re-scan
       {"aaaa", "aa", "a", "aa"},           // two separate occurrences
@@ -37,7 +37,7 @@ struct CasoTermo {
   std::string separador, texto, esperado;
 };
 
-TEST(ObterTermo, SeparaPorSeparadorEQuebrasDeLinha) {
+TEST(ObterTermo, SplitsAtTheSeparatorAndAtLineBreaks) {
   const std::vector<CasoTermo> casos = {
       {1, " ", "P1 -23.5", "P1"},
       {2, " ", "P1 -23.5", "-23.5"},
@@ -78,7 +78,7 @@ TEST(ObterTermo, SeparaPorSeparadorEQuebrasDeLinha) {
   }
 }
 
-TEST(DeleteCharEVirgPonto, RemovemETrocam) {
+TEST(DeleteCharAndVirgPonto, RemoveOrReplaceEveryOccurrence) {
   EXPECT_EQ(DeleteChar('\r', "a\rb\r\r"), "ab");
   EXPECT_EQ(DeleteChar('x', ""), "");
   EXPECT_EQ(DeleteChar('x', "abc"), "abc");
@@ -86,6 +86,9 @@ TEST(DeleteCharEVirgPonto, RemovemETrocam) {
   EXPECT_EQ(VirgPonto("-23,5;-46,625"), "-23.5;-46.625");
   EXPECT_EQ(VirgPonto(",,"), "..");
   EXPECT_EQ(VirgPonto("sem"), "sem");
+  std::string noLugar = "P1,-23,5";
+  VirgPontoNoLugar(noLugar);
+  EXPECT_EQ(noLugar, "P1.-23.5");
 }
 
 struct CasoJustifica {
@@ -96,7 +99,7 @@ struct CasoJustifica {
   std::string esperado;
 };
 
-TEST(Justifica, PreencheECorta) {
+TEST(Justifica, PadsThenCuts) {
   const std::vector<CasoJustifica> casos = {
       {"7", 2, "L", '0', "07"},
       {"123", 2, "L", '0', "12"},  // cut to the first width characters
@@ -118,7 +121,7 @@ TEST(Justifica, PreencheECorta) {
   }
 }
 
-TEST(AjustaCampo, AlinhaADireitaSemCortar) {
+TEST(AjustaCampo, RightAlignsWithoutCutting) {
   EXPECT_EQ(AjustaCampo12("-05.23"), "      -05.23");
   EXPECT_EQ(AjustaCampo12(""), std::string(12, ' '));
   EXPECT_EQ(AjustaCampo12("123456789012"), "123456789012");
@@ -128,7 +131,7 @@ TEST(AjustaCampo, AlinhaADireitaSemCortar) {
   EXPECT_EQ(AjustaCampo10("-1.000"), "    -1.000");
 }
 
-TEST(Trim, RemoveBrancosEControlesMantendoLetrasAcentuadas) {
+TEST(Trim, RemovesBlanksAndControlsKeepingAccentedLetters) {
   struct Caso {
     std::string texto, ambos, esquerda, direita;
   };
@@ -145,6 +148,18 @@ TEST(Trim, RemoveBrancosEControlesMantendoLetrasAcentuadas) {
     EXPECT_EQ(TrimLeft(c.texto), c.esquerda);
     EXPECT_EQ(TrimRight(c.texto), c.direita);
   }
+}
+
+TEST(FormatarTempoDecorrido, HoursMinutesSecondsWithTheMillisecondsCut) {
+  const std::pair<std::int64_t, const char*> casos[] = {
+      {0, "00:00:00"},
+      {59999, "00:00:59"},  // cut, not rounded
+      {60000, "00:01:00"},
+      {(3 * 3600 + 25 * 60 + 7) * 1000LL, "03:25:07"},
+      {100LL * 3600 * 1000, "100:00:00"},  // past a day: no wrap
+      {-5, "00:00:00"},
+  };
+  for (const auto& [ms, texto] : casos) EXPECT_EQ(FormatarTempoDecorrido(ms), texto) << ms;
 }
 
 }  // namespace

@@ -1,0 +1,137 @@
+// One batch record made into its result or rejection line.
+#include "batch/linha.hpp"
+
+#include <cstdint>
+
+#include "batch/registro.hpp"
+#include "coords/ponto.hpp"
+#include "geoid/consulta.hpp"
+#include "text/numeros.hpp"
+#include "text/textos.hpp"
+
+namespace nivora {
+
+namespace {
+
+constexpr std::string_view kSeparadorColunas = "  ";
+constexpr std::string_view kSeparadorMotivo = "|";
+constexpr const char* kMascaraOndulacao = "#0.00";
+constexpr const char* kMascaraCoord = "#0.0000";
+
+/// A coordinate in decimal degrees as an output line shows it: four decimals,
+/// right-aligned in 12 characters.
+std::string CoordDecimal12(long double graus) {
+  return AjustaCampo12(FormatFloat(kMascaraCoord, graus));
+}
+
+}  // namespace
+
+OpcoesLote OpcoesLote::De(TListaFormato formato, bool saidaId, bool saidaCoord) {
+  OpcoesLote opcoes;
+  opcoes.FormatoCoord = formato.CodigoCoord();
+  opcoes.formato = std::move(formato);
+  opcoes.SaidaId = saidaId;
+  opcoes.SaidaCoord = saidaCoord;
+  return opcoes;
+}
+
+void OpcoesLote::Validar() const {
+  const bool coordOk = FormatoCoord.size() == 1 && FormatoCoord[0] >= '0' && FormatoCoord[0] <= '3';
+  if (formato.CodigoCoord().empty() || !coordOk) throw ErroNivora(kMsgPreenchimento);
+}
+
+ProcessadorLinha::ProcessadorLinha(const OpcoesLote& opcoes, TModeloGeoide& modelo)
+    : opcoes_(opcoes), modelo_(modelo) {
+  opcoes_.Validar();
+  decimal_ = opcoes_.formato.Decimal();
+  codigo_ = opcoes_.FormatoCoord[0];
+}
+
+TipoLinha ProcessadorLinha::Processar(std::string_view linhaLida, std::string& saida) {
+  linha_.assign(linhaLida);
+  VirgPontoNoLugar(linha_);
+
+  TPonto ponto;
+  std::string id;
+  bool recusado = false;
+  if (decimal_) {
+    long double lat = 0;
+    long double lon = 0;
+    try {
+      ObterCoordDecimal(opcoes_.formato, linha_, id, lat, lon);
+    } catch (const ErroNivora&) {
+      throw EErroFormatacao();
+    }
+    ponto.Id = id;
+    ponto.TipoEntrada = TipoEntradaPonto::Decimal;
+    try {
+      ponto.AtribuiLatLonDec(lat, lon);
+    } catch (const EInvalidArgument&) {
+      recusado = true;
+    }
+  } else {
+    std::string sinalLat;
+    std::int32_t grauLat = 0, minLat = 0, grauLon = 0, minLon = 0;
+    long double segLat = 0, segLon = 0;
+    try {
+      ObterCoordGMS(opcoes_.formato, linha_, id, sinalLat, grauLat, minLat, grauLon, minLon, segLat,
+                    segLon);
+    } catch (const ErroNivora&) {
+      throw EErroFormatacao();
+    }
+    ponto.Id = id;
+    ponto.TipoEntrada = TipoEntradaPonto::GMS;
+    try {
+      ponto.AtribuiLatLonGMS(sinalLat, grauLat, minLat, segLat, grauLon, minLon, segLon);
+    } catch (const EInvalidArgument&) {
+      recusado = true;
+    }
+  }
+
+  // The two coordinates in the input order of FormatoCoord (only when written:
+  // formatting them costs more than the rest of the line).
+  std::string c1, c2;
+  auto coordenadas = [&] {
+    switch (codigo_) {
+      case '0':
+        c1 = CoordDecimal12(ponto.LatDec);
+        c2 = CoordDecimal12(ponto.LonDec);
+        break;
+      case '1':
+        c1 = CoordDecimal12(ponto.LonDec);
+        c2 = CoordDecimal12(ponto.LatDec);
+        break;
+      case '2':
+        c1 = ponto.LatGMSTexto();
+        c2 = ponto.LonGMSTexto();
+        break;
+      default:
+        c1 = ponto.LonGMSTexto();
+        c2 = ponto.LatGMSTexto();
+        break;
+    }
+  };
+
+  if (recusado) {
+    coordenadas();
+    const std::string_view separadorId = id.empty() ? std::string_view() : kSeparadorColunas;
+    saida.append(ponto.Id).append(separadorId).append(c1).append(kSeparadorColunas).append(c2);
+    saida.append(codigo_ == '3' ? kSeparadorColunas : kSeparadorMotivo);
+    saida.append(MensagemErro(ponto.Erro)).append(kFimDeLinha);
+    return TipoLinha::Rejeicao;
+  }
+
+  ponto.SaidaId = opcoes_.SaidaId;
+  ponto.SaidaCoord = opcoes_.SaidaCoord;
+  ponto.Ondulacao = modelo_.ObterOndulacao(ponto.LatDec, ponto.LonDec);
+  if (ponto.SaidaId) saida.append(ponto.Id).append(kSeparadorColunas);
+  if (ponto.SaidaCoord) {
+    coordenadas();
+    saida.append(c1).append(kSeparadorColunas).append(c2).append(kSeparadorColunas);
+  }
+  saida.append(AjustaCampo12(FormatFloat(kMascaraOndulacao, ponto.Ondulacao)));
+  saida.append(kFimDeLinha);
+  return TipoLinha::Resultado;
+}
+
+}  // namespace nivora

@@ -1,0 +1,67 @@
+// One batch record made into its output line: the run's options and the line
+// processor, with the messages of a record that fails and of options without a layout.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "batch/formato.hpp"
+#include "text/erros.hpp"
+
+namespace nivora {
+
+class TModeloGeoide;
+
+// Messages (Windows-1252).
+inline constexpr const char* kMsgErroFormatacao = "Erro na formata\xE7\xE3o do arquivo.";
+inline constexpr const char* kMsgPreenchimento = "Preenchimento insuficiente para processamento";
+
+/// Line end written after every output line.
+inline constexpr std::string_view kFimDeLinha = "\r\n";
+
+/// A record that cannot be split or converted. what() is kMsgErroFormatacao.
+class EErroFormatacao : public ErroNivora {
+ public:
+  EErroFormatacao() : ErroNivora(kMsgErroFormatacao) {}
+};
+
+/// What the run needs of the composition: the token list, the coordinate code
+/// most recently ticked, and the two output boxes.
+struct OpcoesLote {
+  TListaFormato formato;
+  std::string FormatoCoord;  ///< "0".."3": order of the coordinates in output lines
+  bool SaidaId = false;      ///< "ID do Ponto"
+  bool SaidaCoord = false;   ///< "Coordenadas de Entrada"
+
+  /// Options whose FormatoCoord is the code of `formato`.
+  static OpcoesLote De(TListaFormato formato, bool saidaId, bool saidaCoord);
+  /// @throws ErroNivora(kMsgPreenchimento) without a coordinate code in the list
+  ///         or with a FormatoCoord that is not "0".."3".
+  void Validar() const;
+};
+
+/// Kind of line written for one record.
+enum class TipoLinha { Resultado, Rejeicao };
+
+/// Turns one read line into its output line, on a new point record each time.
+class ProcessadorLinha {
+ public:
+  /// `opcoes` and `modelo` must outlive the processor.
+  /// @throws ErroNivora(kMsgPreenchimento) for options without a layout.
+  ProcessadorLinha(const OpcoesLote& opcoes, TModeloGeoide& modelo);
+
+  /// Appends the output line of `linhaLida` (CRs already removed; commas are
+  /// turned into points here), CR LF included, to `saida`.
+  /// @throws EErroFormatacao when the record fails to split (nothing appended);
+  ///         the query's errors propagate as they are (nothing appended).
+  TipoLinha Processar(std::string_view linhaLida, std::string& saida);
+
+ private:
+  const OpcoesLote& opcoes_;
+  TModeloGeoide& modelo_;
+  bool decimal_;
+  char codigo_;
+  std::string linha_;
+};
+
+}  // namespace nivora
