@@ -8,6 +8,7 @@
 
 #include <cerrno>
 
+#include "text/cp1252.hpp"
 #include "text/descritor.hpp"
 
 namespace nivora {
@@ -108,6 +109,12 @@ bool LeitorLinhas::Fim() {
 }
 
 bool LeitorLinhas::LerLinha(std::string& linha) {
+  if (!LerLinhaBruta(linha)) return false;
+  if (utf8_) linha = Utf8ParaCp1252(linha);
+  return true;
+}
+
+bool LeitorLinhas::LerLinhaBruta(std::string& linha) {
   if (Fim()) return false;
   linha.clear();
   while (true) {
@@ -159,6 +166,14 @@ void EscritorSaida::EscreverTudo(const char* dados, size_t tamanho) {
 
 void EscritorSaida::Escrever(std::string_view bytes) {
   if (fechado_) throw FalhaDeArquivo("gravar", nome_, "j\xE1 fechado");
+  if (utf8_) {
+    EscreverNoBuffer(Cp1252ParaUtf8(bytes));
+  } else {
+    EscreverNoBuffer(bytes);
+  }
+}
+
+void EscritorSaida::EscreverNoBuffer(std::string_view bytes) {
   if (buffer_.size() + bytes.size() > kTamanhoBuffer) {
     Descarregar();
     if (bytes.size() >= kTamanhoBuffer) {

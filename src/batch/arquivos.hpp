@@ -77,9 +77,14 @@ class LeitorLinhas {
   /// the input instead (the descriptor is polled every few milliseconds).
   void DefinirParada(const std::atomic<bool>* parar) { parar_ = parar; }
 
+  /// Reads UTF-8 text: every line is turned into Windows-1252 as it is read (a
+  /// character outside it becomes "?"), before anything else sees it.
+  void DefinirUtf8(bool utf8) { utf8_ = utf8; }
+
  private:
   bool Encher();
   bool EsperarDados();
+  bool LerLinhaBruta(std::string& linha);
 
   int fd_;
   std::string nome_;
@@ -87,6 +92,7 @@ class LeitorLinhas {
   size_t inicio_ = 0;
   size_t fim_ = 0;
   bool acabou_ = false;
+  bool utf8_ = false;
   const std::atomic<bool>* parar_ = nullptr;
 };
 
@@ -102,18 +108,23 @@ class EscritorSaida {
   EscritorSaida& operator=(const EscritorSaida&) = delete;
 
   void Escrever(std::string_view bytes);
+  /// Writes UTF-8: the program's Windows-1252 lines are turned into UTF-8 as they
+  /// are written (for a terminal, or a UTF-8 pipeline that asked for it).
+  void DefinirUtf8(bool utf8) { utf8_ = utf8; }
   /// Writes out everything buffered.
   void Descarregar();
   /// Flushes, then closes the descriptor if owned. Called once; later calls do nothing.
   void Fechar();
 
  private:
+  void EscreverNoBuffer(std::string_view bytes);
   void EscreverTudo(const char* dados, size_t tamanho);
 
   int fd_;
   std::string nome_;
   bool fechar_;
   bool fechado_ = false;
+  bool utf8_ = false;
   std::string buffer_;
 };
 

@@ -46,6 +46,7 @@ TListaFormato TListaFormato::DeTexto(std::string_view tokens) {
   TListaFormato lista;
   int codigos = 0;
   int ids = 0;
+  int alturas = 0;
   size_t inicio = 0;
   while (true) {
     const size_t virgula = tokens.find(',', inicio);
@@ -54,12 +55,15 @@ TListaFormato TListaFormato::DeTexto(std::string_view tokens) {
     if (IguaisSemCaixa(token, kTokenId)) {
       ++ids;
       lista.Adicionar(kTokenId);
+    } else if (IguaisSemCaixa(token, kTokenAltura)) {
+      ++alturas;
+      lista.Adicionar(kTokenAltura);
     } else if (std::find(kCodigos.begin(), kCodigos.end(), token) != kCodigos.end()) {
       ++codigos;
       lista.Adicionar(token);
     } else {
       throw EFormatoInvalido("formato inv\xE1lido: \"" + std::string(token) +
-                             "\" n\xE3o \xE9 ID nem um c\xF3"
+                             "\" n\xE3o \xE9 ID, H nem um c\xF3"
                              "digo de 0 a 3");
     }
     if (virgula == std::string_view::npos) break;
@@ -71,6 +75,15 @@ TListaFormato TListaFormato::DeTexto(std::string_view tokens) {
         "digo de 0 a 3");
   }
   if (ids > 1) throw EFormatoInvalido("formato inv\xE1lido: ID aparece mais de uma vez");
+  if (ids == 1 && !lista.IdPrimeiro() && lista.IndexOf(kTokenId) != lista.Count() - 1) {
+    throw EFormatoInvalido("formato inv\xE1lido: ID vem antes ou depois das demais colunas");
+  }
+  if (alturas > 1) throw EFormatoInvalido("formato inv\xE1lido: H aparece mais de uma vez");
+  if (alturas == 1 && lista.IndexOf(kTokenAltura) != lista.IndexOf(lista.CodigoCoord()) + 1) {
+    throw EFormatoInvalido(
+        "formato inv\xE1lido: H vem logo depois do c\xF3"
+        "digo de coordenadas");
+  }
   return lista;
 }
 

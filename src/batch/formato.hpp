@@ -1,7 +1,7 @@
-// The format token list of a batch input: at most two texts, "ID" (the records
-// carry an identification) and one coordinate layout code "0".."3". The position
-// of "ID" tells whether the identification comes before (0) or after (1) the
-// coordinates.
+// The format token list of a batch input: "ID" (the records carry an
+// identification) and one coordinate layout code "0".."3"; the command-line tool
+// may add "H", a height column right after the coordinates. "ID" stands first
+// (the identification comes before the coordinates) or last (after them).
 #pragma once
 
 #include <string>
@@ -14,6 +14,8 @@ namespace nivora {
 
 /// Token of the identification column.
 inline constexpr std::string_view kTokenId = "ID";
+/// Token of the height column (command-line tool only), right after the coordinates.
+inline constexpr std::string_view kTokenAltura = "H";
 /// Coordinate layout codes.
 inline constexpr std::string_view kLatLonDecimal = "0";
 inline constexpr std::string_view kLonLatDecimal = "1";
@@ -45,9 +47,16 @@ class TListaFormato {
   std::string CodigoCoord() const;
   /// True when the records are in decimal degrees (code "0" or "1" present).
   bool Decimal() const;
+  /// True when the identification column comes first.
+  bool IdPrimeiro() const { return IndexOf(kTokenId) == 0; }
+  /// True when the identification column comes last.
+  bool IdUltimo() const { return IndexOf(kTokenId) > 0; }
+  /// True when the records carry a height column.
+  bool TemAltura() const { return IndexOf(kTokenAltura) >= 0; }
 
-  /// The list of a comma-separated text such as "0", "ID,0", "3,ID": exactly one
-  /// code 0-3 and at most one "ID", first or last.
+  /// The list of a comma-separated text such as "0", "ID,0", "3,ID", "ID,0,H",
+  /// "0,H,ID": exactly one code 0-3, at most one "H" right after it, and at most
+  /// one "ID", first or last.
   /// @throws EFormatoInvalido naming what is wrong.
   static TListaFormato DeTexto(std::string_view tokens);
   /// The inverse of DeTexto: the entries joined with ",".

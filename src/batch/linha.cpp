@@ -17,6 +17,7 @@ constexpr std::string_view kSeparadorColunas = "  ";
 constexpr std::string_view kSeparadorMotivo = "|";
 constexpr const char* kMascaraOndulacao = "#0.00";
 constexpr const char* kMascaraCoord = "#0.0000";
+constexpr const char* kMascaraAltura = "#0.000";
 
 /// A coordinate in decimal degrees as an output line shows it: four decimals,
 /// right-aligned in 12 characters.
@@ -38,6 +39,13 @@ OpcoesLote OpcoesLote::De(TListaFormato formato, bool saidaId, bool saidaCoord) 
 void OpcoesLote::Validar() const {
   const bool coordOk = FormatoCoord.size() == 1 && FormatoCoord[0] >= '0' && FormatoCoord[0] <= '3';
   if (formato.CodigoCoord().empty() || !coordOk) throw ErroNivora(kMsgPreenchimento);
+  if (formato.TemAltura() && altura == TipoAltura::Nenhuma) {
+    throw EFormatoInvalido(
+        "a coluna H pede o tipo da altura: --altura elipsoidal ou --altura ortometrica");
+  }
+  if (!formato.TemAltura() && altura != TipoAltura::Nenhuma) {
+    throw EFormatoInvalido("--altura pede a coluna H em --formato (por exemplo 0,H)");
+  }
 }
 
 ProcessadorLinha::ProcessadorLinha(const OpcoesLote& opcoes, TModeloGeoide& modelo)
@@ -58,7 +66,7 @@ TipoLinha ProcessadorLinha::Processar(std::string_view linhaLida, std::string& s
     long double lat = 0;
     long double lon = 0;
     try {
-      ObterCoordDecimal(opcoes_.formato, linha_, id, lat, lon);
+      ObterCoordDecimal(opcoes_.formato, linha_, id, lat, lon, &altura_);
     } catch (const ErroNivora&) {
       throw EErroFormatacao();
     }
@@ -75,7 +83,7 @@ TipoLinha ProcessadorLinha::Processar(std::string_view linhaLida, std::string& s
     long double segLat = 0, segLon = 0;
     try {
       ObterCoordGMS(opcoes_.formato, linha_, id, sinalLat, grauLat, minLat, grauLon, minLon, segLat,
-                    segLon);
+                    segLon, &altura_);
     } catch (const ErroNivora&) {
       throw EErroFormatacao();
     }
@@ -85,6 +93,17 @@ TipoLinha ProcessadorLinha::Processar(std::string_view linhaLida, std::string& s
       ponto.AtribuiLatLonGMS(sinalLat, grauLat, minLat, segLat, grauLon, minLon, segLon);
     } catch (const EInvalidArgument&) {
       recusado = true;
+    }
+  }
+
+  // The given height is a column of the record like the coordinates: one that is
+  // missing or no number stops the run as a record that does not split.
+  long double alturaDada = 0;
+  if (opcoes_.altura != TipoAltura::Nenhuma) {
+    try {
+      alturaDada = StrToFloat(altura_);
+    } catch (const ErroNivora&) {
+      throw EErroFormatacao();
     }
   }
 
@@ -128,8 +147,19 @@ TipoLinha ProcessadorLinha::Processar(std::string_view linhaLida, std::string& s
   if (ponto.SaidaCoord) {
     coordenadas();
     saida.append(c1).append(kSeparadorColunas).append(c2).append(kSeparadorColunas);
+    if (opcoes_.altura != TipoAltura::Nenhuma) {
+      saida.append(AjustaCampo12(FormatFloat(kMascaraAltura, alturaDada)))
+          .append(kSeparadorColunas);
+    }
   }
   saida.append(AjustaCampo12(FormatFloat(kMascaraOndulacao, ponto.Ondulacao)));
+  if (opcoes_.altura != TipoAltura::Nenhuma) {
+    // From the three-decimal N the query returned: H = h - N, or h = H + N.
+    const long double outra = opcoes_.altura == TipoAltura::Elipsoidal
+                                  ? alturaDada - ponto.Ondulacao
+                                  : alturaDada + ponto.Ondulacao;
+    saida.append(kSeparadorColunas).append(AjustaCampo12(FormatFloat(kMascaraAltura, outra)));
+  }
   saida.append(kFimDeLinha);
   return TipoLinha::Resultado;
 }

@@ -25,18 +25,27 @@ class EErroFormatacao : public ErroNivora {
   EErroFormatacao() : ErroNivora(kMsgErroFormatacao) {}
 };
 
+/// What the height column "H" of a record holds (command-line tool only).
+enum class TipoAltura {
+  Nenhuma,     ///< no height column
+  Elipsoidal,  ///< h, on the ellipsoid (GNSS): the orthometric H = h - N is written
+  Ortometrica  ///< H, above the geoid (levelling): the ellipsoidal h = H + N is written
+};
+
 /// What the run needs of the composition: the token list, the coordinate code
-/// most recently ticked, and the two output boxes.
+/// most recently ticked, the two output boxes and the kind of the height column.
 struct OpcoesLote {
   TListaFormato formato;
   std::string FormatoCoord;  ///< "0".."3": order of the coordinates in output lines
   bool SaidaId = false;      ///< "ID do Ponto"
   bool SaidaCoord = false;   ///< "Coordenadas de Entrada"
+  TipoAltura altura = TipoAltura::Nenhuma;
 
   /// Options whose FormatoCoord is the code of `formato`.
   static OpcoesLote De(TListaFormato formato, bool saidaId, bool saidaCoord);
   /// @throws ErroNivora(kMsgPreenchimento) without a coordinate code in the list
-  ///         or with a FormatoCoord that is not "0".."3".
+  ///         or with a FormatoCoord that is not "0".."3"; EFormatoInvalido when the
+  ///         list has a height column and no kind of height, or the other way round.
   void Validar() const;
 };
 
@@ -51,7 +60,9 @@ class ProcessadorLinha {
   ProcessadorLinha(const OpcoesLote& opcoes, TModeloGeoide& modelo);
 
   /// Appends the output line of `linhaLida` (CRs already removed; commas are
-  /// turned into points here), CR LF included, to `saida`.
+  /// turned into points here), CR LF included, to `saida`. With a height column the
+  /// result line gets the other height after N (and the given one after the
+  /// coordinates when they are written), each "#0.000" in 12 characters.
   /// @throws EErroFormatacao when the record fails to split (nothing appended);
   ///         the query's errors propagate as they are (nothing appended).
   TipoLinha Processar(std::string_view linhaLida, std::string& saida);
@@ -62,6 +73,7 @@ class ProcessadorLinha {
   bool decimal_;
   char codigo_;
   std::string linha_;
+  std::string altura_;
 };
 
 }  // namespace nivora

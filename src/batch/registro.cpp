@@ -98,13 +98,25 @@ bool EhDelimitador(char c) {
 }
 
 void ObterCoordDecimal(const TListaFormato& formato, std::string_view linha, std::string& id,
-                       long double& lat, long double& lon) {
+                       long double& lat, long double& lon, std::string* altura) {
   const std::string s = Limpar(linha);
   Colunas colunas(s);
   const std::string_view t1 = colunas.Proxima();
   const std::string_view t2 = colunas.Proxima();
   const int posId = formato.IndexOf(kTokenId);
-  const std::string_view t3 = posId >= 0 ? colunas.Resto() : std::string_view();
+  const bool comAltura = formato.TemAltura();
+  // The last column of a record with an identification is the rest of the line;
+  // the height column stands right after the coordinates.
+  std::string_view t3;
+  std::string_view h;
+  if (posId == 0) {
+    t3 = comAltura ? colunas.Proxima() : colunas.Resto();
+    if (comAltura) h = colunas.Resto();
+  } else {
+    if (comAltura) h = colunas.Proxima();
+    if (posId > 0) t3 = colunas.Resto();
+  }
+  if (altura != nullptr) altura->assign(h);
   const bool latPrimeiro = formato.IndexOf(kLatLonDecimal) >= 0;
 
   if (posId == 0) {
@@ -133,13 +145,24 @@ void ObterCoordDecimal(const TListaFormato& formato, std::string_view linha, std
 void ObterCoordGMS(const TListaFormato& formato, std::string_view linha, std::string& id,
                    std::string& sinalLat, std::int32_t& grauLat, std::int32_t& minLat,
                    std::int32_t& grauLon, std::int32_t& minLon, long double& segLat,
-                   long double& segLon) {
+                   long double& segLon, std::string* altura) {
   const std::string limpa = Limpar(linha);
   Colunas colunas(Aparar(limpa));
   std::string_view t[8];  // t[1]..t[7], as the columns are numbered
   for (int i = 1; i <= 6; ++i) t[i] = colunas.Proxima();
   const int posId = formato.IndexOf(kTokenId);
-  if (posId >= 0) t[7] = colunas.Resto();
+  const bool comAltura = formato.TemAltura();
+  // As for the decimal record: the rest of the line ends it, the height follows
+  // the coordinates.
+  std::string_view h;
+  if (posId == 0) {
+    t[7] = comAltura ? colunas.Proxima() : colunas.Resto();
+    if (comAltura) h = colunas.Resto();
+  } else {
+    if (comAltura) h = colunas.Proxima();
+    if (posId > 0) t[7] = colunas.Resto();
+  }
+  if (altura != nullptr) altura->assign(h);
   const bool latPrimeiro = formato.IndexOf(kLatLonGMS) >= 0;
 
   // Columns of the two coordinates, left to right, after a leading identification.
@@ -155,7 +178,7 @@ void ObterCoordGMS(const TListaFormato& formato, std::string_view linha, std::st
     LongitudeGMS(primeira, grauLon, minLon, segLon);
     LatitudeGMS(segunda, sinalLat, grauLat, minLat, segLat);
   }
-  if (posId == 1) {
+  if (posId > 0) {
     id = Identificacao(t[7]);
   } else if (posId < 0) {
     id.clear();

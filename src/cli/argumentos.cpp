@@ -1,3 +1,4 @@
+// The option table of nivora2015-cli, and the help, manual page and completion it drives.
 #include "cli/argumentos.hpp"
 
 #include <algorithm>
@@ -8,10 +9,14 @@ namespace nivora::cli {
 
 namespace {
 
-enum class Acao { Formato, SaidaId, SaidaCoord, Grade, Silencioso, Ajuda };
+enum class Acao { Formato, Altura, SaidaId, SaidaCoord, Grade, Utf8, Silencioso, Ajuda };
 
 /// What a shell may offer as an option's argument.
-enum class Valores { Nenhum, Codigos, Arquivo };
+enum class Valores { Nenhum, Codigos, Alturas, Arquivo };
+
+/// The words of --altura, and what each means.
+constexpr const char* kElipsoidal = "elipsoidal";
+constexpr const char* kOrtometrica = "ortometrica";
 
 struct Opcao {
   Acao acao;
@@ -22,12 +27,16 @@ struct Opcao {
   Valores valores;        // what completes the argument
 };
 
-constexpr std::array<Opcao, 6> kOpcoes = {{
+constexpr std::array<Opcao, 8> kOpcoes = {{
     {Acao::Formato, "--formato", "-f", "TOKENS",
      "colunas de cada registro de entrada, na ordem, separadas por v\xEDrgula: um c\xF3"
-     "digo de coordenadas 0 a 3 e, se houver identifica\xE7\xE3o, ID antes ou depois dele "
-     "(padr\xE3o: 0)",
+     "digo de coordenadas 0 a 3, H logo depois dele se houver uma coluna de altura e, se "
+     "houver identifica\xE7\xE3o, ID antes ou depois das demais (padr\xE3o: 0)",
      Valores::Codigos},
+    {Acao::Altura, "--altura", nullptr, "TIPO",
+     "o que a coluna H traz: elipsoidal (h, do GNSS; grava a altitude ortom\xE9trica "
+     "H = h - N) ou ortometrica (H, do nivelamento; grava a altura elipsoidal h = H + N)",
+     Valores::Alturas},
     {Acao::SaidaId, "--saida-id", nullptr, nullptr,
      "grava a identifica\xE7\xE3o do ponto (\"ID do Ponto\")", Valores::Nenhum},
     {Acao::SaidaCoord, "--saida-coord", nullptr, nullptr,
@@ -36,6 +45,11 @@ constexpr std::array<Opcao, 6> kOpcoes = {{
      "arquivo da grade do modelo geoidal (padr\xE3o: grid/NIVORA2015_SIRGAS2000.txt "
      "na pasta do programa)",
      Valores::Arquivo},
+    {Acao::Utf8, "--utf8", nullptr, nullptr,
+     "l\xEA a entrada em UTF-8 e grava a sa\xED"
+     "da em UTF-8 (sem a op\xE7\xE3o: Windows-1252; no terminal a sa\xED"
+     "da aparece sempre em UTF-8)",
+     Valores::Nenhum},
     {Acao::Silencioso, "--quiet", "-q", nullptr, "n\xE3o mostra o progresso no terminal",
      Valores::Nenhum},
     {Acao::Ajuda, "--help", "-h", nullptr, "mostra esta ajuda e termina", Valores::Nenhum},
@@ -52,6 +66,18 @@ void Aplicar(const Opcao& opcao, const std::string& valor, Argumentos& args) {
   switch (opcao.acao) {
     case Acao::Formato:
       args.formato = valor;
+      break;
+    case Acao::Altura:
+      if (valor == kElipsoidal) {
+        args.altura = TipoAltura::Elipsoidal;
+      } else if (valor == kOrtometrica || valor == "ortom\xC3\xA9trica") {
+        args.altura = TipoAltura::Ortometrica;
+      } else {
+        throw EUso("--altura pede elipsoidal ou ortometrica, n\xE3o \"" + valor + "\"");
+      }
+      break;
+    case Acao::Utf8:
+      args.utf8 = true;
       break;
     case Acao::SaidaId:
       args.saidaId = true;
@@ -145,7 +171,21 @@ constexpr Codigo kCodigos[] = {
     {"2,ID", "identifica\xE7\xE3o depois", "-23 30 00 -46 37 30 P3"},
     {"ID,3", "identifica\xE7\xE3o antes", "P4 -46 37 30 -23 30 00"},
     {"3,ID", "identifica\xE7\xE3o depois", "-46 37 30 -23 30 00 P4"},
+    {"0,H", "altura depois das coordenadas", "-23.5 -46.625 760.412"},
+    {"ID,0,H", "identifica\xE7\xE3o antes, altura", "P1 -23.5 -46.625 760.412"},
+    {"0,H,ID", "altura, identifica\xE7\xE3o depois", "-23.5 -46.625 760.412 P1"},
+    {"2,H", "o mesmo em GMS", "-23 30 00 -46 37 30 760.412"},
 };
+
+/// The heights.
+constexpr const char* kAlturas =
+    "Com H em --formato e --altura, cada linha de resultado ganha depois de N mais uma "
+    "coluna de 12 caracteres: a outra altura, calculada com o N de tr\xEAs casas "
+    "decimais e gravada com tr\xEAs decimais (H = h - N para --altura elipsoidal, "
+    "h = H + N para --altura ortometrica); com --saida-coord a altura lida tamb\xE9m \xE9 "
+    "gravada, depois das coordenadas. Uma altura que falta ou n\xE3o \xE9 n\xFAmero para o "
+    "processamento como um registro mal formatado; um ponto fora da \xE1rea do modelo "
+    "recebe a linha de rejei\xE7\xE3o de sempre.";
 
 /// How a record is read.
 constexpr const char* kRegistros =
@@ -159,6 +199,8 @@ constexpr const char* kExemplos[] = {
     "nivora2015-cli pontos.txt pontos_saida.txt",
     "nivora2015-cli --formato ID,0 --saida-id --saida-coord < pontos.txt > saida.txt",
     "nivora2015-cli -f 3,ID --saida-coord exemplos/lonlat_gms_id_depois.txt",
+    "nivora2015-cli -f ID,0,H --altura elipsoidal --saida-id gnss.txt ortometricas.txt",
+    "nivora2015-cli --utf8 -f 0,ID pontos_utf8.txt saida_utf8.txt",
 };
 
 struct Termino {
@@ -285,7 +327,8 @@ std::string TextoAjuda() {
     linha.resize(37, ' ');
     ajuda += linha + codigo.exemplo + "\n";
   }
-  ajuda += Quebrar(kRegistros, kLarguraAjuda) + "\n\nExemplos:\n";
+  ajuda += Quebrar(kRegistros, kLarguraAjuda) + "\n\n" + Quebrar(kAlturas, kLarguraAjuda) +
+           "\n\nExemplos:\n";
   for (const char* exemplo : kExemplos) ajuda += std::string("  ") + exemplo + "\n";
   std::string terminos = "Situa\xE7\xE3o de t\xE9rmino:";
   for (const Termino& t : kTerminos) {
@@ -326,7 +369,8 @@ std::string TextoManual() {
     man += ".TP\n.B " + Troff(codigo.tokens) + "\n" + Troff(codigo.descricao) +
            "; registro de exemplo: \\fB" + Troff(codigo.exemplo) + "\\fR\n";
   }
-  man += ".PP\n" + Troff(kRegistros) + "\n.SH EXEMPLOS\n.nf\n";
+  man +=
+      ".PP\n" + Troff(kRegistros) + "\n.SH ALTURAS\n" + Troff(kAlturas) + "\n.SH EXEMPLOS\n.nf\n";
   for (const char* exemplo : kExemplos) man += Troff(exemplo) + "\n";
   man += ".fi\n.SH SITUA\xC7\xC3O DE T\xC9RMINO\n";
   for (const Termino& t : kTerminos) {
@@ -339,38 +383,48 @@ std::string TextoManual() {
 std::string TextoCompletacao() {
   std::string opcoes;
   std::string codigos;
+  std::string alturas;
   std::string arquivos;
   for (const Opcao& opcao : kOpcoes) {
     for (const char* nome : {opcao.longo, opcao.curto}) {
       if (nome == nullptr) continue;
       Juntar(opcoes, nome, ' ');
       if (opcao.valores == Valores::Nenhum) continue;
-      std::string& destino = opcao.valores == Valores::Codigos ? codigos : arquivos;
+      std::string& destino = opcao.valores == Valores::Codigos   ? codigos
+                             : opcao.valores == Valores::Alturas ? alturas
+                                                                 : arquivos;
       Juntar(destino, nome, '|');
     }
   }
   std::string tokens;
   for (const Codigo& codigo : kCodigos) Juntar(tokens, codigo.tokens, ' ');
-  return "# bash completion for nivora2015-cli\n"
-         "_nivora2015_cli() {\n"
-         "  local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}\n"
-         "  case $prev in\n"
-         "    " +
-         codigos + ") COMPREPLY=($(compgen -W \"" + tokens +
-         "\" -- \"$cur\")); return ;;\n"
-         "    " +
-         arquivos +
-         ") COMPREPLY=($(compgen -f -- \"$cur\")); return ;;\n"
-         "  esac\n"
-         "  if [[ $cur == -* ]]; then\n"
-         "    COMPREPLY=($(compgen -W \"" +
-         opcoes +
-         "\" -- \"$cur\"))\n"
-         "  else\n"
-         "    COMPREPLY=($(compgen -f -- \"$cur\"))\n"
-         "  fi\n"
-         "}\n"
-         "complete -o filenames -F _nivora2015_cli nivora2015-cli\n";
+  // One branch per kind of argument, for the options that take it.
+  std::string casos;
+  const auto caso = [&casos](const std::string& nomes, const std::string& resposta) {
+    if (!nomes.empty())
+      casos.append("    ").append(nomes).append(") ").append(resposta).append("; return ;;\n");
+  };
+  caso(codigos, "COMPREPLY=($(compgen -W \"" + tokens + "\" -- \"$cur\"))");
+  caso(alturas, std::string("COMPREPLY=($(compgen -W \"") + kElipsoidal + " " + kOrtometrica +
+                    "\" -- \"$cur\"))");
+  caso(arquivos, "COMPREPLY=($(compgen -f -- \"$cur\"))");
+  std::string script =
+      "# bash completion for nivora2015-cli\n"
+      "_nivora2015_cli() {\n"
+      "  local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}\n"
+      "  case $prev in\n";
+  script.append(casos).append(
+      "  esac\n"
+      "  if [[ $cur == -* ]]; then\n"
+      "    COMPREPLY=($(compgen -W \"");
+  script.append(opcoes).append(
+      "\" -- \"$cur\"))\n"
+      "  else\n"
+      "    COMPREPLY=($(compgen -f -- \"$cur\"))\n"
+      "  fi\n"
+      "}\n"
+      "complete -o filenames -F _nivora2015_cli nivora2015-cli\n");
+  return script;
 }
 
 }  // namespace nivora::cli

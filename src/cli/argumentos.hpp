@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/linha.hpp"
 #include "text/erros.hpp"
 
 namespace nivora::cli {
@@ -19,7 +20,9 @@ class EUso : public ErroNivora {
 inline constexpr const char* kPadrao = "-";
 
 struct Argumentos {
-  std::string formato = "0";  ///< token list, comma separated
+  std::string formato = "0";                ///< token list, comma separated
+  TipoAltura altura = TipoAltura::Nenhuma;  ///< what the column H holds
+  bool utf8 = false;                        ///< UTF-8 in and out instead of Windows-1252
   bool saidaId = false;
   bool saidaCoord = false;
   std::string grade;  ///< empty: the grid beside the executable

@@ -112,7 +112,7 @@ class Progresso {
 
 int Executar(const std::vector<std::string>& lista) {
   cli::Argumentos args;
-  TListaFormato formato;
+  OpcoesLote opcoes;
   try {
     args = cli::LerArgumentos(lista);
     if (args.ajuda) {
@@ -124,7 +124,9 @@ int Executar(const std::vector<std::string>& lista) {
       }
       return kSucesso;
     }
-    formato = TListaFormato::DeTexto(args.formato);
+    opcoes = OpcoesLote::De(TListaFormato::DeTexto(args.formato), args.saidaId, args.saidaCoord);
+    opcoes.altura = args.altura;
+    opcoes.Validar();
   } catch (const ErroNivora& e) {
     Erro(e.what());
     EscreverFd(STDERR_FILENO, Cp1252ParaUtf8(cli::TextoUso()));
@@ -132,7 +134,6 @@ int Executar(const std::vector<std::string>& lista) {
     return kErroUso;
   }
 
-  const OpcoesLote opcoes = OpcoesLote::De(std::move(formato), args.saidaId, args.saidaCoord);
   const std::string grade =
       args.grade.empty() ? TModeloGeoide::CaminhoGrade(PastaExecutavel()) : args.grade;
 
@@ -159,12 +160,16 @@ int Executar(const std::vector<std::string>& lista) {
   const std::string nomeEntrada = entradaPadrao ? kNomeEntradaPadrao : Utf8ParaCp1252(args.entrada);
   const std::string nomeSaida = saidaPadrao ? kNomeSaidaPadrao : Utf8ParaCp1252(args.saida);
   EscritorSaida escritor(fdSaida, nomeSaida, !saidaPadrao);
+  // Files and pipes get Windows-1252 unless UTF-8 was asked for; a person reading a
+  // terminal always gets UTF-8 (nothing is stored there).
+  escritor.DefinirUtf8(args.utf8 || (saidaPadrao && ::isatty(STDOUT_FILENO) == 1));
 
   // Progress only for a person watching a terminal.
   const bool mostrar = !args.silencioso && ::isatty(STDERR_FILENO) == 1;
   Progresso progresso(mostrar, mostrar ? ContarLinhasDoInicio(fdEntrada, nomeEntrada) : -1);
 
   LeitorLinhas leitor(fdEntrada, nomeEntrada);
+  leitor.DefinirUtf8(args.utf8);
   ConfigParalelo config;
   config.trabalhadores =
       static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, kMaxTrabalhadores));

@@ -2,7 +2,11 @@
 // standard input, and checks the output bytes, the exit status and stderr.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <filesystem>
+#include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -156,6 +160,82 @@ TEST_F(Cli, TableOfRuns) {
        kN,
        4,
        "(linha 2)"},
+      // Heights: N = -5.123 everywhere, so H = h + 5.123 and h = H - 5.123.
+      {"ellipsoidal height gives the orthometric",
+       {"-f", "0,H", "--altura", "elipsoidal", "--grade", "@GRADE@"},
+       "-23.5 -46.625 760.412\n",
+       "       -5.12       765.535\r\n",
+       0,
+       ""},
+      {"orthometric height, ID first, both boxes",
+       {"-f", "ID,0,H", "--altura", "ortometrica", "--saida-id", "--saida-coord", "--grade",
+        "@GRADE@"},
+       "P1 -23.5 -46.625 765.535\n",
+       "P1            -23.5000      -46.6250       765.535         -5.12       760.412\r\n",
+       0,
+       ""},
+      {"height then an ID with blanks",
+       {"-f", "1,H,ID", "--altura", "elipsoidal", "--saida-id", "--grade", "@GRADE@"},
+       "-46.625 -23.5 12.3456 Ponto A\n",
+       "Ponto A          -5.12        17.469\r\n",
+       0,
+       ""},
+      {"GMS with heights, the given one beside the coordinates",
+       {"-f", "3,H", "--altura", "elipsoidal", "--saida-coord", "--grade", "@GRADE@"},
+       "-46 37 30 -23 30 00 -2.5\n",
+       "-46 37 30.0000  -23 30 00.0000        -2.500         -5.12         2.623\r\n",
+       0,
+       ""},
+      {"a height that gives zero has no sign",
+       {"-f", "2,H,ID", "--altura", "elipsoidal", "--grade", "@GRADE@"},
+       "-23 30 00 -46 37 30 -5.123 X\n",
+       "       -5.12         0.000\r\n",
+       0,
+       ""},
+      {"outside the model: the usual rejection line",
+       {"-f", "0,H", "--altura", "elipsoidal", "--grade", "@GRADE@"},
+       "10 -50 100\n",
+       fora,
+       0,
+       ""},
+      {"a record without its height stops the run",
+       {"-f", "0,H", "--altura", "ortometrica", "--grade", "@GRADE@"},
+       "-23.5 -46.625 1\n-23.5 -46.625\n",
+       "       -5.12        -4.123\r\n",
+       1,
+       "Linha 2"},
+      {"a height that is no number stops the run",
+       {"-f", "ID,0,H", "--altura", "elipsoidal", "--grade", "@GRADE@"},
+       "P -23.5 -46.625 1O0\n",
+       "",
+       1,
+       "Linha 1"},
+      {"H without --altura", {"-f", "0,H"}, "", "", 2, "--altura elipsoidal"},
+      {"--altura without H", {"--altura", "elipsoidal"}, "", "", 2, "coluna H"},
+      {"unknown kind of height", {"-f", "0,H", "--altura", "geoidal"}, "", "", 2, "geoidal"},
+      {"H not right after the code", {"-f", "H,0", "--altura", "elipsoidal"}, "", "", 2, "H vem"},
+      {"ID between the code and H", {"-f", "0,ID,H"}, "", "", 2, "Uso: nivora2015-cli"},
+      // UTF-8 in and out, characters outside Windows-1252 as "?".
+      {"UTF-8 identification and reason",
+       {"--utf8", "-f", "0,ID", "--saida-id", "--grade", "@GRADE@"},
+       "-23.5 -46.625 A\xC3\xA7"
+       "a\xC3\xAD\xCE\xA9\n10 -50 Z\n",
+       "A\xC3\xA7"
+       "a\xC3\xAD?     " +
+           kN +
+           "Z              10.0000      -50.0000|Entrada Inv\xC3\xA1lida : LATITUDE ACIMA  do "
+           "limite do grid\r\n",
+       0,
+       ""},
+      {"without --utf8 the bytes pass as they are",
+       {"-f", "0,ID", "--saida-id", "--grade", "@GRADE@"},
+       "-23.5 -46.625 A\xC3\xA7"
+       "a\xC3\xAD\n",
+       "A\xC3\xA7"
+       "a\xC3\xAD    " +
+           kN,
+       0,
+       ""},
   };
   for (const Caso& caso : casos) {
     SCOPED_TRACE(caso.nome);
@@ -177,14 +257,76 @@ TEST_F(Cli, HelpIsPortugueseUtf8WithAnExampleForEachLayout) {
   EXPECT_NE(r.saida.find("Op\xC3\xA7\xC3\xB5"
                          "es:"),
             std::string::npos);
-  for (const std::string layout :
-       {"ID,0", "0,ID", "ID,1", "1,ID", "ID,2", "2,ID", "ID,3", "3,ID"}) {
+  for (const std::string layout : {"ID,0", "0,ID", "ID,1", "1,ID", "ID,2", "2,ID", "ID,3", "3,ID",
+                                   "0,H", "ID,0,H", "0,H,ID"}) {
     EXPECT_NE(r.saida.find("  " + layout + " "), std::string::npos) << layout;
   }
   for (const std::string opcao :
-       {"--formato", "--saida-id", "--saida-coord", "--grade", "--quiet"}) {
+       {"--formato", "--altura", "--saida-id", "--saida-coord", "--grade", "--utf8", "--quiet"}) {
     EXPECT_NE(r.saida.find(opcao), std::string::npos) << opcao;
   }
+}
+
+// Random points on the shipped grid: h to H (ellipsoidal) and H back to h
+// (orthometric) gives h again to the millimetre, and h - H is the N shown.
+TEST_F(Cli, HeightsGoBothWaysToTheMillimetre) {
+  const std::string grade = std::string(NIVORA_SOURCE_DIR) + "/dist/grid/NIVORA2015_SIRGAS2000.txt";
+  std::mt19937 sorteio(2015);
+  std::uniform_int_distribution<long> lat(-34500000, 5500000), lon(-74500000, -34500000);
+  std::uniform_int_distribution<long> mm(-200000, 3000000);
+  std::string pontos;
+  std::vector<long> alturas;
+  for (int i = 0; i < 2000; ++i) {
+    alturas.push_back(mm(sorteio));
+    pontos += std::to_string(lat(sorteio) / 1e6) + " " + std::to_string(lon(sorteio) / 1e6) + " " +
+              teste::Milimetros(alturas.back()) + "\n";
+  }
+  const auto colunas = [](const std::string& saida) {
+    std::vector<std::vector<double>> linhas;
+    std::istringstream texto(saida);
+    for (std::string linha; std::getline(texto, linha);) {
+      std::istringstream campos(linha);
+      std::vector<double> valores;
+      for (double v; campos >> v;) valores.push_back(v);
+      linhas.push_back(valores);
+    }
+    return linhas;
+  };
+  const Execucao ida =
+      Rodar(pasta_, {"-f", "0,H", "--altura", "elipsoidal", "--grade", grade}, pontos);
+  ASSERT_EQ(ida.status, 0) << ida.erros;
+  const auto porH = colunas(ida.saida);  // N (2 decimals), H
+  ASSERT_EQ(porH.size(), alturas.size());
+  std::string volta;
+  std::istringstream entrada(pontos);
+  for (const auto& linha : porH) {
+    std::string lat, lon, h;
+    entrada >> lat >> lon >> h;
+    char texto[32];
+    std::snprintf(texto, sizeof texto, "%.3f", linha.at(1));
+    volta += lat + " " + lon + " " + texto + "\n";
+  }
+  const Execucao retorno =
+      Rodar(pasta_, {"-f", "0,H", "--altura", "ortometrica", "--grade", grade}, volta);
+  ASSERT_EQ(retorno.status, 0) << retorno.erros;
+  const auto porh = colunas(retorno.saida);
+  for (size_t i = 0; i < alturas.size(); ++i) {
+    const double h = alturas[i] / 1000.0;
+    EXPECT_EQ(std::lround(porh[i].at(1) * 1000), alturas[i]) << i;     // back to h
+    EXPECT_NEAR(h - porH[i].at(1), porH[i].at(0), 0.005 + 1e-9) << i;  // h - H is N
+  }
+}
+
+// A person reading a terminal sees UTF-8 even without --utf8 (script(1) gives the
+// tool a terminal as its standard output).
+TEST_F(Cli, ATerminalShowsUtf8) {
+  GravarArquivo(pasta_ / "fora.txt", "10 -50\n");
+  const std::string comando =
+      std::string(NIVORA_CLI) + " --grade " + grade_ + " " + (pasta_ / "fora.txt");
+  const Execucao r =
+      teste::RodarAteOFim("/usr/bin/script", pasta_, {"-qec", comando, "/dev/null"}, "");
+  EXPECT_EQ(r.status, 0) << r.erros;
+  EXPECT_NE(r.saida.find("Entrada Inv\xC3\xA1lida : LATITUDE ACIMA"), std::string::npos) << r.saida;
 }
 
 TEST_F(Cli, OutputThatIsTheInputIsRefusedAndTheInputKept) {
