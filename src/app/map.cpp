@@ -87,8 +87,9 @@ TForm1::TForm1(nivora::Plataforma& plataforma, const PastasPrograma& pastas, QWi
   PastaPrograma = pastas.programa;
   FormCreate();
 
-  modelo_ = std::make_unique<nivora::TModeloGeoide>(
+  grade_ = std::make_unique<nivora::TCacheGrade>(
       nivora::TModeloGeoide::CaminhoGrade(PastaAplicacao.toStdString()));
+  modelo_ = std::make_unique<nivora::TModeloGeoide>(*grade_);
   modelo_->DefinirBomba([this] { plataforma_.ProcessarEventos(); });
   form2_ = std::make_unique<TForm2>();
 }

@@ -25,8 +25,9 @@ class TForm1;
 }
 
 namespace nivora {
+class TCacheGrade;
 class TModeloGeoide;
-}
+}  // namespace nivora
 
 /// The two program folders, each ending with "/".
 struct PastasPrograma {
@@ -176,7 +177,8 @@ class TForm1 : public QMainWindow {
   bool CampoDaBandaTeclado(QObject* objeto) const;
 
   nivora::Plataforma& plataforma_;
-  bool processando_ = false;  ///< a batch run is in progress
+  bool processando_ = false;                    ///< a batch run is in progress
+  std::unique_ptr<nivora::TCacheGrade> grade_;  ///< the parsed grid, for as long as the window
   std::unique_ptr<nivora::TModeloGeoide> modelo_;
   std::unique_ptr<TForm2> form2_;
   std::unique_ptr<TAboutBox> aboutBox_;

@@ -139,8 +139,9 @@ int Executar(const std::vector<std::string>& lista) {
   }
 
   const OpcoesLote opcoes = OpcoesLote::De(std::move(formato), args.saidaId, args.saidaCoord);
-  const std::string grade =
-      args.grade.empty() ? TModeloGeoide::CaminhoGrade(PastaExecutavel()) : args.grade;
+  // The parsed grid, shared by the run's workers.
+  TCacheGrade grade(args.grade.empty() ? TModeloGeoide::CaminhoGrade(PastaExecutavel())
+                                       : args.grade);
 
   // Input, then output: the output is refused when it is the input file itself.
   const bool entradaPadrao = args.entrada == cli::kPadrao;

@@ -45,7 +45,8 @@ class LinhaDeSaida : public ::testing::Test {
   }
 
   PastaTemporaria pasta_;
-  TModeloGeoide modelo_{teste::GravarGradePadrao(pasta_, &kNConstante)};
+  TCacheGrade grade_{teste::GravarGradePadrao(pasta_, &kNConstante)};
+  TModeloGeoide modelo_{grade_};
 };
 
 TEST_F(LinhaDeSaida, ResultLinesForEveryLayoutPlacementAndOutputChoice) {
@@ -110,8 +111,10 @@ TEST_F(LinhaDeSaida, RejectionLinesCarryIdAndCoordinatesWhateverTheOutputBoxes) 
 TEST_F(LinhaDeSaida, AResultCarriesTheRoundedQueryValue) {
   // Against a grid whose N varies, the line holds the model's own answer.
   PastaTemporaria pasta;
-  TModeloGeoide variado(teste::GravarGradePadrao(pasta));
-  TModeloGeoide referencia(variado.ArquivoGrade());
+  TCacheGrade grade(teste::GravarGradePadrao(pasta));
+  TModeloGeoide variado(grade);
+  TCacheGrade outra(grade.Caminho());
+  TModeloGeoide referencia(outra);
   const OpcoesLote opcoes = OpcoesLote::De(TListaFormato::DeTexto("0"), false, false);
   ProcessadorLinha processador(opcoes, variado);
   for (const auto& [lat, lon] : std::vector<std::pair<long double, long double>>{
@@ -251,7 +254,8 @@ class Execucao : public ::testing::Test {
   std::string Saida() { return LerArquivoTodo(pasta_ / "saida.txt"); }
 
   PastaTemporaria pasta_;
-  TModeloGeoide modelo_{teste::GravarGradePadrao(pasta_, &kNConstante)};
+  TCacheGrade grade_{teste::GravarGradePadrao(pasta_, &kNConstante)};
+  TModeloGeoide modelo_{grade_};
   const std::string ok_ = "P1 -23.5 -46.625\r\n";
   const std::string fora_ = "P2 10 -50\r\n";
   const std::string linhaOk_ = "P1      " + std::string("  ") + Campo12("-5.12") + "\r\n";
@@ -313,7 +317,8 @@ TEST_F(Execucao, QueryErrorPropagatesAfterClosingWithEarlierLinesKept) {
   EXPECT_EQ(DescritoresAbertos(), antes);
 
   // A grid that cannot be opened at all.
-  TModeloGeoide semGrade(pasta_ / "nao_existe.txt");
+  TCacheGrade ausente(pasta_ / "nao_existe.txt");
+  TModeloGeoide semGrade(ausente);
   GravarArquivo(pasta_ / "entrada.txt", fora_ + ok_);
   const OpcoesLote opcoes = OpcoesLote::De(TListaFormato::DeTexto("ID,0"), true, false);
   EXPECT_THROW(

@@ -57,7 +57,8 @@ Resultado Referencia(const std::string& formato, const std::string& grade,
   const int fdSaida = memfd_create("saida", MFD_CLOEXEC);
   teste::EscreverTudo(fdEntrada, entrada);
   ::lseek(fdEntrada, 0, SEEK_SET);
-  TModeloGeoide modelo(grade);
+  TCacheGrade cache(grade);
+  TModeloGeoide modelo(cache);
   ObservadorLote observador;
   Resultado r;
   {
