@@ -179,16 +179,22 @@ TEST_F(ConsultaRapida, IgualAoLiteralEmGradesOrdenadasEmbaralhadasEDuplicadas) {
     return g;
   }();
 
-  const std::pair<const char*, std::vector<std::vector<std::string>>> grades[] = {
-      {"regular.txt", regular},
-      {"dentro.txt", dentroDasLinhas},
-      {"trocadas.txt", linhasTrocadas},
-      {"duplicados.txt", duplicados},
-      {"decrescente.txt", decrescente}};
-  for (const auto& [nome, grade] : grades) {
+  struct Caso {
+    const char* nome;
+    std::vector<std::vector<std::string>> grade;
+    bool janelaEspalhada;  // rows out of order: the window takes nodes far apart
+  };
+  const Caso grades[] = {{"regular.txt", regular, false},
+                         {"dentro.txt", dentroDasLinhas, false},
+                         {"trocadas.txt", linhasTrocadas, true},
+                         {"duplicados.txt", duplicados, false},
+                         {"decrescente.txt", decrescente, false}};
+  for (const auto& [nome, grade, espalhada] : grades) {
     const ContagemCaminhos c = Comparar(Grade(nome, teste::Achatar(grade)), pontos);
-    EXPECT_GT(c.dupla + c.margem + c.no, 500u) << nome;  // most points have a full window
-    EXPECT_GT(c.dupla, 400u) << nome;                    // mostly decided by the estimate
+    // Most points have a full window; the estimate decides where the window is a
+    // compact block, the 80-bit fit where it is not.
+    EXPECT_GT(c.dupla + c.margem + c.faixa + c.no, 500u) << nome;
+    EXPECT_GT(espalhada ? c.faixa : c.dupla, 400u) << nome;
   }
   // The six-node band did occur: a point whose LonMin is a node longitude exactly,
   // with the node five spacings east still inside its LonMax.
