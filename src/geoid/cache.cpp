@@ -234,18 +234,19 @@ bool TCacheGrade::Drenar() {
     if (lidos < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
     if (lidos <= 0) return true;  // cannot tell what happened: assume a change
     for (ssize_t p = 0; p < lidos;) {
-      inotify_event evento;
-      std::memcpy(&evento, buffer + p, sizeof evento);
-      const std::string_view nome(
-          buffer + p + sizeof evento,
-          evento.len == 0 ? 0 : ::strnlen(buffer + p + sizeof evento, evento.len));
-      p += static_cast<ssize_t>(sizeof evento + evento.len);
-      if (evento.mask & IN_Q_OVERFLOW) {
+      // The kernel aligns every event in the buffer for its header.
+      const auto* evento = reinterpret_cast<const inotify_event*>(buffer + p);
+      const char* inicioNome = buffer + p + sizeof(inotify_event);
+      const std::string_view nome(inicioNome, ::strnlen(inicioNome, evento->len));
+      const int wd = evento->wd;
+      const std::uint32_t mascara = evento->mask;
+      p += static_cast<ssize_t>(sizeof(inotify_event) + evento->len);
+      if (mascara & IN_Q_OVERFLOW) {
         relevante = true;
         continue;
       }
-      const auto vigia = std::find_if(vigias_.begin(), vigias_.end(),
-                                      [&](const Vigia& v) { return v.wd == evento.wd; });
+      const auto vigia =
+          std::find_if(vigias_.begin(), vigias_.end(), [wd](const Vigia& v) { return v.wd == wd; });
       if (vigia == vigias_.end()) continue;  // a watch given up
       const std::size_t n = componentes_.size();
       // The file itself; a folder itself (its renaming, removal, attributes, the
@@ -259,16 +260,24 @@ bool TCacheGrade::Drenar() {
 }
 
 bool TCacheGrade::Armar() {
-  for (const Vigia& v : vigias_) ::inotify_rm_watch(fdNotificacao_, v.wd);
-  vigias_.clear();
+  // Watches that stay on the same inode keep their descriptor (adding one again
+  // only sets its events); those left behind are given up at the end.
+  std::vector<Vigia> novas;
+  auto concluir = [&](bool confiavel) {
+    for (const Vigia& v : vigias_)
+      if (std::none_of(novas.begin(), novas.end(), [&](const Vigia& n) { return n.wd == v.wd; }))
+        ::inotify_rm_watch(fdNotificacao_, v.wd);
+    vigias_ = std::move(novas);
+    return confiavel;
+  };
   // A name that is missing, or no folder, ends the walk: reading the file then
   // fails, and every query tries again until it succeeds. A symbolic link on the
   // way is refused (its target could change unseen).
-  auto ausente = [](const std::string& caminho) {
+  auto ausente = [&](const std::string& caminho) {
     const int erro = errno;
-    if (erro == ENOENT) return true;
     struct stat st {};
-    return erro == ENOTDIR && ::lstat(caminho.c_str(), &st) == 0 && !S_ISLNK(st.st_mode);
+    return concluir(erro == ENOENT || (erro == ENOTDIR && ::lstat(caminho.c_str(), &st) == 0 &&
+                                       !S_ISLNK(st.st_mode)));
   };
   // From the root down: each folder is watched before its entries are looked at,
   // so nothing can change between looking and watching.
@@ -279,15 +288,15 @@ bool TCacheGrade::Armar() {
     const int wd = ::inotify_add_watch(fdNotificacao_, pasta.c_str(),
                                        nivel + 1 == n ? kEventosPasta : kEventosAcima);
     if (wd < 0) return ausente(pasta);
-    vigias_.push_back({wd, nivel});
-    if (!SistemaLocal(pasta.c_str())) return false;
+    novas.push_back({wd, nivel});
+    if (!SistemaLocal(pasta.c_str())) return concluir(false);
   }
   const int wd = ::inotify_add_watch(fdNotificacao_, caminho_.c_str(), kEventosArquivo);
   if (wd < 0) return ausente(caminho_);
-  vigias_.push_back({wd, n});
+  novas.push_back({wd, n});
   struct stat st {};
-  if (::lstat(caminho_.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) return false;
-  return SistemaLocal(caminho_.c_str());
+  if (::lstat(caminho_.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) return concluir(false);
+  return concluir(SistemaLocal(caminho_.c_str()));
 }
 
 void TCacheGrade::PassarParaStat() {

@@ -126,8 +126,14 @@ std::string MensagemPoucosNos(long double latGraus, long double lonGraus, int en
 
 void* AlocarPaginasGrandes(std::size_t bytes) {
   constexpr std::size_t kPagina = std::size_t{2} << 20;
+  // Below half a huge page, an ordinary block (small grids of tests and tools).
+  if (bytes < kPagina / 2) {
+    void* p = std::malloc(bytes == 0 ? 1 : bytes);
+    if (p == nullptr) throw std::bad_alloc();
+    return p;
+  }
   const std::size_t arredondado = (bytes + kPagina - 1) / kPagina * kPagina;
-  void* p = std::aligned_alloc(kPagina, arredondado == 0 ? kPagina : arredondado);
+  void* p = std::aligned_alloc(kPagina, arredondado);
   if (p == nullptr) throw std::bad_alloc();
   // Only advice: where huge pages are not to be had, ordinary ones serve.
   ::madvise(p, arredondado, MADV_HUGEPAGE);

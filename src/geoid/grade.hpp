@@ -84,8 +84,9 @@ inline constexpr long double kVoltaGrausLon = 360.0L;
 std::string MensagemPoucosNos(long double latGraus, long double lonGraus, int encontrados,
                               int necessarios);
 
-/// Memory for `bytes`, aligned to and rounded up to 2 MiB, advised for huge pages.
-/// Released with std::free. @throws std::bad_alloc
+/// Memory for `bytes`: from 1 MiB on aligned to and rounded up to 2 MiB and advised
+/// for huge pages, an ordinary block below. Released with std::free.
+/// @throws std::bad_alloc
 void* AlocarPaginasGrandes(std::size_t bytes);
 
 /// Allocates in whole 2 MiB pages and asks the kernel for huge pages: a query
