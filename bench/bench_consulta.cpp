@@ -184,7 +184,7 @@ int main(int argc, char** argv) {
       t.at("BM_ConsultaCache") > 0) {
     const double razao = t.at("BM_ConsultaLiteral") / t.at("BM_ConsultaCache");
     std::printf("grid: %s\n", caminhoGrade.c_str());
-    std::printf("step-by-step query: %s ms, cached query: %s us, ratio: %s (target >= 1000)\n",
+    std::printf("step-by-step query: %s ms, cached query: %s us, ratio: %s (target >= 20000)\n",
                 nivora::FormatFloat("#0.0", t.at("BM_ConsultaLiteral") * 1e3).c_str(),
                 nivora::FormatFloat("#0.00", t.at("BM_ConsultaCache") * 1e6).c_str(),
                 nivora::FormatFloat("#0", razao).c_str());
