@@ -168,28 +168,31 @@ std::shared_ptr<const GradeCarregada> GradeCarregada::Analisar(std::string_view 
   for (std::size_t k = 0; k < nos.size(); ++k) {
     if (k > 0 && !(nos[k].latGraus <= nos[k - 1].latGraus)) grade->ordenada_ = false;
     if (k == 0 || !(nos[k].latGraus == grade->linhas_.back().latGraus)) {
-      grade->linhas_.push_back(LinhaNos{k, k + 1, nos[k].latGraus, true, nos[k].lonGraus, 0.0L});
+      grade->linhas_.push_back(LinhaNos{k, k + 1, nos[k].latGraus, true, nos[k].lonGraus, 0.0});
     } else {
       LinhaNos& linha = grade->linhas_.back();
       if (!(nos[k - 1].lonGraus < nos[k].lonGraus)) linha.lonCrescente = false;
       linha.fim = k + 1;
     }
   }
-  for (LinhaNos& linha : grade->linhas_)
-    if (linha.lonCrescente && linha.fim - linha.inicio > 1)
-      linha.passoLon = (nos[linha.fim - 1].lonGraus - nos[linha.inicio].lonGraus) /
-                       static_cast<long double>(linha.fim - linha.inicio - 1);
+  for (LinhaNos& linha : grade->linhas_) {
+    if (linha.lonCrescente && linha.fim - linha.inicio > 1) {
+      const auto passo =
+          static_cast<double>((nos[linha.fim - 1].lonGraus - nos[linha.inicio].lonGraus) /
+                              static_cast<long double>(linha.fim - linha.inicio - 1));
+      if (passo > 0) linha.passoInverso = 1 / passo;
+    }
+    grade->latLinhas_.push_back(static_cast<double>(linha.latGraus));
+  }
   return grade;
 }
 
 std::size_t GradeCarregada::PalpiteOeste(const LinhaNos& linha, long double lonMin) {
-  if (!(linha.passoLon > 0.0L)) return linha.inicio;
-  const long double passos = (lonMin - linha.lonInicio) / linha.passoLon;
-  if (passos >= static_cast<long double>(linha.fim - linha.inicio)) return linha.fim;
-  // Through double: a hint needs no extended precision, and the conversion then
-  // avoids switching the x87 rounding mode.
-  if (passos > 0.0L) return linha.inicio + static_cast<std::size_t>(static_cast<double>(passos));
-  return linha.inicio;
+  // In double: a hint needs no extended precision.
+  const double passos = static_cast<double>(lonMin - linha.lonInicio) * linha.passoInverso;
+  if (!(passos > 0)) return linha.inicio;
+  if (passos >= static_cast<double>(linha.fim - linha.inicio)) return linha.fim;
+  return linha.inicio + static_cast<std::size_t>(passos);
 }
 
 std::size_t GradeCarregada::PrimeiroAOeste(const LinhaNos& linha, long double lonMin,
@@ -212,8 +215,18 @@ int GradeCarregada::Janela(long double latMax, long double lonMin, long double l
     return n;
   }
   // Rows run north to south: the first one at or south of latMax, then onwards.
-  auto linha = std::partition_point(linhas_.begin(), linhas_.end(),
-                                    [&](const LinhaNos& l) { return !(l.latGraus <= latMax); });
+  // Searched among the latitudes rounded to double, which keep their order: a row
+  // whose rounded latitude is above latMax's is north of it, one below is south,
+  // and only those that round alike are compared in extended precision.
+  const auto latMaxDupla = static_cast<double>(latMax);
+  std::size_t primeira =
+      static_cast<std::size_t>(std::partition_point(latLinhas_.begin(), latLinhas_.end(),
+                                                    [&](double l) { return !(l <= latMaxDupla); }) -
+                               latLinhas_.begin());
+  while (primeira < linhas_.size() && latLinhas_[primeira] == latMaxDupla &&
+         !(linhas_[primeira].latGraus <= latMax))
+    ++primeira;
+  auto linha = linhas_.begin() + static_cast<std::ptrdiff_t>(primeira);
   // The window spans a few rows: find where each starts and ask for their nodes
   // at once, so that the memory fetches overlap instead of following one another.
   constexpr std::size_t kLinhasAdiante = 6;

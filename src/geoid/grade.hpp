@@ -136,7 +136,7 @@ struct LinhaNos {
   long double latGraus;   ///< the run's latitude
   bool lonCrescente;      ///< longitudes strictly increase along the run
   long double lonInicio;  ///< longitude of the run's first node
-  long double passoLon;   ///< mean longitude step of an increasing run (a search hint only)
+  double passoInverso;    ///< 1 / mean longitude step of an increasing run, else 0 (a hint)
 };
 
 /// The nodes of a grid file in file order, indexed by rows. When a line does not
@@ -172,6 +172,7 @@ class GradeCarregada {
   Vetor<NoCarregado> nos_;
   Vetor<NoBusca> busca_;
   std::vector<LinhaNos> linhas_;
+  std::vector<double> latLinhas_;  // each row's latitude rounded to double, for the search
   bool ordenada_ = true;
   bool temErro_ = false;
   std::string erro_;

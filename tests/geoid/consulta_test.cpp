@@ -119,12 +119,14 @@ std::vector<Ponto> Pontos(const std::vector<std::string>& linhas, std::mt19937& 
         pontos.push_back({no.Lat + d * direcao(sorteio), no.Lon + d * direcao(sorteio)});
         break;
       }
-      case 6:  // LonMin on a node, sometimes LatMax on its row too
-        pontos.push_back({ulps(sorteio) > 0
-                              ? ajustar(no.Lat, no.Lat - 2 * kEspacamento, 2 * kEspacamento, 1)
-                              : lat(sorteio),
-                          ajustar(no.Lon, no.Lon + 2 * kEspacamento, 2 * kEspacamento, -1)});
+      case 6: {  // LonMin on a node; LatMax on its row, or just south of it, or anywhere
+        const int u = ulps(sorteio);
+        const long double alvo = u < 0 ? nextafterl(no.Lat, -INFINITY) : no.Lat;
+        pontos.push_back(
+            {u != 0 ? ajustar(alvo, no.Lat - 2 * kEspacamento, 2 * kEspacamento, 1) : lat(sorteio),
+             ajustar(no.Lon, no.Lon + 2 * kEspacamento, 2 * kEspacamento, -1)});
         break;
+      }
       default:  // LonMax on a node
         pontos.push_back(
             {lat(sorteio), ajustar(no.Lon, no.Lon - 3 * kEspacamento, 3 * kEspacamento, 1)});
