@@ -1,5 +1,4 @@
-// The undulation query: the window of the point, the double estimate where it decides
-// the millimetres, the 80-bit fit everywhere else, and the rounding.
+// The undulation query: window, double estimate, 80-bit fit where that cannot decide, rounding.
 #include "geoid/consulta.hpp"
 
 #include <cmath>
@@ -48,8 +47,9 @@ constexpr double kRazaoPivoMinima = 1e-3;
 // Measured by bench/soak.sh against the 80-bit fit (figures in the README,
 // Performance): over 1e8 points of the shipped grid and of synthetic grids (near
 // nodes down to an ulp, at rounding boundaries, six-node bands, constant, rough,
-// shuffled and large values) the largest |e - r| was 1.6e-12 m with |N| near
-// 1000 m, and 1.2e-13 m on the shipped grid. The margin is 100 times the bound.
+// shuffled and large values) the largest |e - r| was 2.2e-12 m, with |N| near
+// 1000 m, and 1.4e-13 m on the shipped grid; no result differed. The margin is 100
+// times the bound and 450 times the largest difference measured.
 constexpr double kMargemMm = 1e-6;
 // |N| at which the estimate hands over to the 80-bit fit, in millimetres.
 constexpr double kMmMaximo = kNMaximoM * 1000.0;

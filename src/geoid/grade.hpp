@@ -1,5 +1,4 @@
-// Reading the geoid grid file: its lines, the node of each line, and the parsed grid indexed by
-// rows.
+// Grid reading: the file's lines, the node of each line, the parsed grid indexed by rows.
 #pragma once
 
 #include <cstddef>
