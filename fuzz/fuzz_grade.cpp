@@ -1,7 +1,9 @@
-// Any bytes as a grid file, queried at points near its first node and across
-// the model area: the cached query and the step-by-step fit must agree bit for
-// bit, or fail with the same error. Then the file is rewritten in place and the
-// query must follow the new content at once.
+// Any bytes as a grid file, queried at points near its first node (at a distance
+// of any scale, down to the last bits) and across the model area: the query's 80-bit
+// value and the step-by-step fit must agree bit for bit, and the query's result,
+// whether the double estimate or the 80-bit fit decided it, must be the step-by-step
+// value rounded by the mask; or both fail with the same error. Then the file is
+// rewritten in place and the query must follow the new content at once.
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -12,12 +14,14 @@
 #include <typeinfo>
 
 #include "apoio.hpp"
-#include "coords/ponto.hpp"
 #include "geoid/cache.hpp"
 #include "geoid/consulta.hpp"
 #include "geoid/grade.hpp"
 #include "geoid/interpolacao.hpp"
+#include "geoid/modelo.hpp"
 #include "text/erros.hpp"
+#include "text/numeros.hpp"
+#include "text/textos.hpp"
 
 namespace {
 
@@ -26,7 +30,7 @@ using fuzz::Exigir;
 using fuzz::Visivel;
 
 /// Bytes that choose the points, before the grid's own bytes.
-constexpr std::size_t kBytesPontos = 4;
+constexpr std::size_t kBytesPontos = 5;
 constexpr long double kGrausPorPasso = 1.0L / 12.0L;
 
 void Gravar(const std::string& caminho, std::string_view bytes) {
@@ -36,8 +40,9 @@ void Gravar(const std::string& caminho, std::string_view bytes) {
 
 struct Resposta {
   bool ok = false;
-  long double bruto = 0;
-  std::string erro;  // type and message
+  long double bruto = 0;        // the 80-bit value
+  long double arredondado = 0;  // the result
+  std::string erro;             // type and message
 };
 
 std::string Descrever(const std::exception& e) {
@@ -52,15 +57,20 @@ std::string Descrever(const std::exception& e) {
 
 Resposta Rapida(TModeloGeoide& modelo, long double lat, long double lon) {
   Resposta r;
+  std::string erroEstendido;
   try {
-    const long double n = modelo.ObterOndulacao(lat, lon);
-    r.bruto = modelo.UltimoBruto();
+    r.bruto = modelo.OndulacaoEstendida(lat, lon);
+  } catch (const ErroNivora& e) {
+    erroEstendido = Descrever(e);
+  }
+  try {
+    r.arredondado = modelo.ObterOndulacao(lat, lon);
     r.ok = true;
-    Exigir(std::isnan(r.bruto) || std::isinf(r.bruto) || std::isfinite(n),
-           "ondulacao arredondada nao finita");
   } catch (const ErroNivora& e) {
     r.erro = Descrever(e);
   }
+  Exigir(r.ok == erroEstendido.empty() && (r.ok || r.erro == erroEstendido),
+         "o valor de 80 bits e o resultado divergem: '" + erroEstendido + "' / '" + r.erro + "'");
   return r;
 }
 
@@ -69,6 +79,7 @@ Resposta Referencia(TInterpolador& ref, const std::string& grade, long double la
   Resposta r;
   try {
     r.bruto = ref.OndulacaoBruta(grade, lat, lon);
+    r.arredondado = StrToFloat(AjustaCampo10(FormatFloat("#0.000", r.bruto)));
     r.ok = true;
   } catch (const ErroNivora& e) {
     r.erro = Descrever(e);
@@ -91,7 +102,8 @@ void Comparar(TModeloGeoide& modelo, TInterpolador& ref, const std::string& grad
   Exigir(rapida.ok == lenta.ok,
          "uma falha e a outra nao: '" + rapida.erro + "' / '" + lenta.erro + "'" + contexto);
   if (rapida.ok) {
-    Exigir(Iguais(rapida.bruto, lenta.bruto), "resultados diferentes" + contexto);
+    Exigir(Iguais(rapida.bruto, lenta.bruto), "valores de 80 bits diferentes" + contexto);
+    Exigir(Iguais(rapida.arredondado, lenta.arredondado), "resultados diferentes" + contexto);
   } else {
     Exigir(rapida.erro == lenta.erro,
            "erros diferentes: '" + rapida.erro + "' / '" + lenta.erro + "'" + contexto);
@@ -102,7 +114,8 @@ void Comparar(TModeloGeoide& modelo, TInterpolador& ref, const std::string& grad
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tamanho) {
   static const std::string grade = fuzz::PastaTrabalho() + "/grade.txt";
-  static TModeloGeoide modelo(grade);
+  static TCacheGrade cache(grade);
+  static TModeloGeoide modelo(cache);
   static auto ref = std::make_unique<TInterpolador>();  // large arrays: not on the stack
 
   if (tamanho < kBytesPontos) return 0;
@@ -130,6 +143,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
   Comparar(modelo, *ref, grade, latArea, lonArea, conteudo);
   // A node itself: the fit is skipped for a point on a node.
   Comparar(modelo, *ref, grade, lat0, lon0, conteudo);
+  // Near that node, 10^-1 to 10^-18 degrees away, or a few ulps off.
+  const long double perto = std::pow(10.0L, -1 - dados[4] % 18);
+  Comparar(modelo, *ref, grade, lat0 + perto * (dados[0] / 255.0L - 0.5L),
+           lon0 + perto * (dados[1] / 255.0L - 0.5L), conteudo);
+  long double latUlps = lat0;
+  for (int k = dados[4] % 4; k >= 0; --k) latUlps = nextafterl(latUlps, dados[2] & 1 ? 90 : -90);
+  Comparar(modelo, *ref, grade, latUlps, lon0, conteudo);
 
   // Rewritten in place with the same size and one byte changed: the very next
   // query sees it, though the file's size and name stay.

@@ -55,7 +55,8 @@ std::size_t ContarQuebras(std::string_view s) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tamanho) {
-  static TModeloGeoide modelo(fuzz::GradeDistribuida());
+  static TCacheGrade grade(fuzz::GradeDistribuida());
+  static TModeloGeoide modelo(grade);
   if (tamanho < 1) return 0;
   const bool id = dados[0] & 0x80;
   const OpcoesLote opcoes = OpcoesLote::De(
@@ -90,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
     ConfigParalelo config;
     config.trabalhadores = 2;
     config.linhasPorBloco = 1 + dados[0] % 3;
-    paralelo = ExecutarParalelo(leitor, escritor, opcoes, fuzz::GradeDistribuida(), config);
+    paralelo = ExecutarParalelo(leitor, escritor, opcoes, grade, config);
     escritor.Fechar();
   }
   const std::string saidaParalela = Conteudo(fdSaida2);

@@ -32,7 +32,8 @@ constexpr std::string_view kInicioRejeicao = "Entrada Inv\xE1lida : ";
 
 struct Alvo {
   std::vector<OpcoesLote> opcoes;
-  TModeloGeoide modelo{fuzz::GradeDistribuida()};
+  TCacheGrade grade{fuzz::GradeDistribuida()};
+  TModeloGeoide modelo{grade};
 
   Alvo() {
     for (const std::string& lista : kListas) {

@@ -628,7 +628,8 @@ Avaliacao Avaliar(const std::string& arquivoGrade, const std::vector<Ponto>& pon
   a.grade = ferramentas::LerGrade(arquivoGrade);
   a.nosNaArea = ferramentas::CalcularEstatisticas(a.grade).quantidade;
   a.diferencas = LatticeCentros(a.grade);
-  nivora::TModeloGeoide modelo(arquivoGrade);
+  nivora::TCacheGrade cache(arquivoGrade);
+  nivora::TModeloGeoide modelo(cache);
   const Campo& centros = a.diferencas;
   for (std::size_t i = 0; i < pontos.size(); ++i) {
     const Ponto& p = pontos[i];

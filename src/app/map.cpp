@@ -85,8 +85,9 @@ TForm1::TForm1(nivora::Plataforma& plataforma, const PastasPrograma& pastas, QWi
   (ui->RadioButton1->isChecked() ? ui->RadioButton1 : ui->RadioButton2)
       ->setFocus(Qt::OtherFocusReason);
 
-  modelo_ = std::make_unique<nivora::TModeloGeoide>(
+  grade_ = std::make_unique<nivora::TCacheGrade>(
       nivora::TModeloGeoide::CaminhoGrade(estado_.PastaAplicacao.toStdString()));
+  modelo_ = std::make_unique<nivora::TModeloGeoide>(*grade_);
   modelo_->DefinirBomba([this] { plataforma_.ProcessarEventos(); });
   form2_ = std::make_unique<TForm2>();
 }

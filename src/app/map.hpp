@@ -26,6 +26,7 @@ class TForm1;
 }
 
 namespace nivora {
+class TCacheGrade;
 class TModeloGeoide;
 struct ResultadoLote;
 }  // namespace nivora
@@ -207,7 +208,8 @@ class TForm1 : public QMainWindow {
   std::unique_ptr<Ui::TForm1> ui;
   nivora::Plataforma& plataforma_;
   EstadoJanela estado_;
-  bool processando_ = false;  ///< a batch run is in progress
+  bool processando_ = false;                    ///< a batch run is in progress
+  std::unique_ptr<nivora::TCacheGrade> grade_;  ///< the parsed grid, for as long as the window
   std::unique_ptr<nivora::TModeloGeoide> modelo_;
   std::unique_ptr<TForm2> form2_;
   std::unique_ptr<TAboutBox> aboutBox_;

@@ -39,9 +39,9 @@ struct Bloco {
 
 class Execucao {
  public:
-  Execucao(LeitorLinhas& entrada, const OpcoesLote& opcoes, const std::string& arquivoGrade,
+  Execucao(LeitorLinhas& entrada, const OpcoesLote& opcoes, TCacheGrade& cache,
            const ConfigParalelo& config)
-      : entrada_(entrada), opcoes_(opcoes), arquivoGrade_(arquivoGrade), config_(config) {
+      : entrada_(entrada), opcoes_(opcoes), cache_(cache), config_(config) {
     trabalhadores_ = config.trabalhadores < 1 ? 1 : config.trabalhadores;
     linhasPorBloco_ = config.linhasPorBloco < 1 ? 1 : config.linhasPorBloco;
     emVooMax_ = config.blocosEmVoo > 0 ? config.blocosEmVoo
@@ -54,7 +54,7 @@ class Execucao {
     // Every worker gets its own query object; create them here so that a failure
     // to create one is reported before any thread starts.
     for (int i = 0; i < trabalhadores_; ++i) {
-      modelos_.push_back(std::make_unique<TModeloGeoide>(arquivoGrade_));
+      modelos_.push_back(std::make_unique<TModeloGeoide>(cache_));
     }
     entrada_.DefinirParada(&pararLeitura_);
     threads_.emplace_back([this] { Ler(); });
@@ -207,7 +207,7 @@ class Execucao {
 
   LeitorLinhas& entrada_;
   const OpcoesLote& opcoes_;
-  const std::string& arquivoGrade_;
+  TCacheGrade& cache_;
   const ConfigParalelo& config_;
   int trabalhadores_;
   std::size_t linhasPorBloco_;
@@ -234,10 +234,10 @@ class Execucao {
 }  // namespace
 
 ResultadoLote ExecutarParalelo(LeitorLinhas& entrada, EscritorSaida& saida,
-                               const OpcoesLote& opcoes, const std::string& arquivoGrade,
+                               const OpcoesLote& opcoes, TCacheGrade& cache,
                                const ConfigParalelo& config) {
   opcoes.Validar();
-  Execucao execucao(entrada, opcoes, arquivoGrade, config);
+  Execucao execucao(entrada, opcoes, cache, config);
   return execucao.Rodar(saida);
 }
 

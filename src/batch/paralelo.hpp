@@ -14,6 +14,8 @@
 
 namespace nivora {
 
+class TCacheGrade;
+
 struct ConfigParalelo {
   int trabalhadores = 2;              ///< worker threads (at least 1)
   std::size_t linhasPorBloco = 4096;  ///< lines per block (at least 1)
@@ -23,12 +25,12 @@ struct ConfigParalelo {
 };
 
 /// Runs the batch over `entrada` into `saida` (neither is closed). Each worker
-/// owns a TModeloGeoide on `arquivoGrade`. The run ends at the end of the input,
-/// with FimLote::ErroFormato or with FimLote::ErroConsulta (never Cancelado).
+/// owns a TModeloGeoide, all of them on the one `cache`. The run ends at the end of
+/// the input, with FimLote::ErroFormato or with FimLote::ErroConsulta (never Cancelado).
 /// @throws EInOutError for a read or write failure (after writing everything
 ///         read before it), ErroNivora(kMsgPreenchimento) for options without a layout.
 ResultadoLote ExecutarParalelo(LeitorLinhas& entrada, EscritorSaida& saida,
-                               const OpcoesLote& opcoes, const std::string& arquivoGrade,
+                               const OpcoesLote& opcoes, TCacheGrade& cache,
                                const ConfigParalelo& config);
 
 }  // namespace nivora

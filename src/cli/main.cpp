@@ -134,8 +134,9 @@ int Executar(const std::vector<std::string>& lista) {
     return kErroUso;
   }
 
-  const std::string grade =
-      args.grade.empty() ? TModeloGeoide::CaminhoGrade(PastaExecutavel()) : args.grade;
+  // The parsed grid, shared by the run's workers.
+  TCacheGrade grade(args.grade.empty() ? TModeloGeoide::CaminhoGrade(PastaExecutavel())
+                                       : args.grade);
 
   // Input, then output: the output is refused when it is the input file itself.
   const bool entradaPadrao = args.entrada == cli::kPadrao;

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "geoid/modelo.hpp"  // the model area: kLimiteNorte, kLimiteSul, kLimiteLeste, kLimiteOeste
 #include "text/erros.hpp"
 
 namespace nivora {
@@ -15,12 +16,6 @@ class EInvalidArgument : public ErroNivora {
  public:
   EInvalidArgument() : ErroNivora("Erro de Dominio") {}
 };
-
-/// Model area, decimal degrees. A point must lie strictly inside.
-inline constexpr long double kLimiteNorte = 5.5833027L;
-inline constexpr long double kLimiteSul = -34.5830027L;
-inline constexpr long double kLimiteLeste = -34.4332999L;
-inline constexpr long double kLimiteOeste = -74.5830027L;
 
 /// Width of a point's identification as written: padded on the right with
 /// spaces or cut to this many characters.

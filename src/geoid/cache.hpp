@@ -1,104 +1,111 @@
-// The parsed grid, indexed by rows, and the process-wide cache that keeps it
-// while its file is unchanged.
+// The parsed-grid cache: one grid file, parsed once and parsed anew whenever it changes.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
-#include <cstdlib>
+#include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
-#include <string_view>
 #include <vector>
+
+#include "geoid/grade.hpp"
 
 namespace nivora {
 
-/// Memory for `bytes`, aligned to and rounded up to 2 MiB, advised for huge pages.
-/// Released with std::free. @throws std::bad_alloc
-void* AlocarPaginasGrandes(std::size_t bytes);
-
-/// One node of a parsed grid, with what the fit needs of it that does not depend
-/// on the point.
-struct NoCarregado {
-  long double lonGraus;  ///< degrees east, the file's value minus 360
-  long double latGraus;  ///< degrees north
-  long double nMetros;   ///< undulation
-  long double cosLat;    ///< cosl(latGraus * rad)
-};
-
-/// Allocates in whole 2 MiB pages and asks the kernel for huge pages: a query
-/// reaches a few nodes scattered over the grid, and with ordinary pages most of
-/// those reaches also miss the address translation cache.
-template <class T>
-struct AlocadorPaginasGrandes {
-  using value_type = T;
-  AlocadorPaginasGrandes() = default;
-  template <class U>
-  AlocadorPaginasGrandes(const AlocadorPaginasGrandes<U>&) noexcept {}
-  T* allocate(std::size_t n) { return static_cast<T*>(AlocarPaginasGrandes(n * sizeof(T))); }
-  void deallocate(T* p, std::size_t) noexcept { std::free(p); }
-  template <class U>
-  bool operator==(const AlocadorPaginasGrandes<U>&) const noexcept {
-    return true;
-  }
-};
-
-/// A run of consecutive nodes of equal latitude, as they stand in the file.
-struct LinhaNos {
-  std::size_t inicio;     ///< first node (index into nos)
-  std::size_t fim;        ///< one past the last node
-  long double latGraus;   ///< the run's latitude
-  bool lonCrescente;      ///< longitudes strictly increase along the run
-  long double lonInicio;  ///< longitude of the run's first node
-  long double passoLon;   ///< mean longitude step of an increasing run (a search hint only)
-};
-
-/// The nodes of a grid file in file order. When a line does not convert, the
-/// nodes before it are kept and `erro` holds the conversion message: a query
-/// can still end at a coinciding node before that line, and otherwise fails.
-class GradeCarregada {
+/// Keeps the parsed grid of one file for the query objects of whoever runs
+/// queries (the window, the command-line tool, a batch run's workers), so that
+/// the file is parsed once and not at every query. Every query still sees the
+/// file as it is at that moment: a grid rewritten, replaced, removed or restored
+/// between two queries is seen by the second.
+///
+/// Changes are learnt from the kernel's file notifications (inotify) on the file,
+/// its folder and every folder above it, plus the mount table: a query then costs
+/// one epoll_wait() that finds nothing. Where notifications cannot be trusted (a relative
+/// path, a symbolic link on the way, a file system that is not local, no inotify),
+/// the file is examined with stat() at every query instead, and a file changed
+/// within the last second, whose time stamps may not tell a further change apart,
+/// is compared byte for byte until it has aged.
+///
+/// Thread-safe: any number of threads, each with its own Leitor.
+class TCacheGrade {
  public:
-  static std::shared_ptr<const GradeCarregada> Analisar(std::string_view conteudo);
+  enum class Deteccao {
+    Automatica,  ///< notifications where they can be trusted, stat() elsewhere
+    Stat,        ///< stat() at every query
+  };
 
-  /// The nodes that the window of a point takes, in the order the file lists
-  /// them: latitude <= latMax and longitude in [lonMin, lonMax], at most `maximo`.
-  /// Ordered grids are searched through the row index, others scanned in full.
-  /// Returns how many were written to `tomados`.
-  int Janela(long double latMax, long double lonMin, long double lonMax, int maximo,
-             const NoCarregado** tomados) const;
+  /// `caminho`: full path of the grid file. Nothing is read before the first query.
+  explicit TCacheGrade(std::string caminho, Deteccao deteccao = Deteccao::Automatica);
+  ~TCacheGrade();
+  TCacheGrade(const TCacheGrade&) = delete;
+  TCacheGrade& operator=(const TCacheGrade&) = delete;
 
-  using VetorNos = std::vector<NoCarregado, AlocadorPaginasGrandes<NoCarregado>>;
-  const VetorNos& Nos() const { return nos_; }
-  const std::vector<LinhaNos>& Linhas() const { return linhas_; }
-  /// Latitudes never increase from one line to the next (north to south).
-  bool Ordenada() const { return ordenada_; }
-  bool TemErro() const { return temErro_; }
-  const std::string& Erro() const { return erro_; }
+  const std::string& Caminho() const { return caminho_; }
+
+  /// What one query object keeps between its queries: the grid it last used and
+  /// its own watch on the mount table. Used by one thread at a time, with the
+  /// cache it was made for.
+  class Leitor {
+   public:
+    explicit Leitor(const TCacheGrade& cache);
+    ~Leitor();
+    Leitor(const Leitor&) = delete;
+    Leitor& operator=(const Leitor&) = delete;
+
+   private:
+    friend class TCacheGrade;
+    std::shared_ptr<const GradeCarregada> grade_;
+    std::uint64_t geracao_ = 0;  // of grade_; 0: none yet
+    int fdMontagens_ = -1;       // this reader's view of the mount table
+    int fdEspera_ = -1;          // epoll: the shared notifications and fdMontagens_
+  };
+
+  /// The grid as the file is now; it stays valid in `leitor` until the next call.
+  /// @throws EFOpenError / EInOutError as reading the file does (every call while
+  ///         the file stays missing or unreadable).
+  const GradeCarregada& Obter(Leitor& leitor);
+
+  /// How many times the file was parsed (tests, benchmarks).
+  std::size_t Analises() const { return analises_.load(std::memory_order_relaxed); }
+  /// True while changes are learnt from notifications, false with stat().
+  bool PorNotificacao() const { return notificacao_.load(std::memory_order_acquire); }
 
  private:
-  /// Where the first node of an increasing run with longitude >= lonMin should be,
-  /// from the run's first longitude and mean step alone (no node is read).
-  static std::size_t PalpiteOeste(const LinhaNos& linha, long double lonMin);
-  /// That node exactly, starting from a guess.
-  std::size_t PrimeiroAOeste(const LinhaNos& linha, long double lonMin, std::size_t k) const;
+  struct Vigia {
+    int wd;
+    std::size_t nivel;  // folder of componentes_[0..nivel) (0: the root), or the file
+  };
 
-  VetorNos nos_;
-  std::vector<LinhaNos> linhas_;
-  bool ordenada_ = true;
-  bool temErro_ = false;
-  std::string erro_;
+  bool Pendente(Leitor& leitor, bool& montagemMudou) const;
+  const GradeCarregada& ObterPorNotificacao(Leitor& leitor, bool montagemMudou);
+  const GradeCarregada& ObterPorStat(Leitor& leitor, bool existe, const AssinaturaArquivo& atual);
+  bool Drenar();
+  bool Armar();
+  void PassarParaStat();
+  std::shared_ptr<const GradeCarregada> Analisar(std::string_view conteudo);
+  const GradeCarregada& Entregar(Leitor& leitor);
+
+  const std::string caminho_;
+  std::vector<std::string> componentes_;  // folders from the root, then the file name
+
+  std::mutex mutex_;
+  std::shared_ptr<const GradeCarregada> grade_;  // null while the file fails
+  std::atomic<std::uint64_t> geracao_{1};        // bumped whenever grade_ changes
+  std::atomic<std::size_t> analises_{0};
+  std::atomic<bool> notificacao_{false};
+  std::atomic<bool> valida_{false};   // grade_ is the file's content, watches armed
+  std::atomic<bool> ocupado_{false};  // a thread is draining notifications
+
+  int fdNotificacao_ = -1;
+  int fdMontagens_ = -1;  // polled under the lock only
+  std::vector<Vigia> vigias_;
+
+  // Examination by stat(): the signature of the version read, whether the
+  // signature alone identifies its content, and that content while it does not.
+  AssinaturaArquivo assinatura_;
+  bool confiavel_ = false;
+  std::string conteudo_;
 };
-
-/// The parsed grid of the file at `caminho` as it is now. The file is examined on
-/// every call (device, inode, size, modification and change times in ns) and read
-/// again on any difference. A file changed within the last moments, whose time
-/// stamps might not tell a further change apart, is also re-read and compared
-/// byte for byte until it has aged. Thread-safe.
-/// @throws EFOpenError / EInOutError as reading the file does.
-std::shared_ptr<const GradeCarregada> ObterGrade(const std::string& caminho);
-
-/// Forgets every cached grid (tests, memory).
-void EsquecerGrades();
-
-/// How many times a grid file was parsed since the start (tests, benchmarks).
-std::size_t ContagemAnalises();
 
 }  // namespace nivora

@@ -1,25 +1,43 @@
 // The undulation query: the one entry into the geoid model.
 #pragma once
 
+#include <cstdint>
 #include <functional>
-#include <memory>
+#include <optional>
 #include <string>
+
+#include "geoid/cache.hpp"
+#include "geoid/modelo.hpp"
 
 namespace nivora {
 
-class GradeCarregada;  // parsed, indexed grid shared between queries (geoid/cache.hpp)
+/// How many queries took each way to their answer.
+struct ContagemCaminhos {
+  std::uint64_t dupla = 0;   ///< decided by the double estimate
+  std::uint64_t margem = 0;  ///< 80-bit fit: the estimate was too near a rounding boundary
+  std::uint64_t faixa = 0;   ///< 80-bit fit: the window was outside the validated range
+  std::uint64_t no = 0;      ///< on a grid node: that node's N, no fit
+  std::uint64_t falhas = 0;  ///< ended in an error
+  std::uint64_t Total() const { return dupla + margem + faixa + no + falhas; }
+};
 
-/// Relative location of the grid below the application folder.
-inline constexpr const char* kArquivoGrade = "grid/NIVORA2015_SIRGAS2000.txt";
+/// The millimetres of `estimativa` (metres) rounded half away from zero, as the
+/// query's mask rounds them, when the estimate lies farther than the safety margin
+/// from every rounding boundary and within +-1000 m; false otherwise.
+bool DecidirMilimetros(double estimativa, long long& milimetros);
 
-/// Answers N at a point from the grid file. Each query behaves as if the whole file
-/// were read anew: a changed, replaced, moved or deleted grid takes effect at the very
-/// next query. Holds the fit's work state, so one object serves one thread.
+/// What the query returns for a result of `milimetros` thousandths of a metre: the
+/// text the mask "#0.000" writes for it, read back (a zero has no sign).
+long double ValorEmMilimetros(long long milimetros);
+
+/// Answers N at a point from the grid file that `cache` keeps. Each query behaves as
+/// if the whole file were read anew: a changed, replaced, moved or deleted grid takes
+/// effect at the very next query. One object serves one thread; several objects,
+/// in as many threads, may share one cache.
 class TModeloGeoide {
  public:
-  /// `arquivoGrade`: full path of the grid file.
-  explicit TModeloGeoide(std::string arquivoGrade);
-  ~TModeloGeoide();
+  /// `cache` must outlive the object.
+  explicit TModeloGeoide(TCacheGrade& cache);
   TModeloGeoide(const TModeloGeoide&) = delete;
   TModeloGeoide& operator=(const TModeloGeoide&) = delete;
 
@@ -29,21 +47,34 @@ class TModeloGeoide {
   /// Run before every query (the window's event pump). May be empty.
   void DefinirBomba(std::function<void()> bomba);
 
-  /// N in metres at (Lat, Lon) decimal degrees, rounded to three decimals.
+  /// N in metres at (Lat, Lon) decimal degrees, rounded to three decimals: the
+  /// 80-bit fit's value r written with the mask "#0.000" and read back, the double
+  /// estimate standing in for r where it decides that rounding beyond doubt.
   /// @throws EFOpenError, EConvertError (grid), EZeroDivide / EInvalidOp (fit),
   ///         ErroNivora when fewer than 25 grid nodes surround the point.
   long double ObterOndulacao(long double Lat, long double Lon);
 
-  /// The raw, unrounded result of the last query (Coeficientes[1]).
-  long double UltimoBruto() const;
+  /// The raw 80-bit value r at (Lat, Lon), before rounding; no event pump, not
+  /// counted. @throws as ObterOndulacao.
+  long double OndulacaoEstendida(long double Lat, long double Lon);
 
-  const std::string& ArquivoGrade() const { return arquivo_; }
+  /// The double estimate of r when the window lies within the range where the
+  /// estimate was validated, before any look at the rounding; nothing otherwise.
+  /// @throws EFOpenError as reading the grid does.
+  std::optional<double> Estimativa(long double Lat, long double Lon);
+
+  const ContagemCaminhos& Caminhos() const { return caminhos_; }
+  const std::string& ArquivoGrade() const { return cache_.Caminho(); }
 
  private:
-  struct Estado;
-  std::string arquivo_;
+  struct Janela;
+  void Preparar(long double Lat, long double Lon, Janela& janela);
+  long double Estendida(const Janela& janela, long double Lat, long double Lon, bool& noGrade);
+
+  TCacheGrade& cache_;
+  TCacheGrade::Leitor leitor_;
   std::function<void()> bomba_;
-  std::unique_ptr<Estado> estado_;
+  ContagemCaminhos caminhos_;
 };
 
 }  // namespace nivora

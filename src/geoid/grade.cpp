@@ -1,13 +1,18 @@
-// Reading the geoid grid file.
+// Reading the geoid grid file, and the parsed grid with its row index.
 #include "geoid/grade.hpp"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
+#include <new>
 
+#include "geoid/modelo.hpp"
 #include "text/erros.hpp"
 #include "text/numeros.hpp"
 #include "text/textos.hpp"
@@ -87,19 +92,8 @@ std::string LerArquivo(const std::string& caminho, AssinaturaArquivo* assinatura
 }
 
 std::vector<std::string> DividirLinhas(std::string_view conteudo) {
-  const std::size_t nul = conteudo.find('\0');
-  if (nul != std::string_view::npos) conteudo = conteudo.substr(0, nul);
   std::vector<std::string> linhas;
-  std::size_t inicio = 0;
-  const std::size_t fim = conteudo.size();
-  while (inicio < fim) {
-    std::size_t quebra = inicio;
-    while (quebra < fim && conteudo[quebra] != '\r' && conteudo[quebra] != '\n') ++quebra;
-    linhas.emplace_back(conteudo.substr(inicio, quebra - inicio));
-    if (quebra == fim) break;
-    inicio = quebra + 1;
-    if (conteudo[quebra] == '\r' && inicio < fim && conteudo[inicio] == '\n') ++inicio;
-  }
+  ParaCadaLinha(conteudo, [&](std::string_view linha) { linhas.emplace_back(linha); });
   return linhas;
 }
 
@@ -113,6 +107,151 @@ TNoGrade LerNo(std::string_view linha) {
   no.Lat = StrToFloat(Campo(linha, kInicioLat, kLarguraLat));
   no.N = StrToFloat(Trim(Campo(linha, kInicioN, kLarguraN)));
   return no;
+}
+
+std::string MensagemPoucosNos(long double latGraus, long double lonGraus, int encontrados,
+                              int necessarios) {
+  std::string texto = "Ponto fora da cobertura da grade (latitude " +
+                      FormatFloat("#0.0000", latGraus) + ", longitude " +
+                      FormatFloat("#0.0000", lonGraus) + "): ";
+  if (encontrados == 0)
+    texto += "nenhum n\xF3 da grade encontrado";
+  else if (encontrados == 1)
+    texto += "apenas 1 n\xF3 da grade encontrado";
+  else
+    texto += "apenas " + std::to_string(encontrados) + " n\xF3s da grade encontrados";
+  texto += ", s\xE3o necess\xE1rios " + std::to_string(necessarios) + ".";
+  return texto;
+}
+
+void* AlocarPaginasGrandes(std::size_t bytes) {
+  constexpr std::size_t kPagina = std::size_t{2} << 20;
+  // Below half a huge page, an ordinary block (small grids of tests and tools).
+  if (bytes < kPagina / 2) {
+    void* p = std::malloc(bytes == 0 ? 1 : bytes);
+    if (p == nullptr) throw std::bad_alloc();
+    return p;
+  }
+  const std::size_t arredondado = (bytes + kPagina - 1) / kPagina * kPagina;
+  void* p = std::aligned_alloc(kPagina, arredondado);
+  if (p == nullptr) throw std::bad_alloc();
+  // Only advice: where huge pages are not to be had, ordinary ones serve.
+  ::madvise(p, arredondado, MADV_HUGEPAGE);
+  return p;
+}
+
+std::shared_ptr<const GradeCarregada> GradeCarregada::Analisar(std::string_view conteudo) {
+  auto grade = std::make_shared<GradeCarregada>();
+  const long double rad = GrausParaRadianos();
+  // Node lines are all about as long as the first one, and a line shorter than
+  // the start of the N field never converts.
+  const std::size_t primeira = std::min(conteudo.find('\n'), conteudo.size());
+  grade->nos_.reserve(conteudo.size() / std::max(primeira + 1, kInicioN + 1) + 1);
+  ParaCadaLinha(conteudo, [&](std::string_view linha) {
+    if (grade->temErro_) return;
+    TNoGrade no;
+    try {
+      no = LerNo(linha);
+    } catch (const EConvertError& erro) {
+      grade->temErro_ = true;
+      grade->erro_ = erro.what();
+      return;
+    }
+    grade->nos_.push_back(NoCarregado{no.Lon, no.Lat, no.N, cosl(no.Lat * rad)});
+  });
+  grade->busca_.reserve(grade->nos_.size());
+  for (const NoCarregado& no : grade->nos_)
+    grade->busca_.push_back(
+        NoBusca{no.lonGraus, static_cast<double>(no.nMetros), static_cast<double>(no.cosLat)});
+  // Row index: runs of equal latitude; ordered when latitude never increases.
+  auto& nos = grade->nos_;
+  for (std::size_t k = 0; k < nos.size(); ++k) {
+    if (k > 0 && !(nos[k].latGraus <= nos[k - 1].latGraus)) grade->ordenada_ = false;
+    if (k == 0 || !(nos[k].latGraus == grade->linhas_.back().latGraus)) {
+      grade->linhas_.push_back(LinhaNos{k, k + 1, nos[k].latGraus, true, nos[k].lonGraus, 0.0});
+    } else {
+      LinhaNos& linha = grade->linhas_.back();
+      if (!(nos[k - 1].lonGraus < nos[k].lonGraus)) linha.lonCrescente = false;
+      linha.fim = k + 1;
+    }
+  }
+  for (LinhaNos& linha : grade->linhas_) {
+    if (linha.lonCrescente && linha.fim - linha.inicio > 1) {
+      const auto passo =
+          static_cast<double>((nos[linha.fim - 1].lonGraus - nos[linha.inicio].lonGraus) /
+                              static_cast<long double>(linha.fim - linha.inicio - 1));
+      if (passo > 0) linha.passoInverso = 1 / passo;
+    }
+    grade->latLinhas_.push_back(static_cast<double>(linha.latGraus));
+  }
+  return grade;
+}
+
+std::size_t GradeCarregada::PalpiteOeste(const LinhaNos& linha, long double lonMin) {
+  // In double: a hint needs no extended precision.
+  const double passos = static_cast<double>(lonMin - linha.lonInicio) * linha.passoInverso;
+  if (!(passos > 0)) return linha.inicio;
+  if (passos >= static_cast<double>(linha.fim - linha.inicio)) return linha.fim;
+  return linha.inicio + static_cast<std::size_t>(passos);
+}
+
+std::size_t GradeCarregada::PrimeiroAOeste(const LinhaNos& linha, long double lonMin,
+                                           std::size_t k) const {
+  while (k > linha.inicio && busca_[k - 1].lonGraus >= lonMin) --k;
+  while (k < linha.fim && busca_[k].lonGraus < lonMin) ++k;
+  return k;
+}
+
+int GradeCarregada::Janela(long double latMax, long double lonMin, long double lonMax, int maximo,
+                           NoJanela* tomados) const {
+  int n = 0;
+  auto tomar = [&](std::size_t k) {
+    const NoCarregado& no = nos_[k];
+    if (no.latGraus <= latMax && no.lonGraus >= lonMin && no.lonGraus <= lonMax)
+      tomados[n++] = NoJanela{k, no.latGraus};
+  };
+  if (!ordenada_) {
+    for (std::size_t k = 0; k < nos_.size() && n < maximo; ++k) tomar(k);
+    return n;
+  }
+  // Rows run north to south: the first one at or south of latMax, then onwards.
+  // Searched among the latitudes rounded to double, which keep their order: a row
+  // whose rounded latitude is above latMax's is north of it, one below is south,
+  // and only those that round alike are compared in extended precision.
+  const auto latMaxDupla = static_cast<double>(latMax);
+  std::size_t primeira =
+      static_cast<std::size_t>(std::partition_point(latLinhas_.begin(), latLinhas_.end(),
+                                                    [&](double l) { return !(l <= latMaxDupla); }) -
+                               latLinhas_.begin());
+  while (primeira < linhas_.size() && latLinhas_[primeira] == latMaxDupla &&
+         !(linhas_[primeira].latGraus <= latMax))
+    ++primeira;
+  auto linha = linhas_.begin() + static_cast<std::ptrdiff_t>(primeira);
+  // The window spans a few rows: find where each starts and ask for their nodes
+  // at once, so that the memory fetches overlap instead of following one another.
+  constexpr std::size_t kLinhasAdiante = 6;
+  constexpr std::size_t kNosPorLinha = 6;
+  std::size_t inicioLinha[kLinhasAdiante];
+  std::size_t previstas = 0;
+  for (auto l = linha; l != linhas_.end() && previstas < kLinhasAdiante; ++l, ++previstas) {
+    const std::size_t k = l->lonCrescente ? PalpiteOeste(*l, lonMin) : l->inicio;
+    inicioLinha[previstas] = k;
+    // From the node before the guess to the last one the band can hold.
+    const std::size_t ate = std::min(l->fim, k + kNosPorLinha);
+    for (std::size_t j = k > l->inicio ? k - 1 : k; j < ate; j += 2) __builtin_prefetch(&busca_[j]);
+    if (ate > 0) __builtin_prefetch(&busca_[ate - 1]);
+  }
+  for (std::size_t indice = 0; linha != linhas_.end() && n < maximo; ++linha, ++indice) {
+    if (!linha->lonCrescente) {
+      for (std::size_t k = linha->inicio; k < linha->fim && n < maximo; ++k) tomar(k);
+      continue;
+    }
+    std::size_t k = PrimeiroAOeste(
+        *linha, lonMin, indice < previstas ? inicioLinha[indice] : PalpiteOeste(*linha, lonMin));
+    for (; k < linha->fim && n < maximo && busca_[k].lonGraus <= lonMax; ++k)
+      tomados[n++] = NoJanela{k, linha->latGraus};
+  }
+  return n;
 }
 
 }  // namespace nivora

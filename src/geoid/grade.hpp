@@ -1,7 +1,10 @@
-// Reading the geoid grid file: its lines and the node of each line.
+// Grid reading: the file's lines, the node of each line, the parsed grid indexed by rows.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +40,23 @@ std::vector<std::string> DividirLinhas(std::string_view conteudo);
 /// The whole grid file as lines, in file order. @throws as LerArquivo.
 std::vector<std::string> CarregarLinhas(const std::string& caminho);
 
+/// Calls `f(linha)` for every line of `conteudo`, split as DividirLinhas splits it.
+template <class F>
+void ParaCadaLinha(std::string_view conteudo, F&& f) {
+  const std::size_t nul = conteudo.find('\0');
+  if (nul != std::string_view::npos) conteudo = conteudo.substr(0, nul);
+  std::size_t inicio = 0;
+  const std::size_t fim = conteudo.size();
+  while (inicio < fim) {
+    std::size_t quebra = inicio;
+    while (quebra < fim && conteudo[quebra] != '\r' && conteudo[quebra] != '\n') ++quebra;
+    f(conteudo.substr(inicio, quebra - inicio));
+    if (quebra == fim) break;
+    inicio = quebra + 1;
+    if (conteudo[quebra] == '\r' && inicio < fim && conteudo[inicio] == '\n') ++inicio;
+  }
+}
+
 /// One grid node: longitude in degrees east (the file's 0..360 value minus 360,
 /// so the model area is negative), latitude in degrees north, N in metres.
 struct TNoGrade {
@@ -57,5 +77,104 @@ inline constexpr std::size_t kInicioLat = 13, kLarguraLat = 11;
 inline constexpr std::size_t kInicioN = 27, kLarguraN = 7;
 /// The file stores longitudes counted eastward from 0 to 360.
 inline constexpr long double kVoltaGrausLon = 360.0L;
+
+/// "Ponto fora da cobertura da grade (...)": fewer grid nodes around the point
+/// than the window needs.
+std::string MensagemPoucosNos(long double latGraus, long double lonGraus, int encontrados,
+                              int necessarios);
+
+/// Memory for `bytes`: from 1 MiB on aligned to and rounded up to 2 MiB and advised
+/// for huge pages, an ordinary block below. Released with std::free.
+/// @throws std::bad_alloc
+void* AlocarPaginasGrandes(std::size_t bytes);
+
+/// Allocates in whole 2 MiB pages and asks the kernel for huge pages: a query
+/// reaches a few nodes scattered over the grid, and with ordinary pages most of
+/// those reaches also miss the address translation cache.
+template <class T>
+struct AlocadorPaginasGrandes {
+  using value_type = T;
+  AlocadorPaginasGrandes() = default;
+  template <class U>
+  AlocadorPaginasGrandes(const AlocadorPaginasGrandes<U>&) noexcept {}
+  T* allocate(std::size_t n) { return static_cast<T*>(AlocarPaginasGrandes(n * sizeof(T))); }
+  void deallocate(T* p, std::size_t) noexcept { std::free(p); }
+  template <class U>
+  bool operator==(const AlocadorPaginasGrandes<U>&) const noexcept {
+    return true;
+  }
+};
+
+/// One node of a parsed grid, with what the 80-bit fit needs of it that does not
+/// depend on the point.
+struct NoCarregado {
+  long double lonGraus;  ///< degrees east, the file's value minus 360
+  long double latGraus;  ///< degrees north
+  long double nMetros;   ///< undulation
+  long double cosLat;    ///< cosl(latGraus * rad)
+};
+
+/// What the window search and the double estimate read of a node, kept apart
+/// from NoCarregado so that two nodes share a cache line.
+struct NoBusca {
+  long double lonGraus;  ///< as in NoCarregado, for the exact comparisons of the window
+  double nMetros;        ///< N rounded to double
+  double cosLat;         ///< cosLat rounded to double
+};
+
+/// A node that the window of a point took.
+struct NoJanela {
+  std::size_t indice;    ///< into Nos() and Busca()
+  long double latGraus;  ///< its latitude
+};
+
+/// A run of consecutive nodes of equal latitude, as they stand in the file.
+struct LinhaNos {
+  std::size_t inicio;     ///< first node (index into nos)
+  std::size_t fim;        ///< one past the last node
+  long double latGraus;   ///< the run's latitude
+  bool lonCrescente;      ///< longitudes strictly increase along the run
+  long double lonInicio;  ///< longitude of the run's first node
+  double passoInverso;    ///< 1 / mean longitude step of an increasing run, else 0 (a hint)
+};
+
+/// The nodes of a grid file in file order, indexed by rows. When a line does not
+/// convert, the nodes before it are kept and Erro() holds the conversion message:
+/// a query can still end at a coinciding node before that line, and otherwise fails.
+class GradeCarregada {
+ public:
+  static std::shared_ptr<const GradeCarregada> Analisar(std::string_view conteudo);
+
+  /// The nodes that the window of a point takes, in the order the file lists
+  /// them: latitude <= latMax and longitude in [lonMin, lonMax], at most `maximo`.
+  /// Ordered grids are searched through the row index, others scanned in full.
+  /// Returns how many were written to `tomados`.
+  int Janela(long double latMax, long double lonMin, long double lonMax, int maximo,
+             NoJanela* tomados) const;
+
+  template <class T>
+  using Vetor = std::vector<T, AlocadorPaginasGrandes<T>>;
+  const Vetor<NoCarregado>& Nos() const { return nos_; }
+  const Vetor<NoBusca>& Busca() const { return busca_; }
+  /// Latitudes never increase from one line to the next (north to south).
+  bool Ordenada() const { return ordenada_; }
+  bool TemErro() const { return temErro_; }
+  const std::string& Erro() const { return erro_; }
+
+ private:
+  /// Where the first node of an increasing run with longitude >= lonMin should be,
+  /// from the run's first longitude and mean step alone (no node is read).
+  static std::size_t PalpiteOeste(const LinhaNos& linha, long double lonMin);
+  /// That node exactly, starting from a guess.
+  std::size_t PrimeiroAOeste(const LinhaNos& linha, long double lonMin, std::size_t k) const;
+
+  Vetor<NoCarregado> nos_;
+  Vetor<NoBusca> busca_;
+  std::vector<LinhaNos> linhas_;
+  std::vector<double> latLinhas_;  // each row's latitude rounded to double, for the search
+  bool ordenada_ = true;
+  bool temErro_ = false;
+  std::string erro_;
+};
 
 }  // namespace nivora

@@ -1,19 +1,12 @@
-// The undulation fit, step by step.
+// The literal reference: the undulation fit, step by step.
 #include "geoid/interpolacao.hpp"
 
 #include <cmath>
 
 #include "geoid/grade.hpp"
 #include "text/erros.hpp"
-#include "text/numeros.hpp"
 
 namespace nivora {
-
-long double GrausParaRadianos() {
-  // Kept out of line so that every path uses the very same value.
-  static const long double rad = atanl(1.0L) * 4 / 180;
-  return rad;
-}
 
 long double CalculaMonomio(std::int32_t d, std::int32_t j, long double X, long double Y) {
   const std::int32_t p = (j - 1) / (d + 1);
@@ -23,21 +16,6 @@ long double CalculaMonomio(std::int32_t d, std::int32_t j, long double X, long d
   long double potenciaY = 1.0L;
   for (std::int32_t k = 1; k <= q; ++k) potenciaY = potenciaY * Y;
   return potenciaX * potenciaY;
-}
-
-std::string MensagemPoucosNos(long double latGraus, long double lonGraus, int encontrados,
-                              int necessarios) {
-  std::string texto = "Ponto fora da cobertura da grade (latitude " +
-                      FormatFloat("#0.0000", latGraus) + ", longitude " +
-                      FormatFloat("#0.0000", lonGraus) + "): ";
-  if (encontrados == 0)
-    texto += "nenhum n\xF3 da grade encontrado";
-  else if (encontrados == 1)
-    texto += "apenas 1 n\xF3 da grade encontrado";
-  else
-    texto += "apenas " + std::to_string(encontrados) + " n\xF3s da grade encontrados";
-  texto += ", s\xE3o necess\xE1rios " + std::to_string(necessarios) + ".";
-  return texto;
 }
 
 void TInterpolador::Processar(const std::vector<std::string>& ListaGrade) {

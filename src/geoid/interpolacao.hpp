@@ -1,34 +1,25 @@
-// The undulation fit, written step by step on the model's state: a window of
-// 5 x 5 grid nodes around the point, a weighted least-squares surface of degree 2
-// in each plane coordinate, N at the point = its constant term. Reads and converts
-// every grid line on every run. This is the reference the fast query
-// (TModeloGeoide) must match bit for bit.
+// The literal reference: the undulation fit written step by step on the model's state.
+//
+// A window of 5 x 5 grid nodes around the point, a weighted least-squares surface of
+// degree 2 in each plane coordinate, N at the point = its constant term. Reads and
+// converts every grid line on every run. The query (TModeloGeoide) must match it bit
+// for bit; it shares nothing with the query but the grid reader and the constants.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "geoid/modelo.hpp"
+
 namespace nivora {
 
-/// Constants of the model.
-inline constexpr std::int32_t kGrauPolinomio = 2;        ///< degree in each coordinate
-inline constexpr std::int32_t kEspacamentoGradeMin = 5;  ///< grid spacing, arc-minutes
-inline constexpr long double kRaioTerraM = 6370900.0L;   ///< Earth radius, metres
-inline constexpr long double kFatorEscala = 28120.0L;    ///< divisor of both plane coords
-inline constexpr std::int32_t kMaxNos = 81;              ///< slots for degree up to 4
+inline constexpr std::int32_t kMaxNos = 81;  ///< slots for degree up to 4
 inline constexpr std::int32_t kMaxCoef = 25;
-
-/// Degrees to radians, atan(1) * 4 / 180 in extended precision.
-long double GrausParaRadianos();
 
 /// X^p * Y^q for the j-th monomial (1-based) of degree `d` in each coordinate:
 /// p = (j-1) div (d+1), q = (j-1) - p*(d+1); integer powers by repeated products.
 long double CalculaMonomio(std::int32_t d, std::int32_t j, long double X, long double Y);
-
-/// "Ponto fora da cobertura da grade (...)": fewer grid nodes than the window needs.
-std::string MensagemPoucosNos(long double latGraus, long double lonGraus, int encontrados,
-                              int necessarios);
 
 /// The model state and the fit, all arrays indexed from 1.
 class TInterpolador {

@@ -337,6 +337,30 @@ std::string FormaGeral(long double value) {
   return resultado;
 }
 
+/// The common case of a value that is the extended number nearest to a decimal of
+/// at most three decimals, such as every undulation the query returns and every
+/// coordinate typed with three decimals: its 18-digit form is that decimal itself
+/// (the extended value is within 2^-64 of it, relatively, far inside half a unit of
+/// the 18th significant digit), so the digits of |value| * 10^decimais rounded half
+/// away from zero follow from the thousandths in integer arithmetic. False for any
+/// other value, or |value| >= 1e12, or more than six decimals.
+bool EscaladoMilesimos(long double value, std::size_t decimais, std::string& escalado,
+                       bool& negativo) {
+  constexpr long double kLimite = 1e12L;
+  constexpr std::size_t kMaxDecimais = 6;
+  if (!(std::fabs(value) < kLimite) || decimais > kMaxDecimais) return false;
+  const long long milesimos = std::llround(value * 1000);
+  if (static_cast<long double>(milesimos) / 1000.0L != value) return false;
+  const auto absolutos = static_cast<unsigned long long>(milesimos < 0 ? -milesimos : milesimos);
+  unsigned long long escala = 1;
+  for (std::size_t k = decimais; k < 3; ++k) escala *= 10;
+  unsigned long long q = absolutos / escala + (absolutos % escala >= (escala + 1) / 2 ? 1 : 0);
+  for (std::size_t k = 3; k < decimais; ++k) q *= 10;
+  escalado = q == 0 ? std::string() : std::to_string(q);
+  negativo = value < 0;
+  return true;
+}
+
 /// Adds one unit to the last digit of a digit string, carrying to the left.
 void SomarUmNoUltimo(std::string& digitos) {
   for (std::size_t i = digitos.size(); i > 0; --i) {
@@ -355,31 +379,33 @@ std::string FormatFloat(std::string_view mask, long double value) {
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
 
-  const Decimal d = Decompor(value, kDigitosSignificativos);
-  if (d.expoente >= kDigitosSignificativos) return FormaGeral(value);
-
   const Mascara m = LerMascara(mask);
-  const bool zero = d.digitos.find_first_not_of('0') == std::string::npos;
-
   // Digits of |value| * 10^decimais rounded half away from zero: the significant
   // digits kept are those down to the mask's last decimal.
   std::string escalado;
-  if (!zero) {
-    const long long mantidos =
-        static_cast<long long>(d.expoente) + 1 + static_cast<long long>(m.decimais);
-    if (mantidos == 0) {
-      // Every digit is dropped; the first dropped one is the leading digit itself.
-      if (d.digitos[0] >= '5') escalado = "1";
-    } else if (mantidos > 0) {
-      const auto n = static_cast<std::size_t>(mantidos);
-      if (n >= d.digitos.size()) {
-        escalado = d.digitos + std::string(n - d.digitos.size(), '0');
-      } else {
-        escalado = d.digitos.substr(0, n);
-        if (d.digitos[n] >= '5') SomarUmNoUltimo(escalado);
+  bool negativo = false;
+  if (!EscaladoMilesimos(value, m.decimais, escalado, negativo)) {
+    const Decimal d = Decompor(value, kDigitosSignificativos);
+    if (d.expoente >= kDigitosSignificativos) return FormaGeral(value);
+    negativo = d.negativo;
+    const bool zero = d.digitos.find_first_not_of('0') == std::string::npos;
+    if (!zero) {
+      const long long mantidos =
+          static_cast<long long>(d.expoente) + 1 + static_cast<long long>(m.decimais);
+      if (mantidos == 0) {
+        // Every digit is dropped; the first dropped one is the leading digit itself.
+        if (d.digitos[0] >= '5') escalado = "1";
+      } else if (mantidos > 0) {
+        const auto n = static_cast<std::size_t>(mantidos);
+        if (n >= d.digitos.size()) {
+          escalado = d.digitos + std::string(n - d.digitos.size(), '0');
+        } else {
+          escalado = d.digitos.substr(0, n);
+          if (d.digitos[n] >= '5') SomarUmNoUltimo(escalado);
+        }
       }
+      // mantidos < 0: the first dropped digit is a leading zero, so the value rounds to 0.
     }
-    // mantidos < 0: the first dropped digit is a leading zero, so the value rounds to 0.
   }
   const bool resultadoZero = escalado.find_first_not_of('0') == std::string::npos;
   if (resultadoZero) escalado.clear();
@@ -395,7 +421,7 @@ std::string FormatFloat(std::string_view mask, long double value) {
   if (inteiros.empty() && fracao.empty()) return "0";  // a mask with no required digit
 
   std::string resultado;
-  if (d.negativo && !resultadoZero) resultado.push_back('-');
+  if (negativo && !resultadoZero) resultado.push_back('-');
   resultado.append(inteiros);
   if (!fracao.empty()) resultado.append(".").append(fracao);
   return resultado;

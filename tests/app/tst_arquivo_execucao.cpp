@@ -168,8 +168,9 @@ SaidaCli ExecutarCli(const QString& grade, const QString& formato, bool saidaId,
 
 /// The message the query gives for the grid as it is now.
 std::string ErroDaConsulta(const QString& pastaAplicacao, long double lat, long double lon) {
-  nivora::TModeloGeoide modelo(
+  nivora::TCacheGrade cache(
       nivora::TModeloGeoide::CaminhoGrade(QFile::encodeName(pastaAplicacao).toStdString()));
+  nivora::TModeloGeoide modelo(cache);
   try {
     modelo.ObterOndulacao(lat, lon);
   } catch (const std::exception& e) {

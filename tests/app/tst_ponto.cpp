@@ -222,8 +222,9 @@ class TestePonto : public QObject {
     Clicar(t, "bbt_ProcessaPonto");
     QVERIFY2(t.plataforma.mensagens.empty(),
              t.plataforma.mensagens.empty() ? "" : t.plataforma.mensagens[0].texto.c_str());
-    nivora::TModeloGeoide modelo(
+    nivora::TCacheGrade cache(
         nivora::TModeloGeoide::CaminhoGrade(t.PastaAplicacao().toStdString()));
+    nivora::TModeloGeoide modelo(cache);
     const long double n = modelo.ObterOndulacao(latDeg, lonDeg);
     const std::string esperado = nivora::AjustaCampo12(nivora::FormatFloat("#00.00", n));
     QCOMPARE(t.Campo("Ed_Ondulacao")->text().toStdString(), esperado);

@@ -46,7 +46,8 @@ class LinhaDeSaida : public ::testing::Test {
   }
 
   PastaTemporaria pasta_;
-  TModeloGeoide modelo_{teste::GravarGradePadrao(pasta_, &kNConstante)};
+  TCacheGrade grade_{teste::GravarGradePadrao(pasta_, &kNConstante)};
+  TModeloGeoide modelo_{grade_};
 };
 
 TEST_F(LinhaDeSaida, ResultLinesForEveryLayoutPlacementAndOutputChoice) {
@@ -113,7 +114,8 @@ TEST_F(LinhaDeSaida, AResultCarriesTheRoundedQueryValue) {
   // (to the millimetre), which the fit reproduces: each line holds the plane's value
   // rounded to centimetres, -4.05375, -4.11 and -4.0020 here.
   PastaTemporaria pasta;
-  TModeloGeoide variado(teste::GravarGradePadrao(pasta));
+  TCacheGrade grade(teste::GravarGradePadrao(pasta));
+  TModeloGeoide variado(grade);
   const OpcoesLote opcoes = OpcoesLote::De(TListaFormato::DeTexto("0"), false, false);
   ProcessadorLinha processador(opcoes, variado);
   const std::pair<const char*, const char*> casos[] = {
@@ -273,7 +275,8 @@ class Execucao : public ::testing::Test {
   std::string Saida() { return LerArquivoTodo(pasta_ / "saida.txt"); }
 
   PastaTemporaria pasta_;
-  TModeloGeoide modelo_{teste::GravarGradePadrao(pasta_, &kNConstante)};
+  TCacheGrade grade_{teste::GravarGradePadrao(pasta_, &kNConstante)};
+  TModeloGeoide modelo_{grade_};
   const std::string ok_ = "P1 -23.5 -46.625\r\n";
   const std::string fora_ = "P2 10 -50\r\n";
   const std::string linhaOk_ = "P1      " + std::string("  ") + Campo12("-5.12") + "\r\n";
@@ -333,7 +336,8 @@ TEST_F(Execucao, QueryErrorPropagatesAfterClosingWithEarlierLinesKept) {
   EXPECT_EQ(DescritoresAbertos(), antes);
 
   // A grid that cannot be opened at all.
-  TModeloGeoide semGrade(pasta_ / "nao_existe.txt");
+  TCacheGrade ausente(pasta_ / "nao_existe.txt");
+  TModeloGeoide semGrade(ausente);
   GravarArquivo(pasta_ / "entrada.txt", fora_ + ok_);
   const OpcoesLote opcoes = OpcoesLote::De(TListaFormato::DeTexto("ID,0"), true, false);
   EXPECT_THROW(

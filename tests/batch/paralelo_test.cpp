@@ -46,7 +46,8 @@ class Paralelo : public ::testing::Test {
   /// The serial run's output bytes and result.
   ResultadoLote Serial(const std::string& entrada, std::string& saida) {
     GravarArquivo(pasta_ / "entrada.txt", entrada);
-    TModeloGeoide modelo(grade_);
+    TCacheGrade cache(grade_);
+    TModeloGeoide modelo(cache);
     ObservadorLote nada;
     ResultadoLote r =
         ExecutarLote(pasta_ / "entrada.txt", pasta_ / "serial.txt", opcoes_, modelo, nada);
@@ -70,7 +71,8 @@ class Paralelo : public ::testing::Test {
       EXPECT_GE(feitas, ultimoProgresso);
       ultimoProgresso = feitas;
     };
-    const ResultadoLote r = ExecutarParalelo(leitor, escritor, opcoes_, grade_, config);
+    TCacheGrade cache(grade_);
+    const ResultadoLote r = ExecutarParalelo(leitor, escritor, opcoes_, cache, config);
     escritor.Fechar();
     ::close(fdEntrada);
     saida = LerArquivoTodo(pasta_ / "paralelo.txt");
@@ -150,7 +152,8 @@ TEST_F(Paralelo, EmptyInputAndAFailedWrite) {
   LeitorLinhas leitor(fdEntrada, "entrada.txt");
   EscritorSaida escritor(fdCheio, "/dev/full", true);
   ConfigParalelo config;
-  EXPECT_THROW(ExecutarParalelo(leitor, escritor, opcoes_, grade_, config), EInOutError);
+  TCacheGrade cache(grade_);
+  EXPECT_THROW(ExecutarParalelo(leitor, escritor, opcoes_, cache, config), EInOutError);
   ::close(fdEntrada);
 }
 

@@ -355,7 +355,8 @@ std::string TokensDoExemplo(const std::string& nome) {
 TEST_F(Cli, ShippedExamplesGiveTheRunnersBytes) {
   const std::string grade = std::string(NIVORA_SOURCE_DIR) + "/dist/grid/NIVORA2015_SIRGAS2000.txt";
   if (!std::filesystem::exists(grade)) GTEST_SKIP() << "no shipped grid";
-  TModeloGeoide modelo(grade);
+  TCacheGrade cache(grade);
+  TModeloGeoide modelo(cache);
   int exemplos = 0;
   for (const auto& arquivo :
        std::filesystem::directory_iterator(std::string(NIVORA_SOURCE_DIR) + "/dist/exemplos")) {

@@ -102,7 +102,8 @@ TEST(Carga, MillionsOfPointsThroughPipesInBoundedMemoryNothingLost) {
   std::mt19937 sorteio(2015);
   std::uniform_real_distribution<double> lat(-33.5, 5.0), lon(-73.5, -35.0);
   std::vector<std::string> registros, esperadas;
-  TModeloGeoide modelo(GradeDistribuida());
+  TCacheGrade grade(GradeDistribuida());
+  TModeloGeoide modelo(grade);
   const OpcoesLote opcoes = OpcoesLote::De(TListaFormato::DeTexto("ID,0"), true, true);
   ProcessadorLinha processador(opcoes, modelo);
   for (int i = 0; i < kDistintos; ++i) {

@@ -47,7 +47,8 @@ Execucao Referencia(const std::string& formato, const std::string& grade,
   const int fdSaida = memfd_create("saida", MFD_CLOEXEC);
   teste::EscreverTudo(fdEntrada, entrada);
   ::lseek(fdEntrada, 0, SEEK_SET);
-  TModeloGeoide modelo(grade);
+  TCacheGrade cache(grade);
+  TModeloGeoide modelo(cache);
   ObservadorLote observador;
   Execucao r;
   {

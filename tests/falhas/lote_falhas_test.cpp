@@ -74,7 +74,8 @@ class LoteFalhas : public ::testing::Test {
   /// The output of the whole input without any fault.
   std::string SaidaCompleta(const std::string& entrada) {
     GravarArquivo(pasta_ / "ref_entrada", entrada);
-    TModeloGeoide modelo(gradeBoa_);
+    TCacheGrade cache(gradeBoa_);
+    TModeloGeoide modelo(cache);
     ObservadorLote nada;
     ExecutarLote(pasta_ / "ref_entrada", pasta_ / "ref_saida", opcoes_, modelo, nada);
     return LerArquivoTodo(pasta_ / "ref_saida");
@@ -119,7 +120,8 @@ TEST_F(LoteFalhas, InputThatVanishesOrIsCutShort) {
   for (const Caso& c : casos) {
     SCOPED_TRACE(c.nome);
     GravarArquivo(entrada_, entrada);
-    TModeloGeoide modelo(grade_);
+    TCacheGrade cache(grade_);
+    TModeloGeoide modelo(cache);
     Sabotador sabotador(10, c.falha);
     const int abertos = DescritoresAbertos();
     const ResultadoLote r = ExecutarLote(entrada_, saida_, opcoes_, modelo, sabotador);
@@ -168,7 +170,8 @@ TEST_F(LoteFalhas, GridDamagedMidRunStopsWithItsErrorKeepingEveryEarlierLine) {
   for (const Caso& c : casos) {
     SCOPED_TRACE(c.nome);
     GravarArquivo(grade_, boa);
-    TModeloGeoide modelo(grade_);
+    TCacheGrade cache(grade_);
+    TModeloGeoide modelo(cache);
     Sabotador sabotador(kLinhaFalha, c.falha);
     const int abertos = DescritoresAbertos();
     try {
@@ -210,7 +213,8 @@ TEST_F(LoteFalhas, ParallelRunStopsAtTheFirstFailedQueryWithAWholePrefix) {
     if (!removida) std::filesystem::remove(grade_);
     removida = true;
   };
-  const ResultadoLote r = ExecutarParalelo(leitor, escritor, opcoes_, grade_, config);
+  TCacheGrade cache(grade_);
+  const ResultadoLote r = ExecutarParalelo(leitor, escritor, opcoes_, cache, config);
   escritor.Fechar();
   ::close(fdEntrada);
 

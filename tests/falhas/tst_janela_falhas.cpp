@@ -40,8 +40,9 @@ QByteArray Entrada(int recusadas, int aceitas) {
 
 /// The whole output of `entrada`, made by the core on the window's grid.
 QByteArray SaidaCompleta(const QString& pasta, const QString& entrada) {
-  nivora::TModeloGeoide modelo(
+  nivora::TCacheGrade cache(
       nivora::TModeloGeoide::CaminhoGrade(QFile::encodeName(pasta).toStdString()));
+  nivora::TModeloGeoide modelo(cache);
   nivora::ObservadorLote nada;
   const QString saida = pasta + "completa.txt";
   nivora::ExecutarLote(

@@ -1,5 +1,5 @@
-// The cached, indexed query against the step-by-step reference, and the cache's
-// reaction to a changed, replaced, deleted or damaged grid file.
+// The query against the step-by-step reference: its 80-bit value bit for bit, and its
+// rounded result, whichever way (double estimate or 80-bit fit) it was reached.
 #include "geoid/consulta.hpp"
 
 #include <gtest/gtest.h>
@@ -7,7 +7,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <thread>
+#include <limits>
+#include <random>
 
 #include "apoio/grade.hpp"
 #include "geoid/cache.hpp"
@@ -54,11 +55,18 @@ Resultado Literal(TInterpolador& t, const std::string& arquivo, long double lat,
   return Executar([&] { return t.OndulacaoBruta(arquivo, lat, lon); });
 }
 
-Resultado Rapido(TModeloGeoide& m, long double lat, long double lon) {
-  return Executar([&] {
-    m.ObterOndulacao(lat, lon);
-    return m.UltimoBruto();
-  });
+// The reference's raw value rounded as the query rounds it, step by step.
+Resultado Arredondado(Resultado r) {
+  if (!r.falhou) r.bruto = StrToFloat(AjustaCampo10(FormatFloat("#0.000", r.bruto)));
+  return r;
+}
+
+Resultado Estendido(TModeloGeoide& m, long double lat, long double lon) {
+  return Executar([&] { return m.OndulacaoEstendida(lat, lon); });
+}
+
+Resultado Final(TModeloGeoide& m, long double lat, long double lon) {
+  return Executar([&] { return m.ObterOndulacao(lat, lon); });
 }
 
 struct Ponto {
@@ -87,10 +95,12 @@ std::vector<Ponto> Pontos(const std::vector<std::string>& linhas, std::mt19937& 
     }
     return v;
   };
+  std::uniform_int_distribution<int> escala(1, 17);
+  std::uniform_real_distribution<long double> direcao(-1, 1);
   std::vector<Ponto> pontos;
   for (int k = 0; k < n; ++k) {
     const TNoGrade& no = nos[qual(sorteio)];
-    switch (k % 8) {
+    switch (k % 9) {
       case 0:
       case 1:
       case 2:
@@ -105,12 +115,19 @@ std::vector<Ponto> Pontos(const std::vector<std::string>& linhas, std::mt19937& 
       case 5:
         pontos.push_back({lat(sorteio), no.Lon});
         break;
-      case 6:  // LonMin on a node, sometimes LatMax on its row too
-        pontos.push_back({ulps(sorteio) > 0
-                              ? ajustar(no.Lat, no.Lat - 2 * kEspacamento, 2 * kEspacamento, 1)
-                              : lat(sorteio),
-                          ajustar(no.Lon, no.Lon + 2 * kEspacamento, 2 * kEspacamento, -1)});
+      case 8: {  // near a node, 1e-1 to 1e-17 degrees away (below that, an ulp or two)
+        const long double d = std::pow(10.0L, -escala(sorteio));
+        pontos.push_back({no.Lat + d * direcao(sorteio), no.Lon + d * direcao(sorteio)});
         break;
+      }
+      case 6: {  // LonMin on a node; LatMax on its row, or just south of it, or anywhere
+        const int u = ulps(sorteio);
+        const long double alvo = u < 0 ? nextafterl(no.Lat, -INFINITY) : no.Lat;
+        pontos.push_back(
+            {u != 0 ? ajustar(alvo, no.Lat - 2 * kEspacamento, 2 * kEspacamento, 1) : lat(sorteio),
+             ajustar(no.Lon, no.Lon + 2 * kEspacamento, 2 * kEspacamento, -1)});
+        break;
+      }
       default:  // LonMax on a node
         pontos.push_back(
             {lat(sorteio), ajustar(no.Lon, no.Lon - 3 * kEspacamento, 3 * kEspacamento, 1)});
@@ -131,18 +148,19 @@ class ConsultaRapida : public ::testing::Test {
     return caminho;
   }
 
-  // Both paths over many points; returns how many queries ended in a value.
-  int Comparar(const std::string& caminho, const std::vector<Ponto>& pontos) {
-    TModeloGeoide modelo(caminho);
-    int valores = 0;
+  // The reference against the query's 80-bit value and against its result, over
+  // many points; returns how many ways each query took.
+  ContagemCaminhos Comparar(const std::string& caminho, const std::vector<Ponto>& pontos) {
+    TCacheGrade cache(caminho);
+    TModeloGeoide modelo(cache);
     for (const Ponto& p : pontos) {
       const Resultado a = Literal(*literal, caminho, p.lat, p.lon);
-      const Resultado b = Rapido(modelo, p.lat, p.lon);
-      EXPECT_EQ(a, b) << caminho << " lat " << FormatFloat("#0.000000000000000000", p.lat)
-                      << " lon " << FormatFloat("#0.000000000000000000", p.lon);
-      valores += !a.falhou;
+      const std::string onde = caminho + " lat " + FormatFloat("#0.000000000000000000", p.lat) +
+                               " lon " + FormatFloat("#0.000000000000000000", p.lon);
+      EXPECT_EQ(a, Estendido(modelo, p.lat, p.lon)) << onde;
+      EXPECT_EQ(Arredondado(a), Final(modelo, p.lat, p.lon)) << onde;
     }
-    return valores;
+    return modelo.Caminhos();
   }
 };
 
@@ -164,15 +182,22 @@ TEST_F(ConsultaRapida, IgualAoLiteralEmGradesOrdenadasEmbaralhadasEDuplicadas) {
     return g;
   }();
 
-  const std::pair<const char*, std::vector<std::vector<std::string>>> grades[] = {
-      {"regular.txt", regular},
-      {"dentro.txt", dentroDasLinhas},
-      {"trocadas.txt", linhasTrocadas},
-      {"duplicados.txt", duplicados},
-      {"decrescente.txt", decrescente}};
-  for (const auto& [nome, grade] : grades) {
-    const int valores = Comparar(Grade(nome, teste::Achatar(grade)), pontos);
-    EXPECT_GT(valores, 500) << nome;  // most points have a full window
+  struct Caso {
+    const char* nome;
+    std::vector<std::vector<std::string>> grade;
+    bool janelaEspalhada;  // rows out of order: the window takes nodes far apart
+  };
+  const Caso grades[] = {{"regular.txt", regular, false},
+                         {"dentro.txt", dentroDasLinhas, false},
+                         {"trocadas.txt", linhasTrocadas, true},
+                         {"duplicados.txt", duplicados, false},
+                         {"decrescente.txt", decrescente, false}};
+  for (const auto& [nome, grade, espalhada] : grades) {
+    const ContagemCaminhos c = Comparar(Grade(nome, teste::Achatar(grade)), pontos);
+    // Most points have a full window; the estimate decides where the window is a
+    // compact block, the 80-bit fit where it is not.
+    EXPECT_GT(c.dupla + c.margem + c.faixa + c.no, 500u) << nome;
+    EXPECT_GT(espalhada ? c.faixa : c.dupla, 400u) << nome;
   }
   // The six-node band did occur: a point whose LonMin is a node longitude exactly,
   // with the node five spacings east still inside its LonMax.
@@ -193,14 +218,18 @@ TEST_F(ConsultaRapida, IgualAoLiteralComLinhaRuimEGradeDegenerada) {
   // A bad line in the middle: nodes before it still answer a point that sits on them.
   auto comRuim = linhas;
   comRuim.insert(comRuim.begin() + 200, "  310.000000  -11.000000   abc");
-  EXPECT_GT(Comparar(Grade("ruim.txt", comRuim), pontos), 0);
+  const ContagemCaminhos c = Comparar(Grade("ruim.txt", comRuim), pontos);
+  EXPECT_GT(c.no, 0u);
+  EXPECT_GT(c.falhas, 0u);
 
   // All nodes on one row (X = 0): columns of X vanish, a zero pivot.
   std::vector<std::string> umaLinha;
   for (int c = 0; c < 60; ++c)
     umaLinha.push_back(teste::LinhaNo(teste::Milimetros(310000 + 10 * c), "-10.000000", "1.000"));
   const std::string caminho = Grade("umalinha.txt", umaLinha);
-  const Resultado r = Rapido(*std::make_unique<TModeloGeoide>(caminho), -10.05L, -49.8L);
+  TCacheGrade cache(caminho);
+  TModeloGeoide modelo(cache);
+  const Resultado r = Final(modelo, -10.05L, -49.8L);
   EXPECT_TRUE(r.falhou && r.erro.find("Floating point division by zero") != std::string::npos) << r;
   Comparar(caminho, {{-10.05L, -49.8L}, {-10.0L, -49.75L}, {-9.9L, -49.71L}});
 
@@ -222,90 +251,108 @@ TEST_F(ConsultaRapida, ArredondaPelaMascaraDeMilimetros) {
   for (const Caso& c : casos) {
     auto grade = teste::GradeRegular(kLat0, kLon0, 8, 8, sorteio);
     grade[3][3] = teste::LinhaNo("310.250000", "-10.250000", c.n);
-    TModeloGeoide modelo(Grade("arred.txt", teste::Achatar(grade)));
+    TCacheGrade cache(Grade("arred.txt", teste::Achatar(grade)));
+    TModeloGeoide modelo(cache);
     const long double n = modelo.ObterOndulacao(-10.25L, -49.75L);  // on that node
     EXPECT_EQ(n, c.esperado) << c.n;
     EXPECT_FALSE(std::signbit(n) && n == 0) << c.n;
-    EXPECT_EQ(modelo.UltimoBruto(), StrToFloat(Trim(c.n))) << c.n;
+    EXPECT_EQ(modelo.OndulacaoEstendida(-10.25L, -49.75L), StrToFloat(Trim(c.n))) << c.n;
+    EXPECT_EQ(modelo.Caminhos().no, 1u) << c.n;
   }
 }
 
-TEST_F(ConsultaRapida, MudancaNoArquivoValeNaConsultaSeguinte) {
-  const auto grade = teste::GradeRegular(kLat0, kLon0, 10, 10, sorteio);
-  const auto comN = [&](const char* n) {
-    auto g = grade;
-    g[4][4] = teste::LinhaNo(teste::Doze(kLon0 + 4), teste::Doze(kLat0 - 4), n);
-    return teste::Achatar(g);
+// Grids of one value everywhere: every fit gives that value up to the last bits of
+// its arithmetic, so a value on a rounding boundary must reach the 80-bit fit, and
+// values beyond the validated range never use the estimate.
+TEST_F(ConsultaRapida, GradeConstanteNaFronteiraOuForaDaFaixaVaiAoAjusteEstendido) {
+  struct Caso {
+    const char* n;
+    bool naFronteira;  // x.xxx5
+    bool foraDaFaixa;  // |N| > 1000 m
   };
-  const std::string caminho = Grade("grade.txt", comN("  1.000"));
-  const long double lat = StrToFloat(teste::Doze(kLat0 - 4));
-  const long double lon = StrToFloat(teste::Doze(kLon0 + 4)) - 360;
-  TModeloGeoide modelo(caminho);
-  const std::string ausente = "Cannot open file \"" + caminho + "\". " + std::strerror(ENOENT);
-  // On the changed node, and off every node (where a bad line anywhere is reached).
-  auto consulta = [&](long double la, long double lo) -> std::string {
-    try {
-      return FormatFloat("#0.000", modelo.ObterOndulacao(la, lo));
-    } catch (const ErroNivora& e) {
-      return e.what();
-    }
-  };
-  auto noNo = [&] { return consulta(lat, lon); };
-  auto foraDoNo = [&] { return consulta(lat + 0.01L, lon + 0.01L); };
-  EXPECT_EQ(noNo(), "1.000");
-  teste::EscreverLinhas(caminho, comN("  2.000"));  // rewritten in place, same size
-  EXPECT_EQ(noNo(), "2.000");
-  teste::EscreverLinhas(pasta / "nova.txt", comN("  3.000"));
-  std::filesystem::rename(pasta / "nova.txt", caminho);  // replaced by rename
-  EXPECT_EQ(noNo(), "3.000");
-  std::filesystem::rename(caminho, pasta / "fora.txt");  // moved away
-  EXPECT_EQ(noNo(), ausente);
-  EXPECT_EQ(noNo(), ausente);
-  std::filesystem::rename(pasta / "fora.txt", caminho);  // put back
-  EXPECT_EQ(noNo(), "3.000");
-  auto ruim = comN("  3.000");
-  ruim.back() = "  310.000000  -11.000000";
-  teste::EscreverLinhas(caminho, ruim);  // damaged at the very end
-  EXPECT_EQ(foraDoNo(), "'' is not a valid floating point value");
-  EXPECT_EQ(foraDoNo(), "'' is not a valid floating point value");
-  EXPECT_EQ(noNo(), "3.000");  // the scan ends on the node before the bad line
-  teste::EscreverLinhas(caminho, comN("  4.000"), "\r\n", false);  // mended, no final break
-  EXPECT_EQ(noNo(), "4.000");
-  EXPECT_NE(foraDoNo().find('.'), std::string::npos);
-  std::filesystem::remove(caminho);
-  EXPECT_EQ(noNo(), ausente);
+  const Caso casos[] = {
+      {"1.2345", true, false},  {"-1.2345", true, false},  {"-0.0005", true, false},
+      {"99.9995", true, false}, {"1.2344", false, false},  {"-0.0004", false, false},
+      {"0", false, false},      {"-999.99", false, false}, {"1000.5", false, true},
+      {"-4321.5", false, true}, {"1e300", false, true}};
+  const std::vector<Ponto> pontos = {{-10.31L, -49.64L}, {-10.4L, -49.5L}, {-10.5L, -49.49L}};
+  for (const Caso& c : casos) {
+    const ContagemCaminhos k =
+        Comparar(Grade("constante.txt",
+                       teste::Achatar(teste::GradeRegular(kLat0, kLon0, 10, 10, sorteio, c.n))),
+                 pontos);
+    EXPECT_EQ(k.margem, c.naFronteira ? pontos.size() : 0u) << c.n;
+    EXPECT_EQ(k.faixa, c.foraDaFaixa ? pontos.size() : 0u) << c.n;
+  }
 }
 
-TEST_F(ConsultaRapida, GradeInalteradaNaoEAnalisadaDeNovo) {
+// Points whose N lies within 1e-6 m and less of a rounding boundary, found by
+// bisection along a parallel; every step of the search is a point to compare.
+TEST_F(ConsultaRapida, PontosJuntoAFronteiraDeArredondamento) {
   const std::string caminho =
-      Grade("grade.txt", teste::Achatar(teste::GradeRegular(kLat0, kLon0, 10, 10, sorteio)));
-  TModeloGeoide modelo(caminho);
-  const long double primeiro = modelo.ObterOndulacao(-10.3L, -49.6L);
-  const std::size_t analises = ContagemAnalises();
-  for (int k = 0; k < 50; ++k) EXPECT_EQ(modelo.ObterOndulacao(-10.3L, -49.6L), primeiro);
-  EXPECT_EQ(ContagemAnalises(), analises);
+      Grade("regular.txt", teste::Achatar(teste::GradeRegular(kLat0, kLon0, 12, 12, sorteio)));
+  TCacheGrade cache(caminho);
+  TModeloGeoide modelo(cache);
+  std::uniform_real_distribution<long double> lat(-10.6L, -10.3L), lon(-49.6L, -49.3L);
+  int perto = 0;
+  for (int busca = 0; busca < 12; ++busca) {
+    const long double la = lat(sorteio);
+    long double a = lon(sorteio), b = a + 0.02L;
+    // A boundary k + 0.5 mm between N(a) and N(b), if there is one.
+    const long double na = modelo.OndulacaoEstendida(la, a), nb = modelo.OndulacaoEstendida(la, b);
+    const long double fronteira = (std::floor(std::min(na, nb) * 1000 - 0.5L) + 1.5L) / 1000;
+    if (!(fronteira < std::max(na, nb))) continue;
+    const bool sobe = na < nb;
+    for (int passo = 0; passo < 64; ++passo) {
+      const long double m = (a + b) / 2;
+      const Resultado bruto = Estendido(modelo, la, m);
+      ASSERT_FALSE(bruto.falhou) << bruto;
+      EXPECT_EQ(Arredondado(bruto), Final(modelo, la, m));
+      perto += std::fabs(bruto.bruto - fronteira) < 1e-6L;
+      ((bruto.bruto < fronteira) == sobe ? a : b) = m;
+    }
+  }
+  EXPECT_GT(perto, 100);
+  EXPECT_GT(modelo.Caminhos().margem, 0u);
 }
 
-TEST_F(ConsultaRapida, ModelosEmVariasThreadsCompartilhamAGrade) {
-  const std::string caminho = Grade(
-      "grade.txt", teste::Achatar(teste::GradeRegular(kLat0, kLon0, kLinhas, kColunas, sorteio)));
-  std::uniform_real_distribution<long double> lat(-11.2L, -10.2L), lon(-49.8L, -48.8L);
-  std::vector<Ponto> pontos;
-  for (int k = 0; k < 200; ++k) pontos.push_back({lat(sorteio), lon(sorteio)});
-  std::vector<long double> esperado;
-  TModeloGeoide sozinho(caminho);
-  for (const Ponto& p : pontos) esperado.push_back(sozinho.ObterOndulacao(p.lat, p.lon));
-  std::vector<int> diferentes(4, 0);
-  std::vector<std::thread> threads;
-  for (int t = 0; t < 4; ++t)
-    threads.emplace_back([&, t] {
-      TModeloGeoide modelo(caminho);
-      for (std::size_t k = 0; k < pontos.size(); ++k)
-        diferentes[static_cast<std::size_t>(t)] +=
-            modelo.ObterOndulacao(pontos[k].lat, pontos[k].lon) != esperado[k];
-    });
-  for (auto& th : threads) th.join();
-  for (int d : diferentes) EXPECT_EQ(d, 0);
+// The rounding decided from a double estimate is the mask's rounding of any value
+// within 1e-11 m of that estimate (the error bound the query relies on).
+TEST(DecidirMilimetros, IgualAoArredondamentoDaMascara) {
+  auto mascara = [](long double r) { return StrToFloat(AjustaCampo10(FormatFloat("#0.000", r))); };
+  std::mt19937 sorteio(7);
+  std::uniform_int_distribution<long long> mm(-999999, 999999);
+  std::uniform_real_distribution<double> resto(-0.5, 0.5);
+  int decididos = 0, recusados = 0;
+  for (int k = 0; k < 200000; ++k) {
+    // Spread values, and values next to a boundary k + 0.5 mm.
+    const double perto = k % 2 ? 0.5 + std::ldexp(resto(sorteio), -(k % 40)) : resto(sorteio);
+    const double e = (static_cast<double>(mm(sorteio)) + perto) / 1000;
+    long long m = 0;
+    if (!DecidirMilimetros(e, m)) {
+      ++recusados;
+      continue;
+    }
+    ++decididos;
+    for (const long double r : {static_cast<long double>(e) - 1e-11L, static_cast<long double>(e),
+                                static_cast<long double>(e) + 1e-11L})
+      ASSERT_EQ(ValorEmMilimetros(m), mascara(r)) << FormatFloat("#0.000000000000000", r);
+  }
+  EXPECT_GT(decididos, 100000);
+  EXPECT_GT(recusados, 1000);
+  long long m = 0;
+  for (const double fora : {1000.0005, -1000.5, 1e300, std::numeric_limits<double>::quiet_NaN(),
+                            std::numeric_limits<double>::infinity()})
+    EXPECT_FALSE(DecidirMilimetros(fora, m)) << fora;
+}
+
+// Every result the estimate can give reads back as the mask's text would.
+TEST(ValorEmMilimetros, IgualAoTextoDaMascaraLido) {
+  for (long long m = -1000000; m <= 1000000; ++m) {
+    const long double esperado = StrToFloat(AjustaCampo10(FormatFloat("#0.000", m / 1000.0L)));
+    ASSERT_EQ(ValorEmMilimetros(m), esperado) << m;
+    ASSERT_FALSE(std::signbit(ValorEmMilimetros(m)) && m == 0);
+  }
 }
 
 }  // namespace

@@ -1,14 +1,16 @@
 // The grid that ships with the program: coverage of the model area and values.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
+#include <random>
 #include <set>
 
-#include "coords/ponto.hpp"
 #include "geoid/cache.hpp"
 #include "geoid/consulta.hpp"
 #include "geoid/interpolacao.hpp"
 #include "text/numeros.hpp"
+#include "text/textos.hpp"
 
 namespace nivora {
 namespace {
@@ -17,26 +19,30 @@ const std::string kGrade = std::string(NIVORA_SOURCE_DIR) + "/dist/" + kArquivoG
 const long double kEspacamento = 5 / 60.0L;
 
 TEST(GradeDistribuida, FullWindowAtTheFourCornersOfTheArea) {
-  const auto grade = ObterGrade(kGrade);
-  ASSERT_FALSE(grade->TemErro()) << grade->Erro();
-  EXPECT_TRUE(grade->Ordenada());
+  TCacheGrade cache(kGrade);
+  TCacheGrade::Leitor leitor(cache);
+  const GradeCarregada& grade = cache.Obter(leitor);
+  ASSERT_FALSE(grade.TemErro()) << grade.Erro();
+  EXPECT_TRUE(grade.Ordenada());
   const long double dentro = 1e-7L;
   const long double lats[] = {kLimiteNorte - dentro, kLimiteSul + dentro};
   const long double lons[] = {kLimiteOeste + dentro, kLimiteLeste - dentro};
-  TModeloGeoide modelo(kGrade);
+  TModeloGeoide modelo(cache);
   for (long double lat : lats)
     for (long double lon : lons) {
-      const NoCarregado* nos[25];
-      ASSERT_EQ(grade->Janela(lat + 2 * kEspacamento, lon - 2 * kEspacamento,
-                              lon + 3 * kEspacamento, 25, nos),
+      NoJanela nos[25];
+      ASSERT_EQ(grade.Janela(lat + 2 * kEspacamento, lon - 2 * kEspacamento, lon + 3 * kEspacamento,
+                             25, nos),
                 25);
       std::set<long double> linhas, colunas;
       int aoNorte = 0, aOeste = 0;
-      for (const NoCarregado* no : nos) {
-        linhas.insert(no->latGraus);
-        colunas.insert(no->lonGraus);
-        aoNorte += no->latGraus > lat;
-        aOeste += no->lonGraus < lon;
+      for (const NoJanela& tomado : nos) {
+        const NoCarregado& no = grade.Nos()[tomado.indice];
+        EXPECT_EQ(tomado.latGraus, no.latGraus);
+        linhas.insert(no.latGraus);
+        colunas.insert(no.lonGraus);
+        aoNorte += no.latGraus > lat;
+        aOeste += no.lonGraus < lon;
       }
       EXPECT_EQ(linhas.size(), 5u);
       EXPECT_EQ(colunas.size(), 5u);
@@ -65,7 +71,8 @@ const NoProj kNosProj[] = {
 };
 
 TEST(GradeDistribuida, NodesMatchProj) {
-  TModeloGeoide modelo(kGrade);
+  TCacheGrade cache(kGrade);
+  TModeloGeoide modelo(cache);
   for (const NoProj& no : kNosProj) {
     const long double n = modelo.ObterOndulacao(StrToFloat(no.lat), StrToFloat(no.lon));
     // At most a millimetre: a point typed with six decimals may miss the node's
@@ -77,14 +84,53 @@ TEST(GradeDistribuida, NodesMatchProj) {
 
 TEST(GradeDistribuida, CachedQueryMatchesTheStepByStepOne) {
   auto literal = std::make_unique<TInterpolador>();
-  TModeloGeoide modelo(kGrade);
+  TCacheGrade cache(kGrade);
+  TModeloGeoide modelo(cache);
   const long double pontos[][2] = {{-10.0L, -50.0L}, {-22.9068L, -43.1729L}, {-3.119L, -60.0217L},
                                    {5.58L, -60.0L},  {-34.58L, -53.37L},     {-7.0L, -34.44L}};
   for (const auto& p : pontos) {
     const long double bruto = literal->OndulacaoBruta(kGrade, p[0], p[1]);
-    modelo.ObterOndulacao(p[0], p[1]);
-    EXPECT_EQ(bruto, modelo.UltimoBruto());
+    EXPECT_EQ(bruto, modelo.OndulacaoEstendida(p[0], p[1]));
+    EXPECT_EQ(StrToFloat(AjustaCampo10(FormatFloat("#0.000", bruto))),
+              modelo.ObterOndulacao(p[0], p[1]));
   }
+}
+
+// The double estimate against the 80-bit fit over the whole model area, points near
+// nodes at every scale included: same results, nearly all decided by the estimate.
+TEST(GradeDistribuida, EstimativaDecideQuaseTudoComOMesmoResultado) {
+  TCacheGrade cache(kGrade);
+  TModeloGeoide modelo(cache);
+  TCacheGrade::Leitor leitor(cache);
+  const auto& nos = cache.Obter(leitor).Nos();
+  std::mt19937 sorteio(2015);
+  std::uniform_real_distribution<long double> lat(kLimiteSul + 1e-7L, kLimiteNorte - 1e-7L),
+      lon(kLimiteOeste + 1e-7L, kLimiteLeste - 1e-7L), direcao(-1, 1);
+  std::uniform_int_distribution<std::size_t> qual(0, nos.size() - 1);
+  std::uniform_int_distribution<int> escala(1, 17);
+  constexpr int kPontos = 20000;
+  double maiorDiferenca = 0;
+  for (int k = 0; k < kPontos; ++k) {
+    long double la = lat(sorteio), lo = lon(sorteio);
+    const NoCarregado& no = nos[qual(sorteio)];
+    if (k % 2 && no.latGraus > kLimiteSul + 0.5L && no.latGraus < kLimiteNorte - 0.5L &&
+        no.lonGraus > kLimiteOeste + 0.5L && no.lonGraus < kLimiteLeste - 0.5L) {
+      // Near a node well inside the area, 1e-1 to 1e-17 degrees away.
+      const long double d = std::pow(10.0L, -escala(sorteio));
+      la = no.latGraus + d * direcao(sorteio);
+      lo = no.lonGraus + d * direcao(sorteio);
+    }
+    const long double bruto = modelo.OndulacaoEstendida(la, lo);
+    ASSERT_EQ(StrToFloat(AjustaCampo10(FormatFloat("#0.000", bruto))),
+              modelo.ObterOndulacao(la, lo))
+        << FormatFloat("#0.000000000000000000", la) << " "
+        << FormatFloat("#0.000000000000000000", lo);
+    if (const auto estimativa = modelo.Estimativa(la, lo))
+      maiorDiferenca =
+          std::max(maiorDiferenca, static_cast<double>(std::fabs(*estimativa - bruto)));
+  }
+  EXPECT_LT(maiorDiferenca, 1e-11);
+  EXPECT_GT(modelo.Caminhos().dupla, static_cast<std::uint64_t>(kPontos * 0.99));
 }
 
 }  // namespace
