@@ -148,7 +148,7 @@ Grade Descrever(const std::string& nome, const std::string& caminho, long double
     TNoGrade no;
     try {
       no = LerNo(linha);
-    } catch (const EConvertError&) {
+    } catch (const EConversao&) {
       continue;
     }
     g.nos.push_back(no);

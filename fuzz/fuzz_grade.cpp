@@ -47,9 +47,9 @@ struct Resposta {
 
 std::string Descrever(const std::exception& e) {
   // The kinds that callers tell apart; the rest is the message.
-  const char* tipo = dynamic_cast<const EConvertError*>(&e) ? "conversao"
-                     : dynamic_cast<const EFOpenError*>(&e) ? "abertura"
-                     : dynamic_cast<const EMathError*>(&e)  ? "matematica"
+  const char* tipo = dynamic_cast<const EConversao*>(&e) ? "conversao"
+                     : dynamic_cast<const EAberturaArquivo*>(&e) ? "abertura"
+                     : dynamic_cast<const EAritmetica*>(&e)  ? "matematica"
                      : dynamic_cast<const ErroNivora*>(&e)  ? "nivora"
                                                             : "estranho";
   return std::string(tipo) + ": " + e.what();
@@ -132,7 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
       const TNoGrade no = LerNo(linhas.front());
       lat0 = no.Lat;
       lon0 = no.Lon;
-    } catch (const EConvertError&) {
+    } catch (const EConversao&) {
     }
   }
   const auto fracao = [&](int k) { return (dados[k] / 255.0L - 0.5L) * 6 * kGrausPorPasso; };

@@ -47,7 +47,7 @@ void VerificarFloat(std::string_view texto) {
   try {
     const long double lancado = StrToFloat(texto);
     Exigir(aceito && std::memcmp(&lancado, &valor, 10) == 0, "StrToFloat difere de Try");
-  } catch (const EConvertError& e) {
+  } catch (const EConversao& e) {
     Exigir(!aceito, "StrToFloat recusa o que Try aceita");
     // what() is a C string: a NUL in the text ends the message there.
     const std::string esperada = "'" + std::string(texto) + "' is not a valid floating point value";
@@ -84,7 +84,7 @@ void VerificarInteiro(std::string_view texto) {
   const bool aceito = TryStrToInt(texto, valor);
   try {
     Exigir(StrToInt(texto) == valor && aceito, "StrToInt difere de Try");
-  } catch (const EConvertError&) {
+  } catch (const EConversao&) {
     Exigir(!aceito, "StrToInt recusa o que Try aceita");
   }
   if (!SoCaracteres(texto, "0123456789+-")) {

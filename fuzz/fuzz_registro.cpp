@@ -120,7 +120,7 @@ bool DivideLiteral(const TListaFormato& formato, const std::string& linha, Valor
       v.id = posId == 0 ? justifica(t[1]) : posId == 1 ? justifica(t[7]) : "";
     }
     return true;
-  } catch (const EConvertError&) {
+  } catch (const EConversao&) {
     return false;
   }
 }

@@ -13,16 +13,16 @@ class ArquivoTexto {
   enum class Modo { Criar, Anexar };
 
   /// Creates (truncating) or opens for appending.
-  /// @throws EInOutError naming the file and the system's reason.
+  /// @throws EEntradaSaida naming the file and the system's reason.
   ArquivoTexto(const QString& caminho, Modo modo);
   /// Closes without reporting (the error path); use Fechar() to have the close checked.
   ~ArquivoTexto();
   ArquivoTexto(const ArquivoTexto&) = delete;
   ArquivoTexto& operator=(const ArquivoTexto&) = delete;
 
-  /// Writes `linha` (bytes as given) followed by CR LF. @throws EInOutError
+  /// Writes `linha` (bytes as given) followed by CR LF. @throws EEntradaSaida
   void EscreverLinha(std::string_view linha);
-  /// Flushes and closes. @throws EInOutError
+  /// Flushes and closes. @throws EEntradaSaida
   void Fechar();
 
  private:

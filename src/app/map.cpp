@@ -158,7 +158,7 @@ void TForm1::FormCreate() {
 void TForm1::Comando(const std::function<void()>& acao) {
   try {
     acao();
-  } catch (const nivora::EAbort&) {
+  } catch (const nivora::EAbortoSilencioso&) {
     // The silent abort: the command ends without another message.
   } catch (const std::exception& erro) {
     Mostrar(nivora::TipoMensagem::Erro, kTituloAplicacao, erro.what());

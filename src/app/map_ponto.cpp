@@ -73,7 +73,7 @@ void TForm1::PorTeclado() {
   const std::string resposta = VerificaPreenchimento();
   if (resposta != kRespostaOk) {
     Mostrar(nivora::TipoMensagem::Erro, nivora::kTituloErro, resposta);
-    throw nivora::EAbort();
+    throw nivora::EAbortoSilencioso();
   }
 
   nivora::TPonto ponto;
@@ -97,7 +97,7 @@ void TForm1::PorTeclado() {
     Mostrar(nivora::TipoMensagem::Erro, nivora::kTituloErro,
             nivora::MensagemErro(codigo) + "\r" + nivora::TextoLimite(codigo));
     ui->Ed_Ondulacao->clear();
-    throw nivora::EAbort();
+    throw nivora::EAbortoSilencioso();
   }
 
   ponto.Ondulacao = modelo_->ObterOndulacao(ponto.LatDec, ponto.LonDec);
@@ -186,7 +186,7 @@ void TForm1::bbt_ImprimeClick() {
   if (!plataforma_.EscolherImpressora()) return;
   try {
     plataforma_.ImprimirLinhas({linha}, kFonteImpressaoPt);
-  } catch (const nivora::EInOutError&) {
+  } catch (const nivora::EEntradaSaida&) {
     // An input/output failure while printing abandons the job without a message.
   }
 }

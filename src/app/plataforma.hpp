@@ -74,7 +74,7 @@ class Plataforma {
   virtual bool EscolherImpressora() = 0;
   /// One print job on the printer chosen last: the lines drawn one below the
   /// other from the top-left corner of one page, at `pontos` points.
-  /// @throws EInOutError when the job cannot be started or finished.
+  /// @throws EEntradaSaida when the job cannot be started or finished.
   virtual void ImprimirLinhas(const std::vector<std::string>& linhas, int pontos) = 0;
 
   /// Opens a file with the desktop's default application; the outcome is ignored.
@@ -111,7 +111,7 @@ class TravaInstancia {
 };
 
 /// Draws the lines of one print job on `impressora` (see Plataforma::ImprimirLinhas).
-/// @throws EInOutError when the printer cannot be opened or the job not finished.
+/// @throws EEntradaSaida when the printer cannot be opened or the job not finished.
 void ImprimirLinhasEm(QPrinter& impressora, const std::vector<std::string>& linhas, int pontos);
 
 /// Turns a "Label|pattern|Label|pattern" filter into the Qt form "Label (pattern);;...".

@@ -54,7 +54,7 @@ QString FiltroQt(const QString& filtro) {
 void ImprimirLinhasEm(QPrinter& impressora, const std::vector<std::string>& linhas, int pontos) {
   QPainter pintor;
   if (!pintor.begin(&impressora)) {
-    throw EInOutError("N\xE3o foi poss\xEDvel iniciar a impress\xE3o.");
+    throw EEntradaSaida("N\xE3o foi poss\xEDvel iniciar a impress\xE3o.");
   }
   QFont fonte = pintor.font();
   fonte.setPointSize(pontos);
@@ -66,7 +66,7 @@ void ImprimirLinhasEm(QPrinter& impressora, const std::vector<std::string>& linh
     baseLinha += medidas.lineSpacing();
   }
   if (!pintor.end()) {
-    throw EInOutError("N\xE3o foi poss\xEDvel concluir a impress\xE3o.");
+    throw EEntradaSaida("N\xE3o foi poss\xEDvel concluir a impress\xE3o.");
   }
 }
 

@@ -67,10 +67,10 @@ class LeitorLinhas {
   LeitorLinhas(int fd, std::string nome);
 
   /// True when no byte is left before the end of the file or a 0x1A.
-  /// @throws EInOutError on a read failure.
+  /// @throws EEntradaSaida on a read failure.
   bool Fim();
   /// The next line without its break and without any CR; false at the end.
-  /// @throws EInOutError on a read failure.
+  /// @throws EEntradaSaida on a read failure.
   bool LerLinha(std::string& linha);
 
   /// While `parar` is set to true by another thread, a read that would block ends
@@ -97,7 +97,7 @@ class LeitorLinhas {
 };
 
 /// Buffered writing to a file descriptor. Every write, flush or close failure
-/// throws EInOutError naming the file and the system's reason; nothing written
+/// throws EEntradaSaida naming the file and the system's reason; nothing written
 /// before a failure is dropped silently.
 class EscritorSaida {
  public:
@@ -148,7 +148,7 @@ auto ExecutarEFechar(EscritorSaida& escritor, Corpo&& corpo) -> decltype(corpo()
 
 /// Lines of a file as the window counts them for its progress bar: breaks at
 /// CR LF, LF or a lone CR; a break at the very end adds no line.
-/// @throws EArquivoInvalido when the file cannot be opened, EInOutError on a read failure.
+/// @throws EArquivoInvalido when the file cannot be opened, EEntradaSaida on a read failure.
 std::int64_t ContarLinhas(const std::string& arquivo);
 /// The same for an open descriptor, read from its current position to the end.
 std::int64_t ContarLinhas(int fd, const std::string& nome);
@@ -156,7 +156,7 @@ std::int64_t ContarLinhas(int fd, const std::string& nome);
 /// counted from the start, then the descriptor is put back at the start. -1,
 /// with nothing read, when `fd` is no regular file or not at its start (a pipe,
 /// a terminal or a device can be read only once, or never ends).
-/// @throws EInOutError on a read failure or when the descriptor cannot be put back.
+/// @throws EEntradaSaida on a read failure or when the descriptor cannot be put back.
 std::int64_t ContarLinhasDoInicio(int fd, const std::string& nome);
 
 }  // namespace nivora

@@ -74,7 +74,7 @@ TipoLinha ProcessadorLinha::Processar(std::string_view linhaLida, std::string& s
     ponto.TipoEntrada = TipoEntradaPonto::Decimal;
     try {
       ponto.AtribuiLatLonDec(lat, lon);
-    } catch (const EInvalidArgument&) {
+    } catch (const EForaDoDominio&) {
       recusado = true;
     }
   } else {
@@ -91,7 +91,7 @@ TipoLinha ProcessadorLinha::Processar(std::string_view linhaLida, std::string& s
     ponto.TipoEntrada = TipoEntradaPonto::GMS;
     try {
       ponto.AtribuiLatLonGMS(sinalLat, grauLat, minLat, segLat, grauLon, minLon, segLon);
-    } catch (const EInvalidArgument&) {
+    } catch (const EForaDoDominio&) {
       recusado = true;
     }
   }

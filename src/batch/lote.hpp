@@ -53,6 +53,8 @@ struct ResultadoLote {
   std::int64_t resultados = 0;   ///< result lines written
   std::int64_t rejeicoes = 0;    ///< rejection lines written
   std::string mensagem;          ///< ErroConsulta: the query's error text (Windows-1252)
+  std::string arquivoGrade;      ///< ErroConsulta on a damaged grid: its file
+  std::int64_t linhaGrade = 0;   ///< and the grid line (from 1) that does not convert
 
   /// Every line written, results and rejections.
   std::int64_t LinhasEscritas() const { return resultados + rejeicoes; }
@@ -66,7 +68,7 @@ ResultadoLote ProcessarLote(LeitorLinhas& entrada, EscritorSaida& saida, const O
 /// creates `saida`, processes every line and closes both files on every way out.
 /// @throws EArquivoInvalido / EMesmoArquivo before anything is written,
 ///         ErroNivora(kMsgPreenchimento) for options without a layout,
-///         EInOutError on a read or write failure, and the query's own errors
+///         EEntradaSaida on a read or write failure, and the query's own errors
 ///         (after closing both files; the output keeps every earlier line).
 ResultadoLote ExecutarLote(const std::string& entrada, const std::string& saida,
                            const OpcoesLote& opcoes, TModeloGeoide& modelo,

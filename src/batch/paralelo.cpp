@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "geoid/consulta.hpp"
+#include "geoid/grade.hpp"
 
 namespace nivora {
 
@@ -33,6 +34,8 @@ struct Bloco {
   std::int64_t resultados = 0;  // lines of `saida` by kind
   std::int64_t rejeicoes = 0;
   std::string mensagem;
+  std::string arquivoGrade;
+  std::int64_t linhaGrade = 0;
 
   std::int64_t LinhasFeitas() const { return resultados + rejeicoes; }
 };
@@ -89,6 +92,8 @@ class Execucao {
         resultado.linhaErro = bloco->primeiraLinha + bloco->LinhasFeitas();
         resultado.linhasLidas = resultado.linhaErro;
         resultado.mensagem = bloco->mensagem;
+        resultado.arquivoGrade = bloco->arquivoGrade;
+        resultado.linhaGrade = bloco->linhaGrade;
         break;
       }
       {
@@ -195,6 +200,10 @@ class Execucao {
       } catch (const std::exception& e) {
         bloco.estado = FimLote::ErroConsulta;
         bloco.mensagem = e.what();
+        if (const auto* grade = dynamic_cast<const EGradeDanificada*>(&e)) {
+          bloco.arquivoGrade = grade->Arquivo();
+          bloco.linhaGrade = static_cast<std::int64_t>(grade->Linha());
+        }
         return;
       }
       if (tipo == TipoLinha::Resultado) {

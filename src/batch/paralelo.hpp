@@ -27,7 +27,7 @@ struct ConfigParalelo {
 /// Runs the batch over `entrada` into `saida` (neither is closed). Each worker
 /// owns a TModeloGeoide, all of them on the one `cache`. The run ends at the end of
 /// the input, with FimLote::ErroFormato or with FimLote::ErroConsulta (never Cancelado).
-/// @throws EInOutError for a read or write failure (after writing everything
+/// @throws EEntradaSaida for a read or write failure (after writing everything
 ///         read before it), ErroNivora(kMsgPreenchimento) for options without a layout.
 ResultadoLote ExecutarParalelo(LeitorLinhas& entrada, EscritorSaida& saida,
                                const OpcoesLote& opcoes, TCacheGrade& cache,

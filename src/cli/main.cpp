@@ -189,9 +189,16 @@ int Executar(const std::vector<std::string>& lista) {
                                    (entradaPadrao ? Cp1252ParaUtf8(nomeEntrada) : args.entrada) +
                                    ".");
       return kErroFormato;
-    case FimLote::ErroConsulta:
-      Erro(resultado.mensagem, "(linha " + std::to_string(resultado.linhaErro) + ")");
+    case FimLote::ErroConsulta: {
+      // A damaged grid is named with its line; the record is the input's line.
+      std::string onde = "(linha " + std::to_string(resultado.linhaErro) + " da entrada)";
+      if (!resultado.arquivoGrade.empty()) {
+        onde = "(arquivo da grade " + resultado.arquivoGrade + ", linha " +
+               std::to_string(resultado.linhaGrade) + "; " + onde.substr(1);
+      }
+      Erro(resultado.mensagem, onde);
       return kErroConsulta;
+    }
   }
   return kSucesso;
 }
@@ -207,7 +214,7 @@ int main(int argc, char** argv) {
   } catch (const EMesmoArquivo& e) {
     Erro(e.what());
     return kErroArquivo;
-  } catch (const EInOutError& e) {
+  } catch (const EEntradaSaida& e) {
     Erro(e.what());
     return kErroArquivo;
   } catch (const ErroNivora& e) {

@@ -116,7 +116,7 @@ double GMSParaDecimalAbs(std::int32_t g, std::int32_t m, double s) {
 }
 
 void VerificaDominio(bool falha) {
-  if (falha) throw EInvalidArgument();
+  if (falha) throw EForaDoDominio();
 }
 
 bool MotivoDeLatitude(ErroPonto erro) {
@@ -212,12 +212,12 @@ void AtribuiLatitudeELongitude(const TPonto& ponto, Latitude&& latitude, Longitu
   bool recusada = false;
   try {
     latitude();
-  } catch (const EInvalidArgument&) {
+  } catch (const EForaDoDominio&) {
     if (!MotivoDeLatitude(ponto.Erro)) throw;
     recusada = true;
   }
   longitude();
-  if (recusada) throw EInvalidArgument();
+  if (recusada) throw EForaDoDominio();
 }
 
 }  // namespace

@@ -12,9 +12,9 @@
 namespace nivora {
 
 /// Raised by an assignment whose value cannot be used; the record's Erro tells why.
-class EInvalidArgument : public ErroNivora {
+class EForaDoDominio : public ErroNivora {
  public:
-  EInvalidArgument() : ErroNivora("Erro de Dominio") {}
+  EForaDoDominio() : ErroNivora("Erro de Dominio") {}
 };
 
 /// Width of a point's identification as written: padded on the right with
@@ -65,11 +65,11 @@ class TPonto {
   long double Ondulacao = 0;           ///< metres, stored by the caller
   ErroPonto Erro = ErroPonto::Nenhum;  ///< reason of the last failing check; never reset
 
-  /// Decimal degrees. @throws EInvalidArgument after storing the value.
+  /// Decimal degrees. @throws EForaDoDominio after storing the value.
   void AtribuiLatDec(long double x);
   void AtribuiLonDec(long double x);
   /// GMS; the latitude degrees are a magnitude signed by `sinal`, the longitude
-  /// degrees carry the sign. @throws EInvalidArgument after storing the values.
+  /// degrees carry the sign. @throws EForaDoDominio after storing the values.
   void AtribuiLatGMS(std::string_view sinal, std::int32_t g, std::int32_t m, long double s);
   void AtribuiLonGMS(std::int32_t g, std::int32_t m, long double s);
 
@@ -77,13 +77,13 @@ class TPonto {
   /// refused for a reason of its own (MotivoDeLatitude), the longitude is still
   /// assigned, so that a longitude reason replaces the latitude's in `Erro`; after
   /// a refusal without a reason the longitude is left unassigned.
-  /// @throws EInvalidArgument when either coordinate is refused.
+  /// @throws EForaDoDominio when either coordinate is refused.
   void AtribuiLatLonDec(long double lat, long double lon);
   void AtribuiLatLonGMS(std::string_view sinalLat, std::int32_t grauLat, std::int32_t minLat,
                         long double segLat, std::int32_t grauLon, std::int32_t minLon,
                         long double segLon);
-  /// Text front ends of the keyboard. @throws EConvertError for a text that is no
-  /// number, EInvalidArgument for a refused value.
+  /// Text front ends of the keyboard. @throws EConversao for a text that is no
+  /// number, EForaDoDominio for a refused value.
   void AtribuiDecimal(std::string_view sinal, std::string_view valor, bool longitude);
   void AtribuiGMS(std::string_view sinal, std::string_view grau, std::string_view minuto,
                   std::string_view segundo, bool longitude);
@@ -101,7 +101,7 @@ void DecimalParaGMS(double x, std::int32_t& graus, std::int32_t& minutos, long d
 double GMSParaDecimal(std::int32_t g, std::int32_t m, double s);
 /// The same sum without the sign step.
 double GMSParaDecimalAbs(std::int32_t g, std::int32_t m, double s);
-/// @throws EInvalidArgument when `falha` is true.
+/// @throws EForaDoDominio when `falha` is true.
 void VerificaDominio(bool falha);
 
 /// "Entrada Inválida : " + the description of the reason (Windows-1252); the

@@ -62,7 +62,7 @@ class TCacheGrade {
   };
 
   /// The grid as the file is now; it stays valid in `leitor` until the next call.
-  /// @throws EFOpenError / EInOutError as reading the file does (every call while
+  /// @throws EAberturaArquivo / EEntradaSaida as reading the file does (every call while
   ///         the file stays missing or unreadable).
   const GradeCarregada& Obter(Leitor& leitor);
 

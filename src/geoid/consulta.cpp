@@ -57,8 +57,8 @@ constexpr double kMmMaximo = kNMaximoM * 1000.0;
 // The 80-bit fit's pivot rule: the errors of the step-by-step reference.
 struct PivoEstrito {
   bool operator()(long double pivo, long double) const {
-    if (!(pivo >= 0.0L)) throw EInvalidOp();  // negative or NaN
-    if (pivo == 0.0L) throw EZeroDivide();    // the next column divides by it
+    if (!(pivo >= 0.0L)) throw EOperacaoInvalida();  // negative or NaN
+    if (pivo == 0.0L) throw EDivisaoPorZero();       // the next column divides by it
     return true;
   }
 };
@@ -133,7 +133,9 @@ long double TModeloGeoide::Estendida(const Janela& janela, long double Lat, long
     a.peso[i] = 1 / D;
   }
   // The step-by-step scan reaches the bad line before any fit.
-  if (janela.grade->TemErro()) throw EConvertError(janela.grade->Erro());
+  if (janela.grade->TemErro()) {
+    throw EGradeDanificada(janela.grade->Erro(), cache_.Caminho(), janela.grade->LinhaErro());
+  }
   if (janela.quantos < kNumNos)
     throw ErroNivora(MensagemPoucosNos(Lat, Lon, janela.quantos, kNumNos));
   long double a1 = 0;

@@ -50,7 +50,7 @@ class TModeloGeoide {
   /// N in metres at (Lat, Lon) decimal degrees, rounded to three decimals: the
   /// 80-bit fit's value r written with the mask "#0.000" and read back, the double
   /// estimate standing in for r where it decides that rounding beyond doubt.
-  /// @throws EFOpenError, EConvertError (grid), EZeroDivide / EInvalidOp (fit),
+  /// @throws EAberturaArquivo, EConversao (grid), EDivisaoPorZero / EOperacaoInvalida (fit),
   ///         ErroNivora when fewer than 25 grid nodes surround the point.
   long double ObterOndulacao(long double Lat, long double Lon);
 
@@ -60,7 +60,7 @@ class TModeloGeoide {
 
   /// The double estimate of r when the window lies within the range where the
   /// estimate was validated, before any look at the rounding; nothing otherwise.
-  /// @throws EFOpenError as reading the grid does.
+  /// @throws EAberturaArquivo as reading the grid does.
   std::optional<double> Estimativa(long double Lat, long double Lon);
 
   const ContagemCaminhos& Caminhos() const { return caminhos_; }

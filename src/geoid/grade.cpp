@@ -64,11 +64,11 @@ bool AssinaturaDe(const std::string& caminho, AssinaturaArquivo& assinatura) {
 
 std::string LerArquivo(const std::string& caminho, AssinaturaArquivo* assinatura, bool* estavel) {
   Descritor d{::open(caminho.c_str(), O_RDONLY | O_CLOEXEC)};
-  if (d.fd < 0) throw EFOpenError(ErroAbertura(caminho, errno));
+  if (d.fd < 0) throw EAberturaArquivo(ErroAbertura(caminho, errno));
   struct stat antes {};
-  if (::fstat(d.fd, &antes) != 0) throw EFOpenError(ErroAbertura(caminho, errno));
+  if (::fstat(d.fd, &antes) != 0) throw EAberturaArquivo(ErroAbertura(caminho, errno));
   // A folder opens for reading here but is no file: refuse it as opening does elsewhere.
-  if (S_ISDIR(antes.st_mode)) throw EFOpenError(ErroAbertura(caminho, EISDIR));
+  if (S_ISDIR(antes.st_mode)) throw EAberturaArquivo(ErroAbertura(caminho, EISDIR));
 
   std::string bytes;
   if (antes.st_size > 0) bytes.reserve(static_cast<std::size_t>(antes.st_size));
@@ -147,14 +147,17 @@ std::shared_ptr<const GradeCarregada> GradeCarregada::Analisar(std::string_view 
   // the start of the N field never converts.
   const std::size_t primeira = std::min(conteudo.find('\n'), conteudo.size());
   grade->nos_.reserve(conteudo.size() / std::max(primeira + 1, kInicioN + 1) + 1);
+  std::size_t numero = 0;
   ParaCadaLinha(conteudo, [&](std::string_view linha) {
+    ++numero;
     if (grade->temErro_) return;
     TNoGrade no;
     try {
       no = LerNo(linha);
-    } catch (const EConvertError& erro) {
+    } catch (const EConversao& erro) {
       grade->temErro_ = true;
       grade->erro_ = erro.what();
+      grade->linhaErro_ = numero;
       return;
     }
     grade->nos_.push_back(NoCarregado{no.Lon, no.Lat, no.N, cosl(no.Lat * rad)});

@@ -7,7 +7,10 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
+
+#include "text/erros.hpp"
 
 namespace nivora {
 
@@ -28,8 +31,8 @@ bool AssinaturaDe(const std::string& caminho, AssinaturaArquivo& assinatura);
 /// The whole file as bytes. `assinatura` (optional) receives the signature of
 /// the opened file taken after reading; `estavel` (optional) tells whether it
 /// was the same before reading (false: the file changed while it was read).
-/// @throws EFOpenError "Cannot open file "<path>". <system reason>"
-/// @throws EInOutError when reading fails after the file was opened.
+/// @throws EAberturaArquivo "Cannot open file "<path>". <system reason>"
+/// @throws EEntradaSaida when reading fails after the file was opened.
 std::string LerArquivo(const std::string& caminho, AssinaturaArquivo* assinatura = nullptr,
                        bool* estavel = nullptr);
 
@@ -68,7 +71,7 @@ struct TNoGrade {
 /// Fixed columns (from 1): 2-12 longitude, 14-24 latitude (both converted as cut,
 /// so only blanks may stand around the number), 28-34 N (trimmed first). A field
 /// past the end of a short line holds what is there. Read in that order.
-/// @throws EConvertError "'<field>' is not a valid floating point value"
+/// @throws EConversao "'<field>' is not a valid floating point value"
 TNoGrade LerNo(std::string_view linha);
 
 /// Column layout of a node line, 0-based offsets and widths.
@@ -160,6 +163,8 @@ class GradeCarregada {
   bool Ordenada() const { return ordenada_; }
   bool TemErro() const { return temErro_; }
   const std::string& Erro() const { return erro_; }
+  /// The line (from 1) that did not convert, when TemErro().
+  std::size_t LinhaErro() const { return linhaErro_; }
 
  private:
   /// Where the first node of an increasing run with longitude >= lonMin should be,
@@ -175,6 +180,22 @@ class GradeCarregada {
   bool ordenada_ = true;
   bool temErro_ = false;
   std::string erro_;
+  std::size_t linhaErro_ = 0;
+};
+
+/// A query that met a grid line that does not convert. what() is the conversion
+/// message as the window shows it; the file and its line say where, for the
+/// command-line tool's report.
+class EGradeDanificada : public EConversao {
+ public:
+  EGradeDanificada(const std::string& mensagem, std::string arquivo, std::size_t linha)
+      : EConversao(mensagem), arquivo_(std::move(arquivo)), linha_(linha) {}
+  const std::string& Arquivo() const { return arquivo_; }
+  std::size_t Linha() const { return linha_; }
+
+ private:
+  std::string arquivo_;
+  std::size_t linha_;
 };
 
 }  // namespace nivora

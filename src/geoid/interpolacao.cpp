@@ -99,8 +99,8 @@ void TInterpolador::InverteMatriz() {
         M[j][i] = M[j][i] / M[j][j];
       } else {
         const long double pivo = M[i][i];
-        if (!(pivo >= 0.0L)) throw EInvalidOp();  // negative or NaN
-        if (pivo == 0.0L) throw EZeroDivide();    // the next column divides by it
+        if (!(pivo >= 0.0L)) throw EOperacaoInvalida();  // negative or NaN
+        if (pivo == 0.0L) throw EDivisaoPorZero();    // the next column divides by it
         M[i][i] = sqrtl(pivo);
       }
     }

@@ -45,9 +45,9 @@ class TInterpolador {
   long double VetorU[kMaxCoef + 1] = {};
 
   /// Runs the whole fit on `ListaGrade`; the result is Coeficientes[1].
-  /// @throws EConvertError for a grid line that does not convert,
+  /// @throws EConversao for a grid line that does not convert,
   ///         ErroNivora when fewer than NumNos nodes qualify (after the whole scan),
-  ///         EZeroDivide / EInvalidOp for a normal matrix that is not positive definite.
+  ///         EDivisaoPorZero / EOperacaoInvalida for a normal matrix that is not positive definite.
   void Processar(const std::vector<std::string>& ListaGrade);
 
   void Transpoe();

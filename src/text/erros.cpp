@@ -12,14 +12,14 @@ std::string RazaoDoSistema(int erro) {
   return texto != nullptr ? std::string(texto) : "erro " + std::to_string(erro);
 }
 
-EInOutError FalhaDeArquivo(std::string_view acao, std::string_view nome, int erro) {
+EEntradaSaida FalhaDeArquivo(std::string_view acao, std::string_view nome, int erro) {
   return FalhaDeArquivo(acao, nome, RazaoDoSistema(erro));
 }
 
-EInOutError FalhaDeArquivo(std::string_view acao, std::string_view nome, std::string_view motivo) {
+EEntradaSaida FalhaDeArquivo(std::string_view acao, std::string_view nome, std::string_view motivo) {
   std::string texto = "N\xE3o foi poss\xEDvel ";
   texto.append(acao).append(" o arquivo \"").append(nome).append("\": ").append(motivo);
-  return EInOutError(texto);
+  return EEntradaSaida(texto);
 }
 
 }  // namespace nivora

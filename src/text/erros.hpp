@@ -16,19 +16,19 @@ class ErroNivora : public std::runtime_error {
 
 /// A text that does not convert to a number:
 /// "'%s' is not a valid floating point value" / "'%s' is not a valid integer value".
-class EConvertError : public ErroNivora {
+class EConversao : public ErroNivora {
  public:
   using ErroNivora::ErroNivora;
 };
 
 /// A file that cannot be opened: "Cannot open file "%s". %s".
-class EFOpenError : public ErroNivora {
+class EAberturaArquivo : public ErroNivora {
  public:
   using ErroNivora::ErroNivora;
 };
 
 /// A failed read, write, flush or close of a file the program works on.
-class EInOutError : public ErroNivora {
+class EEntradaSaida : public ErroNivora {
  public:
   using ErroNivora::ErroNivora;
 };
@@ -41,29 +41,29 @@ std::string RazaoDoSistema(int erro);
 /// The one wording of a failed operation on a file: "Não foi possível <acao> o
 /// arquivo "<nome>": <motivo>", `acao` being a verb such as "ler", "gravar",
 /// "fechar", "criar" or "abrir", and the reason the system's for `erro`.
-EInOutError FalhaDeArquivo(std::string_view acao, std::string_view nome, int erro);
+EEntradaSaida FalhaDeArquivo(std::string_view acao, std::string_view nome, int erro);
 /// The same with a reason of the program's own.
-EInOutError FalhaDeArquivo(std::string_view acao, std::string_view nome, std::string_view motivo);
+EEntradaSaida FalhaDeArquivo(std::string_view acao, std::string_view nome, std::string_view motivo);
 
 /// Floating-point failures of the fit ("Floating point division by zero",
 /// "Invalid floating point operation").
-class EMathError : public ErroNivora {
+class EAritmetica : public ErroNivora {
  public:
   using ErroNivora::ErroNivora;
 };
-class EZeroDivide : public EMathError {
+class EDivisaoPorZero : public EAritmetica {
  public:
-  EZeroDivide() : EMathError("Floating point division by zero") {}
+  EDivisaoPorZero() : EAritmetica("Floating point division by zero") {}
 };
-class EInvalidOp : public EMathError {
+class EOperacaoInvalida : public EAritmetica {
  public:
-  EInvalidOp() : EMathError("Invalid floating point operation") {}
+  EOperacaoInvalida() : EAritmetica("Invalid floating point operation") {}
 };
 
 /// Ends a whole user command without any further message (the "silent abort").
-class EAbort : public ErroNivora {
+class EAbortoSilencioso : public ErroNivora {
  public:
-  EAbort() : ErroNivora("Operation aborted") {}
+  EAbortoSilencioso() : ErroNivora("Operation aborted") {}
 };
 
 }  // namespace nivora

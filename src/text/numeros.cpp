@@ -171,7 +171,7 @@ bool TryStrToFloat(std::string_view text, long double& value) {
 
 long double StrToFloat(std::string_view text) {
   long double valor = 0.0L;
-  if (!TryStrToFloat(text, valor)) throw EConvertError(MensagemFloat(text));
+  if (!TryStrToFloat(text, valor)) throw EConversao(MensagemFloat(text));
   return valor;
 }
 
@@ -193,7 +193,7 @@ bool TryStrToInt(std::string_view text, std::int32_t& value) {
 
 std::int32_t StrToInt(std::string_view text) {
   std::int32_t valor = 0;
-  if (!TryStrToInt(text, valor)) throw EConvertError(MensagemInteiro(text));
+  if (!TryStrToInt(text, valor)) throw EConversao(MensagemInteiro(text));
   return valor;
 }
 

@@ -11,12 +11,12 @@ namespace nivora {
 /// Extended (80-bit) value of `text`: optional blanks (spaces only), optional sign,
 /// digits with at most one "." (at least one digit), optional exponent E/e with an
 /// optionally signed integer, optional blanks, nothing else. Correctly rounded.
-/// @throws EConvertError "'<text>' is not a valid floating point value"
+/// @throws EConversao "'<text>' is not a valid floating point value"
 long double StrToFloat(std::string_view text);
 bool TryStrToFloat(std::string_view text, long double& value);
 
 /// 32-bit integer of `text`: optional sign and decimal digits, nothing else.
-/// @throws EConvertError "'<text>' is not a valid integer value"
+/// @throws EConversao "'<text>' is not a valid integer value"
 std::int32_t StrToInt(std::string_view text);
 bool TryStrToInt(std::string_view text, std::int32_t& value);
 

@@ -44,7 +44,7 @@ void PlataformaRoteiro::ImprimirLinhas(const std::vector<std::string>& linhas, i
   impressoes.push_back({linhas, pontos});
   switch (falhaImpressao) {
     case FalhaImpressao::EntradaSaida:
-      throw nivora::EInOutError("falha de E/S simulada");
+      throw nivora::EEntradaSaida("falha de E/S simulada");
     case FalhaImpressao::Outra:
       throw nivora::ErroNivora("impressora ausente simulada");
     case FalhaImpressao::Nenhuma:

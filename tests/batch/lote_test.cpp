@@ -342,7 +342,7 @@ TEST_F(Execucao, QueryErrorPropagatesAfterClosingWithEarlierLinesKept) {
   const OpcoesLote opcoes = OpcoesLote::De(TListaFormato::DeTexto("ID,0"), true, false);
   EXPECT_THROW(
       ExecutarLote(pasta_ / "entrada.txt", pasta_ / "saida.txt", opcoes, semGrade, observador),
-      EFOpenError);
+      EAberturaArquivo);
   EXPECT_EQ(Saida(), linhaFora_);
 }
 
@@ -395,7 +395,7 @@ TEST_F(Execucao, AFailedWriteIsAnErrorNeverASuccess) {
   try {
     ExecutarLote(pasta_ / "entrada.txt", "/dev/full", opcoes, modelo_, observador);
     FAIL() << "no error";
-  } catch (const EInOutError& e) {
+  } catch (const EEntradaSaida& e) {
     EXPECT_NE(std::string(e.what()).find("/dev/full"), std::string::npos) << e.what();
   }
 }

@@ -153,7 +153,7 @@ TEST_F(Paralelo, EmptyInputAndAFailedWrite) {
   EscritorSaida escritor(fdCheio, "/dev/full", true);
   ConfigParalelo config;
   TCacheGrade cache(grade_);
-  EXPECT_THROW(ExecutarParalelo(leitor, escritor, opcoes_, cache, config), EInOutError);
+  EXPECT_THROW(ExecutarParalelo(leitor, escritor, opcoes_, cache, config), EEntradaSaida);
   ::close(fdEntrada);
 }
 

@@ -38,7 +38,7 @@ class Cli : public ::testing::Test {
  protected:
   PastaTemporaria pasta_;
   const std::string grade_ = teste::GravarGradePadrao(pasta_, &kNConstante);
-  /// Replaces the markers @GRADE@ and @PASTA@ in the arguments.
+  /// Replaces the markers @GRADE@ and @PASTA@ (anywhere) in the arguments.
   std::vector<std::string> Args(std::vector<std::string> args) const {
     for (std::string& a : args) {
       if (a == "@GRADE@") a = grade_;
@@ -48,7 +48,8 @@ class Cli : public ::testing::Test {
         GravarArquivo(a, "LON LAT N\r\n" + LerArquivoTodo(grade_));
       }
       if (a == "--grade=@GRADE@") a = "--grade=" + grade_;
-      if (a.rfind("@PASTA@", 0) == 0) a = pasta_.Caminho() + a.substr(7);
+      for (size_t p; (p = a.find("@PASTA@")) != std::string::npos;)
+        a.replace(p, 7, pasta_.Caminho());
     }
     return args;
   }
@@ -148,18 +149,19 @@ TEST_F(Cli, TableOfRuns) {
        fora,
        4,
        "Cannot open file"},
-      {"grid with a bad line",
+      {"grid with a bad line: the grid file and its line are named",
        {"--grade", "@GRADERUIM@"},
        "10 -50\n-23.5 -46.625\n",
        fora,
        4,
-       "is not a valid floating point value"},
+       "is not a valid floating point value (arquivo da grade @PASTA@/ruim.txt, linha 1; linha 2 "
+       "da entrada)"},
       {"point outside the grid's nodes",
        {"--grade", "@GRADE@"},
        "-23.5 -46.625\n-10 -50\n",
        kN,
        4,
-       "(linha 2)"},
+       "(linha 2 da entrada)"},
       // Heights: N = -5.123 everywhere, so H = h + 5.123 and h = H - 5.123.
       {"ellipsoidal height gives the orthometric",
        {"-f", "0,H", "--altura", "elipsoidal", "--grade", "@GRADE@"},
@@ -245,7 +247,8 @@ TEST_F(Cli, TableOfRuns) {
     if (caso.erroContem.empty()) {
       EXPECT_EQ(r.erros, "");
     } else {
-      EXPECT_NE(r.erros.find(caso.erroContem), std::string::npos) << r.erros;
+      const std::string erro = Args({caso.erroContem}).front();
+      EXPECT_NE(r.erros.find(erro), std::string::npos) << r.erros;
     }
   }
 }

@@ -27,7 +27,7 @@ template <typename F>
 bool Recusou(F&& assign) {
   try {
     assign();
-  } catch (const EInvalidArgument& e) {
+  } catch (const EForaDoDominio& e) {
     EXPECT_STREQ(e.what(), "Erro de Dominio");
     return true;
   }
@@ -257,8 +257,8 @@ TEST(TPontoTexto, AtribuiDecimalAppliesTheSignText) {
 
 TEST(TPontoTexto, AtribuiDecimalRefusesTextThatIsNoNumber) {
   TPonto p;
-  EXPECT_THROW(p.AtribuiDecimal("-", "3,5", false), EConvertError);
-  EXPECT_THROW(p.AtribuiDecimal("-", "", true), EConvertError);
+  EXPECT_THROW(p.AtribuiDecimal("-", "3,5", false), EConversao);
+  EXPECT_THROW(p.AtribuiDecimal("-", "", true), EConversao);
   EXPECT_EQ(p.LatDec, 0);
   EXPECT_EQ(p.Erro, Nenhum);
 }
@@ -299,11 +299,11 @@ TEST(TPontoTexto, AtribuiGMSConvertsDegreesFirst) {
   try {
     p.AtribuiGMS("+", "x1", "7", "y2", false);
     ADD_FAILURE() << "no conversion error";
-  } catch (const EConvertError& e) {
+  } catch (const EConversao& e) {
     EXPECT_NE(std::string(e.what()).find("x1"), std::string::npos) << e.what();
   }
   // The seconds are a decimal number, the minutes an integer.
-  EXPECT_THROW(p.AtribuiGMS("+", "1", "7.5", "2", false), EConvertError);
+  EXPECT_THROW(p.AtribuiGMS("+", "1", "7.5", "2", false), EConversao);
   EXPECT_NO_THROW(p.AtribuiGMS("+", "1", "7", "2.5", false));
   EXPECT_EQ(p.SegLat, 2.5L);
 }

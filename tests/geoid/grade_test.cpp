@@ -74,7 +74,7 @@ TEST(LerNo, ABadFieldIsNamedAsCut) {
     try {
       LerNo(c.linha);
       ADD_FAILURE() << "accepted: " << c.linha;
-    } catch (const EConvertError& erro) {
+    } catch (const EConversao& erro) {
       EXPECT_EQ(std::string(erro.what()), c.mensagem) << c.linha;
     }
   }
@@ -91,7 +91,7 @@ TEST(CarregarLinhas, AMissingFileOrAFolderGivesTheSystemsReason) {
     try {
       CarregarLinhas(caminho);
       ADD_FAILURE() << "opened " << caminho;
-    } catch (const EFOpenError& e) {
+    } catch (const EAberturaArquivo& e) {
       EXPECT_EQ(std::string(e.what()), "Cannot open file \"" + caminho + "\". " + razao);
     }
   }

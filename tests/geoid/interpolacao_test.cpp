@@ -63,7 +63,7 @@ TEST(InverteMatriz, PivoNuloOuNegativo) {
     try {
       t->InverteMatriz();
       ADD_FAILURE() << c.mensagem;
-    } catch (const EMathError& e) {
+    } catch (const EAritmetica& e) {
       EXPECT_EQ(std::string(e.what()), c.mensagem);
     }
   }
@@ -170,7 +170,7 @@ TEST_F(ProcessarEmGrade, LinhaRuimEmQualquerPosicaoFalhaTodaConsulta) {
     try {
       t->OndulacaoBruta(caminho, -5.4L, -54.5L);
       ADD_FAILURE() << pos;
-    } catch (const EConvertError& e) {
+    } catch (const EConversao& e) {
       EXPECT_EQ(std::string(e.what()), "'' is not a valid floating point value");
     }
   }

@@ -116,7 +116,7 @@ TEST(StrToFloat, RefusesWhatIsNoDecimalNumber) {
     try {
       StrToFloat(texto);
       ADD_FAILURE() << "no error for '" << texto << "'";
-    } catch (const EConvertError& e) {
+    } catch (const EConversao& e) {
       // what() is a C string: a text holding a NUL shows up to it
       EXPECT_STREQ(e.what(), ("'" + texto + "' is not a valid floating point value").c_str());
     }
@@ -162,7 +162,7 @@ TEST(StrToInt, RefusesEverythingElse) {
     try {
       StrToInt(texto);
       ADD_FAILURE() << "no error for '" << texto << "'";
-    } catch (const EConvertError& e) {
+    } catch (const EConversao& e) {
       EXPECT_EQ(std::string(e.what()), "'" + texto + "' is not a valid integer value");
     }
   }
