@@ -394,7 +394,7 @@ std::string FormatFloat(std::string_view mask, long double value) {
           static_cast<long long>(d.expoente) + 1 + static_cast<long long>(m.decimais);
       if (mantidos == 0) {
         // Every digit is dropped; the first dropped one is the leading digit itself.
-        if (d.digitos[0] >= '5') escalado = "1";
+        if (d.digitos[0] >= '5') escalado.assign(1, '1');
       } else if (mantidos > 0) {
         const auto n = static_cast<std::size_t>(mantidos);
         if (n >= d.digitos.size()) {
