@@ -8,16 +8,19 @@
 #include <string>
 #include <vector>
 
+#include "geoid/modelo.hpp"
+
 namespace ferramentas {
 
-/// Node spacing of the shipped grid: 5 arc-minutes, in degrees.
-inline constexpr double kPassoGradeDeg = 5.0 / 60.0;
+/// Node spacing of the shipped grid (5 arc-minutes), in degrees.
+inline constexpr double kPassoGradeDeg = nivora::kEspacamentoGradeMin / 60.0;
 
-/// Limits of the model area, decimal degrees (points must lie strictly inside).
-inline constexpr double kLatSulDeg = -34.5830027;
-inline constexpr double kLatNorteDeg = 5.5833027;
-inline constexpr double kLonOesteDeg = -74.5830027;
-inline constexpr double kLonLesteDeg = -34.4332999;
+/// Limits of the model area as the program has them, in double for drawing and
+/// statistics (points must lie strictly inside).
+inline constexpr double kLatSulDeg = static_cast<double>(nivora::kLimiteSul);
+inline constexpr double kLatNorteDeg = static_cast<double>(nivora::kLimiteNorte);
+inline constexpr double kLonOesteDeg = static_cast<double>(nivora::kLimiteOeste);
+inline constexpr double kLonLesteDeg = static_cast<double>(nivora::kLimiteLeste);
 
 /// Values on a regular latitude/longitude lattice. Row 0 is the northernmost row,
 /// column 0 the westernmost; a NaN marks a lattice point without a value.
