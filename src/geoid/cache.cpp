@@ -210,13 +210,7 @@ const GradeCarregada& TCacheGrade::ObterPorNotificacao(Leitor& leitor, bool mont
   try {
     conteudo = LerArquivo(caminho_);
   } catch (...) {
-    // Stays invalid: every query reads again until the file can be read.
-    if (grade_) {
-      grade_.reset();
-      geracao_.fetch_add(1, std::memory_order_release);
-    }
-    leitor.grade_.reset();
-    leitor.geracao_ = 0;
+    EsquecerGrade(leitor);
     throw;
   }
   grade_ = Analisar(conteudo);
@@ -307,6 +301,16 @@ void TCacheGrade::PassarParaStat() {
   notificacao_.store(false, std::memory_order_release);
 }
 
+void TCacheGrade::EsquecerGrade(Leitor& leitor) {
+  // Stays invalid: every query reads again until the file can be read.
+  if (grade_) {
+    grade_.reset();
+    geracao_.fetch_add(1, std::memory_order_release);
+  }
+  leitor.grade_.reset();
+  leitor.geracao_ = 0;
+}
+
 const GradeCarregada& TCacheGrade::ObterPorStat(Leitor& leitor, bool existe,
                                                 const AssinaturaArquivo& atual) {
   if (existe && grade_ && assinatura_ == atual && confiavel_) return Entregar(leitor);
@@ -318,12 +322,7 @@ const GradeCarregada& TCacheGrade::ObterPorStat(Leitor& leitor, bool existe,
   try {
     conteudo = LerArquivo(caminho_, &lida, &estavel);
   } catch (...) {
-    if (grade_) {
-      grade_.reset();
-      geracao_.fetch_add(1, std::memory_order_release);
-    }
-    leitor.grade_.reset();
-    leitor.geracao_ = 0;
+    EsquecerGrade(leitor);
     throw;
   }
   const bool mesmo = grade_ && !confiavel_ && assinatura_ == lida && conteudo_ == conteudo;

@@ -83,6 +83,8 @@ class TCacheGrade {
   bool Drenar();
   bool Armar();
   void PassarParaStat();
+  /// The file could not be read: no grid is kept, for the cache or for `leitor`.
+  void EsquecerGrade(Leitor& leitor);
   std::shared_ptr<const GradeCarregada> Analisar(std::string_view conteudo);
   const GradeCarregada& Entregar(Leitor& leitor);
 

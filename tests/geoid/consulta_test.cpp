@@ -42,11 +42,22 @@ std::ostream& operator<<(std::ostream& s, const Resultado& r) {
 template <class F>
 Resultado Executar(F&& consulta) {
   Resultado r;
+  // The kind of failure and its text (a damaged grid met by the query is a
+  // conversion error that also knows the file and line).
+  const auto falha = [&r](const char* tipo, const ErroNivora& e) {
+    r.falhou = true;
+    r.erro = std::string(tipo) + ": " + e.what();
+  };
   try {
     r.bruto = consulta();
+  } catch (const EConversao& e) {
+    falha("conversao", e);
+  } catch (const EDivisaoPorZero& e) {
+    falha("divisao por zero", e);
+  } catch (const EOperacaoInvalida& e) {
+    falha("operacao invalida", e);
   } catch (const ErroNivora& e) {
-    r.falhou = true;
-    r.erro = std::string(typeid(e).name()) + ": " + e.what();
+    falha(typeid(e).name(), e);
   }
   return r;
 }
