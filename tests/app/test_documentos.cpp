@@ -130,7 +130,7 @@ class TesteDocumentos : public QObject {
 
  private slots:
   // ---- libjpeg decoding ----
-  void jpegDecodificaNoTamanho_data() {
+  void jpegDecodesToItsSize_data() {
     QTest::addColumn<int>("largura");
     QTest::addColumn<int>("altura");
     QTest::addColumn<int>("componentes");
@@ -139,7 +139,7 @@ class TesteDocumentos : public QObject {
     QTest::newRow("cinza 40x9") << 40 << 9 << 1;
     QTest::newRow("rgb 600x250") << 600 << 250 << 3;
   }
-  void jpegDecodificaNoTamanho() {
+  void jpegDecodesToItsSize() {
     QFETCH(int, largura);
     QFETCH(int, altura);
     QFETCH(int, componentes);
@@ -166,7 +166,7 @@ class TesteDocumentos : public QObject {
     QVERIFY2(piorDiferenca <= 12, qPrintable(QString("diferen\u00e7a %1").arg(piorDiferenca)));
   }
 
-  void jpegRecusaDadosRuins_data() {
+  void jpegRefusesBadData_data() {
     QTest::addColumn<QByteArray>("dados");
     const QByteArray bom = CodificarJpeg(64, 48, 3, Rampa);
     QTest::newRow("vazio") << QByteArray();
@@ -179,7 +179,7 @@ class TesteDocumentos : public QObject {
     QTest::newRow("CMYK sem convers\u00e3o para RGB")
         << CodificarJpeg(8, 8, 4, [](int, int, int c) { return c * 40; });
   }
-  void jpegRecusaDadosRuins() {
+  void jpegRefusesBadData() {
     QFETCH(QByteArray, dados);
     try {
       const QImage imagem = DecodificarJpeg(dados);
@@ -191,7 +191,7 @@ class TesteDocumentos : public QObject {
   }
 
   // Damaged bytes anywhere in the stream: a whole picture or an ErroNivora, never a crash.
-  void jpegDanificadoNuncaDerruba() {
+  void damagedJpegNeverCrashes() {
     const QByteArray bom = CodificarJpeg(48, 32, 3, Rampa);
     int recusados = 0;
     for (int posicao = 0; posicao < bom.size(); posicao += 3) {
@@ -207,7 +207,7 @@ class TesteDocumentos : public QObject {
     QVERIFY(recusados > 0);
   }
 
-  void jpegTamanhoForjadoRecusado() {
+  void jpegForgedSizeRefused() {
     // SOF0 claims 65000 x 65000: refused before any large allocation.
     QByteArray dados = CodificarJpeg(16, 16, 3, Rampa);
     const int sof = dados.indexOf(QByteArray("\xFF\xC0", 2));
@@ -221,7 +221,7 @@ class TesteDocumentos : public QObject {
 
   // The pictures that ship: their sizes, real content, and for those drawn from the
   // grid, the grid's checksum in their metadata (a JPEG comment, a PNG text chunk).
-  void figurasDoProgramaNosSeusTamanhos_data() {
+  void programPicturesInTheirSizes_data() {
     QTest::addColumn<QString>("origem");
     QTest::addColumn<QSize>("tamanho");
     QTest::addColumn<bool>("daGrade");
@@ -231,7 +231,7 @@ class TesteDocumentos : public QObject {
     QTest::newRow("mapa do README")
         << QStringLiteral(NIVORA_SOURCE_DIR "/docs/mapa_ondulacao.png") << QSize(900, 0) << true;
   }
-  void figurasDoProgramaNosSeusTamanhos() {
+  void programPicturesInTheirSizes() {
     QFETCH(QString, origem);
     QFETCH(QSize, tamanho);
     QFETCH(bool, daGrade);
@@ -257,7 +257,7 @@ class TesteDocumentos : public QObject {
     }
   }
 
-  void arquivoAusenteDaErroClaro() {
+  void missingFileGivesAClearError() {
     QTemporaryDir pasta;
     const QString caminho = pasta.filePath("nada.jpg");
     try {
@@ -268,13 +268,13 @@ class TesteDocumentos : public QObject {
     }
   }
 
-  void glifosEIconeExistem_data() {
+  void glyphsAndIconExist_data() {
     QTest::addColumn<QString>("nome");
     for (const char* nome :
          {"icone", "processa", "salva", "imprime", "limpa", "procura", "executa", "cancela"})
       QTest::newRow(nome) << QString(nome);
   }
-  void glifosEIconeExistem() {
+  void glyphsAndIconExist() {
     QFETCH(QString, nome);
     const QImage imagem(":/imagens/" + nome + ".png");
     QVERIFY(!imagem.isNull());
@@ -286,7 +286,7 @@ class TesteDocumentos : public QObject {
   }
 
   // ---- illustration window ----
-  void ilustracao() {
+  void illustration() {
     TForm2 janela;
     QCOMPARE(janela.windowTitle(), QString::fromUtf8("Ondula\u00e7\u00e3o Geoidal"));
     QCOMPARE(janela.size(), QSize(601, 249));
@@ -312,7 +312,7 @@ class TesteDocumentos : public QObject {
   }
 
   // ---- about window ----
-  void sobre() {
+  void about() {
     TAboutBox caixa;
     QCOMPARE(caixa.windowTitle(), QString("NIVORA2010"));
     QCOMPARE(caixa.size(), QSize(298, 213));
@@ -345,12 +345,12 @@ class TesteDocumentos : public QObject {
             caixa.findChild<QFrame*>("Panel1")->height() * 3 / 4);
   }
 
-  void sobreFechaComBotaoEComEnter_data() {
+  void aboutClosesWithButtonAndEnter_data() {
     QTest::addColumn<bool>("comEnter");
     QTest::newRow("Fechar") << false;
     QTest::newRow("Enter") << true;
   }
-  void sobreFechaComBotaoEComEnter() {
+  void aboutClosesWithButtonAndEnter() {
     QFETCH(bool, comEnter);
     TAboutBox caixa;
     for (int vez = 0; vez < 2; ++vez) {  // closes, opens again, closes again
@@ -367,7 +367,7 @@ class TesteDocumentos : public QObject {
   }
 
   // ---- menu handlers of the main window ----
-  void menusAbremOsDocumentosCertos() {
+  void menusOpenTheRightDocuments() {
     PlataformaGravada plataforma;
     const PastasPrograma pastas{"/pasta/aplicacao/", "/pasta/programa/"};
     TForm1 janela(plataforma, pastas);
@@ -396,7 +396,7 @@ class TesteDocumentos : public QObject {
     QCOMPARE(plataforma.mensagens, 0);
   }
 
-  void janelasCriadasUmaVezEReutilizadas() {
+  void windowsCreatedOnceAndReused() {
     PlataformaGravada plataforma;
     TForm1 janela(plataforma, PastasPrograma{"/a/", "/a/"});
     TForm2* ilustracao = janela.Ilustracao();
@@ -467,7 +467,7 @@ class TesteDocumentos : public QObject {
     }
   }
 
-  void estatisticas() {
+  void statistics() {
     const std::vector<double> valores{2, 4, 4, 4, 5, 5, 7, 9};
     const ferramentas::Estatisticas e = ferramentas::CalcularEstatisticas(valores);
     QCOMPARE(e.quantidade, size_t{8});
@@ -478,7 +478,7 @@ class TesteDocumentos : public QObject {
     QVERIFY(std::fabs(e.rms - std::sqrt(232.0 / 8.0)) < 1e-12);
   }
 
-  void jpegGravadoPeloGeradorVoltaIgual() {
+  void jpegWrittenByTheGeneratorReadsBack() {
     QTemporaryDir pasta;
     QImage original(30, 20, QImage::Format_RGB32);
     for (int y = 0; y < 20; ++y)
@@ -497,7 +497,7 @@ class TesteDocumentos : public QObject {
   }
 
   // The maps are taken only from the folder of the very grid they were drawn from.
-  void mapasConferidosComAGrade_data() {
+  void mapsCheckedAgainstTheGrid_data() {
     QTest::addColumn<QString>("hashEscrito");  // content of grade.sha256; "-" for no file
     QTest::addColumn<bool>("comMapa");
     QTest::addColumn<QString>("erro");  // part of the message, empty when accepted
@@ -510,7 +510,7 @@ class TesteDocumentos : public QObject {
     QTest::newRow("hash vazio") << QString() << true << QString("grade.sha256");
     QTest::newRow("sem arquivo de hash") << QString("-") << true << QString("grade.sha256");
   }
-  void mapasConferidosComAGrade() {
+  void mapsCheckedAgainstTheGrid() {
     QFETCH(QString, hashEscrito);
     QFETCH(bool, comMapa);
     QFETCH(QString, erro);

@@ -83,7 +83,7 @@ class TesteDocumentosGerados : public QObject {
   // Each document: its title, the maps drawn by GMT embedded in it (pictures of at least
   // 800 x 800 pixels), what its first page must say, and the checksum of the shipped
   // grid the maps were drawn from.
-  void pdfsExistemComSeusTitulos_data() {
+  void pdfsExistWithTheirTitles_data() {
     QTest::addColumn<QString>("arquivo");
     QTest::addColumn<QString>("titulo");
     QTest::addColumn<int>("mapas");
@@ -110,7 +110,7 @@ class TesteDocumentosGerados : public QObject {
         << QString::fromUtf8("Discrep\u00e2ncias no Modelo de Ondula\u00e7\u00e3o Geoidal") << 1
         << true << QStringList{"3000 pontos"};
   }
-  void pdfsExistemComSeusTitulos() {
+  void pdfsExistWithTheirTitles() {
     QFETCH(QString, arquivo);
     QFETCH(QString, titulo);
     QFETCH(int, mapas);
@@ -135,7 +135,7 @@ class TesteDocumentosGerados : public QObject {
   }
 
   // The statistics of the model document agree with the shipped grid, read here on its own.
-  void estatisticasDoModeloConferemComAGrade() {
+  void modelStatisticsMatchTheGrid() {
     std::ifstream grade(std::string(NIVORA_BIN_DIR) + "/grid/NIVORA2015_SIRGAS2000.txt");
     QVERIFY(grade.good());
     std::string linha;
@@ -165,7 +165,7 @@ class TesteDocumentosGerados : public QObject {
     QCOMPARE(valorApos(QString::fromUtf8("M\u00e1ximo")).toDouble(), maximo);
   }
 
-  void ajudaExisteELinksResolvem() {
+  void helpExistsAndLinksResolve() {
     const QString html = LerHtml();
     QVERIFY2(!html.isEmpty(), "Ajuda_Nivora2015.html is missing in bin/");
     QVERIFY(html.contains("<title>"));
@@ -190,12 +190,12 @@ class TesteDocumentosGerados : public QObject {
 
   // Every refusal text a point can get is explained in the help in one table row
   // together with the valid range shown below it (none for code 0).
-  void ajudaTrazCadaMensagemDeRecusa_data() {
+  void helpExplainsEveryRefusal_data() {
     QTest::addColumn<int>("codigo");
     for (int codigo = 0; codigo <= 9; ++codigo)
       QTest::newRow(qPrintable(QString("c\u00f3digo %1").arg(codigo))) << codigo;
   }
-  void ajudaTrazCadaMensagemDeRecusa() {
+  void helpExplainsEveryRefusal() {
     QFETCH(int, codigo);
     const QRegularExpression padraoLinha(QString("<tr><td>%1</td>(.*?)</tr>").arg(codigo),
                                          QRegularExpression::DotMatchesEverythingOption);
@@ -208,14 +208,14 @@ class TesteDocumentosGerados : public QObject {
     QCOMPARE(linhaTabela.contains("Limite correto"), !limite.isEmpty());
   }
 
-  void ajudaTrazCadaMensagemDoLote_data() {
+  void helpExplainsEveryBatchMessage_data() {
     QTest::addColumn<QString>("mensagem");
     for (const char* mensagem :
          {nivora::kMsgErroFormatacao, nivora::kMsgArquivoInvalido, nivora::kMsgEntradaInvalida,
           nivora::kMsgPreenchimento, nivora::kMsgMesmoArquivo})
       QTest::newRow(mensagem) << Utf8(mensagem);
   }
-  void ajudaTrazCadaMensagemDoLote() {
+  void helpExplainsEveryBatchMessage() {
     QFETCH(QString, mensagem);
     QVERIFY2(SemEntidades(LerHtml()).contains(mensagem), qPrintable(mensagem));
   }

@@ -58,7 +58,7 @@ class TesteTitulos : public QObject {
   Q_OBJECT
 
  private slots:
-  void titulosExatosNoServidor() {
+  void exactTitlesOnTheServer() {
     QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
     PlataformaSemTrava plataforma;
     // Every title a box of the program carries, shown by the real platform layer.

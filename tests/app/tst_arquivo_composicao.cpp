@@ -52,7 +52,7 @@ class TesteComposicao : public QObject {
   Q_OBJECT
 
  private slots:
-  void composicao_data() {
+  void composition_data() {
     QTest::addColumn<QString>("passos");
     QTest::addColumn<QString>("lista");
     QTest::addColumn<QString>("padrao");
@@ -109,7 +109,7 @@ class TesteComposicao : public QObject {
         << ""
         << "1";
   }
-  void composicao() {
+  void composition() {
     QFETCH(QString, passos);
     QFETCH(QString, lista);
     QFETCH(QString, padrao);
@@ -133,11 +133,11 @@ class TesteComposicao : public QObject {
     QCOMPARE(t.janela->FormatoPreenchido(), marcadas == 1);
   }
 
-  void marcarLigaModoArquivo_data() {
+  void tickingSwitchesFileModeOn_data() {
     QTest::addColumn<QString>("caixa");
     for (const char* nome : kSeteCaixas) QTest::newRow(nome) << QString::fromLatin1(nome);
   }
-  void marcarLigaModoArquivo() {
+  void tickingSwitchesFileModeOn() {
     // Ticking any box by a click switches to file input; unticking it switches nothing.
     QFETCH(QString, caixa);
     JanelaDeTeste t(OndulacaoDeTeste);
@@ -253,7 +253,7 @@ class TesteComposicao : public QObject {
     QVERIFY(t.plataforma.mensagens.empty());
   }
 
-  void nomeSaidaProposto_data() {
+  void proposedOutputName_data() {
     QTest::addColumn<QString>("entrada");
     QTest::addColumn<QString>("saida");
     QTest::newRow("com extensao") << "/dados/pontos.txt"
@@ -274,20 +274,20 @@ class TesteComposicao : public QObject {
     QTest::newRow("extensao curta") << "/d/p.c"
                                     << "/d_saida.txt";
   }
-  void nomeSaidaProposto() {
+  void proposedOutputName() {
     QFETCH(QString, entrada);
     QFETCH(QString, saida);
     QCOMPARE(nivora::NomeSaidaProposto(entrada), saida);
   }
 
-  void procurarEntrada_data() {
+  void browseInput_data() {
     QTest::addColumn<bool>("saidaExiste");
     QTest::addColumn<bool>("peloMenu");
     QTest::newRow("saida nova, botao") << false << false;
     QTest::newRow("saida existe, botao") << true << false;
     QTest::newRow("saida existe, menu") << true << true;
   }
-  void procurarEntrada() {
+  void browseInput() {
     QFETCH(bool, saidaExiste);
     QFETCH(bool, peloMenu);
     JanelaDeTeste t(OndulacaoDeTeste);
@@ -323,7 +323,7 @@ class TesteComposicao : public QObject {
     }
   }
 
-  void procurarCanceladoGuardaONomeAnterior() {
+  void cancelledBrowseKeepsThePreviousName() {
     JanelaDeTeste t(OndulacaoDeTeste);
     t.Caixa("CheckBox2")->setChecked(true);
     // Cancelled before any choice: the field stays empty, the name is just the suffix.
@@ -342,7 +342,7 @@ class TesteComposicao : public QObject {
     QCOMPARE(t.plataforma.dialogosAbrir[2].nomeArquivo, entrada);
   }
 
-  void filtroDoNomeDeEntrada() {
+  void inputNameKeyFilter() {
     // The name can only be shortened by typing; the output name is a plain field.
     JanelaDeTeste t(OndulacaoDeTeste);
     t.Caixa("CheckBox2")->setChecked(true);
@@ -363,7 +363,7 @@ class TesteComposicao : public QObject {
     QCOMPARE(saida->text(), QStringLiteral("s.txt"));
   }
 
-  void regraDaTecla_data() {
+  void keyRule_data() {
     QTest::addColumn<int>("tecla");
     QTest::addColumn<int>("modificadores");
     QTest::addColumn<QString>("texto");
@@ -379,7 +379,7 @@ class TesteComposicao : public QObject {
     QTest::newRow("tab") << int(Qt::Key_Tab) << 0 << "\t" << false;
     QTest::newRow("escape") << int(Qt::Key_Escape) << 0 << "\x1b" << true;
   }
-  void regraDaTecla() {
+  void keyRule() {
     QFETCH(int, tecla);
     QFETCH(int, modificadores);
     QFETCH(QString, texto);

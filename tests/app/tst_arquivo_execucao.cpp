@@ -205,7 +205,7 @@ class TesteExecucao : public QObject {
     EscreverGrade(Comum(), OndulacaoDeTeste);
   }
 
-  void igualAoCli_data() {
+  void sameBytesAsTheCli_data() {
     QTest::addColumn<int>("codigo");
     QTest::addColumn<int>("posId");
     QTest::addColumn<bool>("saidaId");
@@ -223,7 +223,7 @@ class TesteExecucao : public QObject {
       }
     }
   }
-  void igualAoCli() {
+  void sameBytesAsTheCli() {
     QFETCH(int, codigo);
     QFETCH(int, posId);
     QFETCH(bool, saidaId);
@@ -253,7 +253,7 @@ class TesteExecucao : public QObject {
     QVERIFY(janela.count("Entrada Inv\xE1lida : ") < kLinhas / 2);
   }
 
-  void falhasAntesDeProcessar_data() {
+  void failuresBeforeTheRun_data() {
     QTest::addColumn<QString>("caso");
     QTest::addColumn<QByteArray>("mensagem");
     QTest::addColumn<bool>("cursor");  // the wait cursor was shown (and removed)
@@ -277,7 +277,7 @@ class TesteExecucao : public QObject {
     QTest::newRow("saida e a propria entrada")
         << "mesmo arquivo" << QByteArray(nivora::kMsgMesmoArquivo) << true;
   }
-  void falhasAntesDeProcessar() {
+  void failuresBeforeTheRun() {
     QFETCH(QString, caso);
     QFETCH(QByteArray, mensagem);
     QFETCH(bool, cursor);
@@ -327,7 +327,7 @@ class TesteExecucao : public QObject {
     if (caso != "mesmo arquivo") QVERIFY(!QFileInfo::exists(saida));
   }
 
-  void erroDeFormatacaoPara_data() {
+  void formatErrorStops_data() {
     QTest::addColumn<QByteArray>("entrada");
     QTest::addColumn<int>("linhasLidas");
     QTest::newRow("quarta linha sem numero")
@@ -337,7 +337,7 @@ class TesteExecucao : public QObject {
         << QByteArray("A -10\r\nB -11 -47\r\n") << 1;
     QTest::newRow("tabulacao nao separa") << QByteArray("A -10 -47\nB\t-11\t-47\n") << 2;
   }
-  void erroDeFormatacaoPara() {
+  void formatErrorStops() {
     QFETCH(QByteArray, entrada);
     QFETCH(int, linhasLidas);
     JanelaDeTeste t(Comum());
@@ -362,7 +362,7 @@ class TesteExecucao : public QObject {
     QCOMPARE(janela.count("\r\n"), linhasLidas - 1);
   }
 
-  void cancelar_data() {
+  void cancel_data() {
     QTest::addColumn<QString>("como");
     QTest::addColumn<QByteArray>("entrada");
     QTest::addColumn<int>("linhasEscritas");
@@ -376,7 +376,7 @@ class TesteExecucao : public QObject {
     QTest::newRow("menu Cancela processo") << "menu" << aceitas << 1 << true;
     QTest::newRow("fechando a janela") << "fechar" << aceitas << 1 << true;
   }
-  void cancelar() {
+  void cancel() {
     QFETCH(QString, como);
     QFETCH(QByteArray, entrada);
     QFETCH(int, linhasEscritas);
@@ -424,12 +424,12 @@ class TesteExecucao : public QObject {
     }
   }
 
-  void perguntaAbreASaida_data() {
+  void questionOpensTheOutput_data() {
     QTest::addColumn<bool>("sim");
     QTest::newRow("sim") << true;
     QTest::newRow("nao") << false;
   }
-  void perguntaAbreASaida() {
+  void questionOpensTheOutput() {
     QFETCH(bool, sim);
     JanelaDeTeste t(OndulacaoDeTeste);
     GravarArquivo(t.PastaAplicacao() + "e.txt", "-10 -47\n");
@@ -454,7 +454,7 @@ class TesteExecucao : public QObject {
              sim ? std::vector<QString>{t.PastaAplicacao() + "s.txt"} : std::vector<QString>{});
   }
 
-  void rotulosEProgresso_data() {
+  void labelsAndProgress_data() {
     QTest::addColumn<int>("linhas");
     QTest::addColumn<int>("maximo");
     QTest::addColumn<int>("posicao");
@@ -465,7 +465,7 @@ class TesteExecucao : public QObject {
     QTest::newRow("duas linhas") << 2 << 1 << 1;
     QTest::newRow("tres mil linhas") << 3000 << 2999 << 2999;
   }
-  void rotulosEProgresso() {
+  void labelsAndProgress() {
     QFETCH(int, linhas);
     QFETCH(int, maximo);
     QFETCH(int, posicao);
@@ -496,12 +496,12 @@ class TesteExecucao : public QObject {
     QVERIFY(t.Ocioso());
   }
 
-  void consultaQueFalha_data() {
+  void failedQuery_data() {
     QTest::addColumn<QString>("grade");
     QTest::newRow("grade ausente") << "ausente";
     QTest::newRow("grade danificada") << "danificada";
   }
-  void consultaQueFalha() {
+  void failedQuery() {
     QFETCH(QString, grade);
     JanelaDeTeste t(OndulacaoDeTeste);
     const QString arquivoGrade = t.PastaAplicacao() + "grid/NIVORA2015_SIRGAS2000.txt";
@@ -543,7 +543,7 @@ class TesteExecucao : public QObject {
     QCOMPARE(t.plataforma.bombeamentos, antes + 1);
   }
 
-  void semSegundaExecucao() {
+  void noSecondRun() {
     JanelaDeTeste t(Comum());
     QTemporaryDir pasta;
     GravarArquivo(pasta.path() + "/e.txt", GerarEntrada(2, 1, 30, 3));
@@ -565,7 +565,7 @@ class TesteExecucao : public QObject {
     QCOMPARE(LerArquivo(pasta.path() + "/s.txt"), cli.bytes);
   }
 
-  void menuProcessaArquivo() {
+  void processFileMenu() {
     // The menu twin runs the batch like the button, also in keyboard mode (where it
     // finds no layout).
     JanelaDeTeste t(Comum());

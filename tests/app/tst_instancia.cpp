@@ -58,7 +58,7 @@ class TesteInstancia : public QObject {
     processos_.clear();
   }
 
-  void segundaCopiaRecusadaELiberadaDepois() {
+  void secondCopyRefusedThenAllowed() {
     QVERIFY(runtime_.isValid());
     QProcess* primeira = Iniciar(runtime_.path());
     QCOMPARE(EsperarLinha(primeira, "TRAVA"), QByteArray("TRAVA obtida"));
@@ -84,7 +84,7 @@ class TesteInstancia : public QObject {
     QCOMPARE(terceira->state(), QProcess::Running);
   }
 
-  void semTravaPossivelRodaSemGuarda() {
+  void noLockPossibleRunsUnguarded() {
     const QString inexistente = runtime_.path() + "/nao/existe";
     QProcess* a = Iniciar(inexistente);
     QCOMPARE(EsperarLinha(a, "TRAVA"), QByteArray("TRAVA indisponivel"));
@@ -96,7 +96,7 @@ class TesteInstancia : public QObject {
     QVERIFY(!b->readAllStandardOutput().contains("MENSAGEM"));
   }
 
-  void travaNoMesmoProcesso() {
+  void lockInTheSameProcess() {
     const std::string caminho = (runtime_.path() + "/trava").toStdString();
     {
       nivora::TravaInstancia primeira(caminho);
@@ -108,7 +108,7 @@ class TesteInstancia : public QObject {
     QVERIFY(depois.Estado() == nivora::EstadoTrava::Obtida);
   }
 
-  void caminhoDaTrava() {
+  void lockPath() {
     const QByteArray antes = qgetenv("XDG_RUNTIME_DIR");
     qputenv("XDG_RUNTIME_DIR", "/run/user/4242");
     QCOMPARE(QString::fromStdString(nivora::CaminhoTravaInstancia()),

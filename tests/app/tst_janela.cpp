@@ -64,7 +64,7 @@ class TesteJanela : public QObject {
   }
 
  private slots:
-  void estadoInicial() {
+  void startUpState() {
     JanelaDeTeste t;
     TForm1& j = *t.janela;
     QCOMPARE(j.windowTitle(), U("QIRA - NIVORA2015 - Versão 1.0 "));
@@ -115,7 +115,7 @@ class TesteJanela : public QObject {
 
   // Installed for all users, the program's folder is not the user's: the dialogs
   // start in the user's documents, created with the sample input on first use.
-  void pastasDoUsuarioQuandoInstalado() {
+  void userFoldersWhenInstalled() {
     QTemporaryDir casa, programa;
     const QByteArray casaAntes = qgetenv("HOME");
     qputenv("HOME", QFile::encodeName(casa.path()));
@@ -138,7 +138,7 @@ class TesteJanela : public QObject {
     qputenv("HOME", casaAntes);
   }
 
-  void aparenciaDasDicas() {
+  void hintAppearance() {
     JanelaDeTeste t;
     QCOMPARE(QApplication::style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay), 300);
     QCOMPARE(QToolTip::palette().color(QPalette::ToolTipBase), QColor(0, 255, 0));
@@ -147,7 +147,7 @@ class TesteJanela : public QObject {
     QCOMPARE(QLocale().decimalPoint(), QStringLiteral("."));
   }
 
-  void dicas_data() {
+  void hints_data() {
     QTest::addColumn<QString>("controle");
     QTest::addColumn<QString>("dica");
     const std::pair<const char*, const char*> linhas[] = {
@@ -178,7 +178,7 @@ class TesteJanela : public QObject {
     };
     for (const auto& [controle, dica] : linhas) QTest::newRow(controle) << U(controle) << U(dica);
   }
-  void dicas() {
+  void hints() {
     QFETCH(QString, controle);
     QFETCH(QString, dica);
     JanelaDeTeste t;
@@ -244,7 +244,7 @@ class TesteJanela : public QObject {
 
   // Regression: the seconds fields cut the first digit of "48.3600". Every field
   // shows its longest normalised text whole, in whatever font loaded.
-  void camposMostramOTextoInteiro_data() {
+  void fieldsShowTheirWholeText_data() {
     QTest::addColumn<bool>("decimal");
     QTest::addColumn<QString>("campo");
     QTest::addColumn<QString>("texto");
@@ -275,7 +275,7 @@ class TesteJanela : public QObject {
     QTest::newRow("padrao") << true << "Edt_Entrada"
                             << "ID   (+/-)GG   MM   SS.SSSS   -GG   MM   SS.SSSS";
   }
-  void camposMostramOTextoInteiro() {
+  void fieldsShowTheirWholeText() {
     QFETCH(bool, decimal);
     QFETCH(QString, campo);
     QFETCH(QString, texto);
@@ -301,7 +301,7 @@ class TesteJanela : public QObject {
                                                      .arg(QFontInfo(c->font()).family())));
   }
 
-  void botoesDeNotacaoNaoSeTocam() {
+  void notationButtonsDoNotTouch() {
     JanelaDeTeste t;
     auto* decimal = t.Controle<QRadioButton>("RadioButton1");
     auto* gms = t.Controle<QRadioButton>("RadioButton2");
@@ -311,7 +311,7 @@ class TesteJanela : public QObject {
     QVERIFY(gms->geometry().right() < t.Controle("GroupBox1")->width());
   }
 
-  void tabulacaoComecaNoBotaoSelecionado() {
+  void tabOrderStartsAtTheSelectedButton() {
     JanelaDeTeste t;
     QCOMPARE(QApplication::focusWidget(), t.Controle("RadioButton2"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -327,7 +327,7 @@ class TesteJanela : public QObject {
 
   // Regression: with a submenu of "Entradas" open, Alt+I picked "Sair" in it and
   // ended the program. Every access key of the menu bar against every open menu.
-  void altLetraComMenuAberto_data() {
+  void altLetterWithAMenuOpen_data() {
     QTest::addColumn<QStringList>("abertos");  // menus opened, outermost first
     QTest::addColumn<QString>("acessos");      // access key that opens each submenu
     QTest::addColumn<QString>("tecla");
@@ -347,7 +347,7 @@ class TesteJanela : public QObject {
         QTest::addRow("%s + Alt+%s", qPrintable(abertos.join('>')), tecla)
             << abertos << U(acessos) << U(tecla) << U(menu);
   }
-  void altLetraComMenuAberto() {
+  void altLetterWithAMenuOpen() {
     QFETCH(QStringList, abertos);
     QFETCH(QString, acessos);
     QFETCH(QString, tecla);
@@ -375,7 +375,7 @@ class TesteJanela : public QObject {
     }
   }
 
-  void caixasPadraoEmPortugues() {
+  void standardBoxesInPortuguese() {
     QVERIFY(nivora::CarregarTraducoesQt(*static_cast<QApplication*>(QApplication::instance())));
     QMessageBox caixa;
     caixa.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
@@ -390,7 +390,7 @@ class TesteJanela : public QObject {
     QCOMPARE(t.janela->findChild<QAction*>("Sair2")->text(), U("Sa&ir"));
   }
 
-  void cascatasDosModos() {
+  void modeCascades() {
     JanelaDeTeste t;
     auto* teclado = t.Controle<QCheckBox>("CheckBox1");
     auto* arquivo = t.Controle<QCheckBox>("CheckBox2");
@@ -423,7 +423,7 @@ class TesteJanela : public QObject {
     QVERIFY(CamposVazios(t));
   }
 
-  void radioMudaNotacao() {
+  void radioChangesNotation() {
     JanelaDeTeste t;
     t.Controle<QRadioButton>("RadioButton1")->setChecked(true);
     QVERIFY(t.Controle<QCheckBox>("CheckBox1")->isChecked());
@@ -442,7 +442,7 @@ class TesteJanela : public QObject {
   }
 
   // The six-row table of the "Via Teclado" notation entries.
-  void tabelaDeNotacao_data() {
+  void notationTable_data() {
     QTest::addColumn<QString>("modo");  // teclado, arquivo, nenhum
     QTest::addColumn<bool>("decimal");
     QTest::addColumn<QString>("entrada");  // Latitude1 or Longirude1
@@ -475,7 +475,7 @@ class TesteJanela : public QObject {
     QTest::newRow("nenhum GMS + GMS") << "nenhum" << false << "Longirude1"
                                       << "nenhum" << false << false << true;
   }
-  void tabelaDeNotacao() {
+  void notationTable() {
     QFETCH(QString, modo);
     QFETCH(bool, decimal);
     QFETCH(QString, entrada);
@@ -516,7 +516,7 @@ class TesteJanela : public QObject {
              t.Controle(entrada == "Latitude1" ? "RadioButton1" : "RadioButton2"));
   }
 
-  void filtrosDeTecla_data() {
+  void keyFilters_data() {
     QTest::addColumn<bool>("decimal");
     QTest::addColumn<QString>("campo");
     QTest::addColumn<QString>("teclas");
@@ -558,7 +558,7 @@ class TesteJanela : public QObject {
                                         << "abcdefghij"
                                         << "ABCDEFGH";
   }
-  void filtrosDeTecla() {
+  void keyFilters() {
     QFETCH(bool, decimal);
     QFETCH(QString, campo);
     QFETCH(QString, teclas);
@@ -572,7 +572,7 @@ class TesteJanela : public QObject {
     QCOMPARE(c->text(), texto);
   }
 
-  void atalhosDaAreaDeTransferencia() {
+  void clipboardShortcuts() {
     JanelaDeTeste t;
     t.Controle<QRadioButton>("RadioButton1")->setChecked(true);
     QApplication::clipboard()->setText("99");
@@ -590,7 +590,7 @@ class TesteJanela : public QObject {
     QCOMPARE(t.Campo("Ed_Lon")->text(), QStringLiteral("47.8"));
   }
 
-  void normalizacaoAoSair_data() {
+  void normalisationOnLeaving_data() {
     QTest::addColumn<bool>("decimal");
     QTest::addColumn<QString>("campo");
     QTest::addColumn<QString>("antes");
@@ -644,7 +644,7 @@ class TesteJanela : public QObject {
                                  << " "
                                  << " ";
   }
-  void normalizacaoAoSair() {
+  void normalisationOnLeaving() {
     QFETCH(bool, decimal);
     QFETCH(QString, campo);
     QFETCH(QString, antes);
@@ -660,7 +660,7 @@ class TesteJanela : public QObject {
     QCOMPARE(c->text(), depois);
   }
 
-  void fundoAmareloAoEntrar_data() {
+  void yellowBackgroundOnEntering_data() {
     QTest::addColumn<bool>("decimal");
     QTest::addColumn<QString>("campo");
     QTest::addColumn<bool>("amarelo");
@@ -671,7 +671,7 @@ class TesteJanela : public QObject {
     QTest::newRow("latitude decimal") << true << "Ed_Lat" << false;
     QTest::newRow("longitude decimal") << true << "Ed_Lon" << false;
   }
-  void fundoAmareloAoEntrar() {
+  void yellowBackgroundOnEntering() {
     QFETCH(bool, decimal);
     QFETCH(QString, campo);
     QFETCH(bool, amarelo);
@@ -686,7 +686,7 @@ class TesteJanela : public QObject {
     QCOMPARE(c->palette().color(QPalette::Base), padrao);
   }
 
-  void enterSegueAOrdemDeTabulacao_data() {
+  void enterFollowsTheTabOrder_data() {
     QTest::addColumn<bool>("decimal");
     QTest::addColumn<QStringList>("caminho");
     QTest::newRow("GMS") << false << QStringList{"ed_IdPonto", "Ed_sinal_Lat", "Ed_grau_Lat",
@@ -696,7 +696,7 @@ class TesteJanela : public QObject {
                              << QStringList{"ed_IdPonto", "Ed_sinal_Lat", "Ed_Lat", "Ed_Lon",
                                             "bbt_ProcessaPonto"};
   }
-  void enterSegueAOrdemDeTabulacao() {
+  void enterFollowsTheTabOrder() {
     QFETCH(bool, decimal);
     QFETCH(QStringList, caminho);
     JanelaDeTeste t;
@@ -711,7 +711,7 @@ class TesteJanela : public QObject {
     QVERIFY(t.plataforma.mensagens.empty());  // no button was pressed on the way
   }
 
-  void enterNuncaChegaAoCampoEApertaBotao() {
+  void enterNeverReachesAFieldAndPressesAButton() {
     JanelaDeTeste t;
     t.Controle<QRadioButton>("RadioButton1")->setChecked(true);
     QLineEdit* lat = t.Campo("Ed_Lat");
@@ -728,12 +728,12 @@ class TesteJanela : public QObject {
     QCOMPARE(t.plataforma.Textos(), std::vector<std::string>{"Longitude n\xE3o preenchida"});
   }
 
-  void falhaDeFocoComTecladoDesligado_data() {
+  void focusFailureWithKeyboardEntryOff_data() {
     QTest::addColumn<QString>("item");
     QTest::newRow("ID do Ponto") << "IdentificaodoPonto1";
     QTest::newRow("Processa ponto") << "Executar1";
   }
-  void falhaDeFocoComTecladoDesligado() {
+  void focusFailureWithKeyboardEntryOff() {
     QFETCH(QString, item);
     JanelaDeTeste t;
     EscreverGrade(t.PastaAplicacao(), [](double, double) { return 1.0; });
@@ -753,7 +753,7 @@ class TesteJanela : public QObject {
     QVERIFY(t.Controle<QCheckBox>("CheckBox2")->isChecked());
   }
 
-  void menuIdDoPontoFocaOIdentificador() {
+  void idMenuFocusesTheIdentifier() {
     JanelaDeTeste t;
     t.Controle<QCheckBox>("CheckBox1")->setChecked(true);
     t.janela->findChild<QAction*>("IdentificaodoPonto1")->trigger();
@@ -761,7 +761,7 @@ class TesteJanela : public QObject {
     QCOMPARE(QApplication::focusWidget(), t.Campo("ed_IdPonto"));
   }
 
-  void menuLimpaCampos() {
+  void clearFieldsMenu() {
     JanelaDeTeste t;
     t.Controle<QCheckBox>("CheckBox1")->setChecked(true);
     t.Preencher({{"ed_IdPonto", "P"},
@@ -776,7 +776,7 @@ class TesteJanela : public QObject {
     QVERIFY(CamposVazios(t));
   }
 
-  void documentos() {
+  void documents() {
     JanelaDeTeste t;
     const QString pasta = t.janela->Estado().PastaPrograma;
     for (const char* item :
@@ -792,7 +792,7 @@ class TesteJanela : public QObject {
     QVERIFY(t.plataforma.mensagens.empty());
   }
 
-  void janelasAuxiliaresUnicas() {
+  void auxiliaryWindowsAreUnique() {
     JanelaDeTeste t;
     const auto contar = [](const char* classe) {
       int n = 0;
@@ -814,14 +814,14 @@ class TesteJanela : public QObject {
     QCOMPARE(contar("TAboutBox"), 1);
   }
 
-  void sairFechaEPedeCancelamento() {
+  void exitClosesAndAsksForCancel() {
     JanelaDeTeste t;
     t.janela->findChild<QAction*>("Sair2")->trigger();
     QVERIFY(!t.janela->isVisible());
     QVERIFY(t.janela->Estado().CancelaProcesso);
   }
 
-  void formatoDoArquivoMinimo() {
+  void minimalFileFormat() {
     // The format boxes keep the token list and the composed display; unticking all
     // of them (as the keyboard mode does) empties both.
     JanelaDeTeste t;
@@ -849,7 +849,7 @@ class TesteJanela : public QObject {
 
   // Regression: started through a link (an installation's bin/), the documents
   // were looked for beside the link instead of beside the program.
-  void pastaDoProgramaAtravesDeLink() {
+  void programFolderThroughALink() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     QVERIFY(QDir(dir.path()).mkpath("lib/programa") && QDir(dir.path()).mkpath("bin"));
@@ -868,7 +868,7 @@ class TesteJanela : public QObject {
     QCOMPARE(PastasDoExecutavel("nivora2015").programa, PastasDoExecutavel("nivora2015").aplicacao);
   }
 
-  void segundaInstanciaAvisa_data() {
+  void secondInstanceWarns_data() {
     QTest::addColumn<int>("trava");
     QTest::addColumn<bool>("jaRodando");
     QTest::newRow("obtida") << static_cast<int>(nivora::EstadoTrava::Obtida) << false;
@@ -876,7 +876,7 @@ class TesteJanela : public QObject {
     QTest::newRow("sem trava possivel")
         << static_cast<int>(nivora::EstadoTrava::Indisponivel) << false;
   }
-  void segundaInstanciaAvisa() {
+  void secondInstanceWarns() {
     QFETCH(int, trava);
     QFETCH(bool, jaRodando);
     PlataformaRoteiro p;

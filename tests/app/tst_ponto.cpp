@@ -61,7 +61,7 @@ class TestePonto : public QObject {
   }
 
  private slots:
-  void camposVazios_data() {
+  void emptyFields_data() {
     QTest::addColumn<bool>("decimal");
     QTest::addColumn<QString>("vazio");
     QTest::addColumn<QByteArray>("mensagem");
@@ -82,7 +82,7 @@ class TestePonto : public QObject {
     QTest::newRow("seg lon") << false << "Ed_seg_Lon"
                              << QByteArray("Segundo Longitude n\xE3o preenchido");
   }
-  void camposVazios() {
+  void emptyFields() {
     QFETCH(bool, decimal);
     QFETCH(QString, vazio);
     QFETCH(QByteArray, mensagem);
@@ -103,7 +103,7 @@ class TestePonto : public QObject {
     QCOMPARE(t.plataforma.dialogosImpressao, 0);
   }
 
-  void pontoRecusado_data() {
+  void refusedPoint_data() {
     QTest::addColumn<bool>("decimal");
     QTest::addColumn<QStringList>("campos");  // name=value over the valid point
     QTest::addColumn<QByteArray>("texto");
@@ -144,7 +144,7 @@ class TestePonto : public QObject {
     linha("9 GMS", false, {"Ed_grau_Lon=34", "Ed_min_Lon=25", "Ed_seg_Lon=59.87"},
           "Entrada Inv\xE1lida : LONGITUDE FORA  do limite do grid\r" + kG1);
   }
-  void pontoRecusado() {
+  void refusedPoint() {
     QFETCH(bool, decimal);
     QFETCH(QStringList, campos);
     QFETCH(QByteArray, texto);
@@ -169,7 +169,7 @@ class TestePonto : public QObject {
     QCOMPARE(t.plataforma.bombeamentos, 0);
   }
 
-  void ondulacaoMostrada_data() {
+  void undulationShown_data() {
     QTest::addColumn<double>("n");
     QTest::addColumn<QString>("mostrado");
     QTest::newRow("-11.235") << -11.235 << "      -11.24";
@@ -178,7 +178,7 @@ class TestePonto : public QObject {
     QTest::newRow("-5.234") << -5.234 << "      -05.23";
     QTest::newRow("-0.004 sem sinal") << -0.004 << "       00.00";
   }
-  void ondulacaoMostrada() {
+  void undulationShown() {
     QFETCH(double, n);
     QFETCH(QString, mostrado);
     JanelaDeTeste t;
@@ -192,7 +192,7 @@ class TestePonto : public QObject {
     QVERIFY(t.plataforma.bombeamentos > 0);  // the query lets events through
   }
 
-  void pontoAceitoComoNaConsulta_data() {
+  void acceptedPointAsTheQueryGivesIt_data() {
     QTest::addColumn<bool>("decimal");
     QTest::addColumn<QStringList>("campos");
     QTest::addColumn<double>("latDeg");
@@ -207,7 +207,7 @@ class TestePonto : public QObject {
     QTest::newRow("GMS sinal branco")
         << false << QStringList{"Ed_sinal_Lat= ", "Ed_grau_Lat=03"} << 3.5 << -47.8;
   }
-  void pontoAceitoComoNaConsulta() {
+  void acceptedPointAsTheQueryGivesIt() {
     QFETCH(bool, decimal);
     QFETCH(QStringList, campos);
     QFETCH(double, latDeg);
@@ -232,7 +232,7 @@ class TestePonto : public QObject {
     QVERIFY(std::abs(static_cast<double>(n) - superficie(latDeg, lonDeg)) < 0.002);
   }
 
-  void gradeAusenteVaiAoRelatorioPadrao() {
+  void missingGridGoesToTheStandardReport() {
     JanelaDeTeste t;
     Preparar(t, true, kPontoDecimal);
     t.Campo("Ed_Ondulacao")->setText("anterior");
@@ -247,7 +247,7 @@ class TestePonto : public QObject {
     QCOMPARE(t.Campo("Ed_Ondulacao")->text(), QStringLiteral("       02.00"));
   }
 
-  void salvar() {
+  void save() {
     JanelaDeTeste t;
     EscreverGrade(t.PastaAplicacao(), [](double, double) { return -11.234; });
     Preparar(t, true, kPontoDecimal);
@@ -322,7 +322,7 @@ class TestePonto : public QObject {
     QVERIFY(confirma.escape == nivora::Resposta::Nao);
   }
 
-  void linhaSalvaEImpressa_data() {
+  void savedAndPrintedLine_data() {
     QTest::addColumn<bool>("decimal");
     QTest::addColumn<QStringList>("campos");
     QTest::addColumn<QByteArray>("salva");
@@ -345,7 +345,7 @@ class TestePonto : public QObject {
         << QByteArray("\xC9?Z       -15.5000   -47.8000          03.10")
         << QByteArray("\xC9?Z       -15.5000   -47.8000          03.10");
   }
-  void linhaSalvaEImpressa() {
+  void savedAndPrintedLine() {
     QFETCH(bool, decimal);
     QFETCH(QStringList, campos);
     QFETCH(QByteArray, salva);
@@ -367,7 +367,7 @@ class TestePonto : public QObject {
     QVERIFY(t.plataforma.mensagens.empty());
   }
 
-  void falhaAoGravarEhRelatada_data() {
+  void writeFailureIsReported_data() {
     QTest::addColumn<QString>("arquivo");  // below the temporary application folder
     QTest::addColumn<int>("resposta");     // to the existing-file question, -1 for none
     QTest::addColumn<QByteArray>("inicio");
@@ -378,7 +378,7 @@ class TestePonto : public QObject {
         << "cheio.txt" << static_cast<int>(nivora::Resposta::Sim)
         << QByteArray("N\xE3o foi poss\xEDvel gravar o arquivo \"");
   }
-  void falhaAoGravarEhRelatada() {
+  void writeFailureIsReported() {
     QFETCH(QString, arquivo);
     QFETCH(int, resposta);
     QFETCH(QByteArray, inicio);
@@ -399,7 +399,7 @@ class TestePonto : public QObject {
     QVERIFY(erro.texto.size() > static_cast<size_t>(inicio.size()));  // the system's reason follows
   }
 
-  void imprimir_data() {
+  void print_data() {
     QTest::addColumn<bool>("confirma");
     QTest::addColumn<int>("falha");
     QTest::addColumn<int>("impressoes");
@@ -410,7 +410,7 @@ class TestePonto : public QObject {
     QTest::newRow("falha de E/S engolida") << true << static_cast<int>(F::EntradaSaida) << 1 << 0;
     QTest::newRow("outra falha relatada") << true << static_cast<int>(F::Outra) << 1 << 1;
   }
-  void imprimir() {
+  void print() {
     QFETCH(bool, confirma);
     QFETCH(int, falha);
     QFETCH(int, impressoes);
@@ -428,7 +428,7 @@ class TestePonto : public QObject {
       QCOMPARE(t.plataforma.mensagens[0].texto, std::string("impressora ausente simulada"));
   }
 
-  void imprimirEmPdf() {
+  void printToPdf() {
     const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
     if (pdftotext.isEmpty()) QSKIP("pdftotext is not installed");
     JanelaDeTeste t;
@@ -453,7 +453,7 @@ class TestePonto : public QObject {
     QVERIFY(t.plataforma.mensagens.empty());
   }
 
-  void menusDoTeclado() {
+  void keyboardMenus() {
     JanelaDeTeste t;
     EscreverGrade(t.PastaAplicacao(), [](double, double) { return 4.0; });
     // Keyboard entry off: saving from the menu reports the first empty GMS field.
@@ -486,7 +486,7 @@ class TestePonto : public QObject {
   // Regression: opening the menus from the keyboard normalised the field being
   // edited, so "Salva em arquivo" and "Imprime ponto" took 05.5833 (inside the
   // model) for the 5.5833027 that was typed (above it).
-  void menusPeloTecladoVeemOTextoDigitado_data() {
+  void keyboardOpenedMenusSeeTheTypedText_data() {
     QTest::addColumn<QString>("teclas");  // after Alt+E: submenu and item access keys
     QTest::addColumn<QString>("digitado");
     QTest::addColumn<QString>("depois");  // the latitude field afterwards
@@ -504,7 +504,7 @@ class TestePonto : public QObject {
                               << "5.5833027"
                               << "05.5833" << QByteArray();
   }
-  void menusPeloTecladoVeemOTextoDigitado() {
+  void keyboardOpenedMenusSeeTheTypedText() {
     QFETCH(QString, teclas);
     QFETCH(QString, digitado);
     QFETCH(QString, depois);

@@ -136,12 +136,12 @@ class TesteJanelaFalhas : public QObject {
   }
 
  private slots:
-  void cancelaMuitasVezes() { Rodar({0, 4000, true, false, false}); }
-  void cancelaDuranteRecusadas() { Rodar({3000, 2000, true, false, false}); }
-  void segundaExecucaoPedida() { Rodar({100, 4000, false, true, false}); }
+  void cancelManyTimes() { Rodar({0, 4000, true, false, false}); }
+  void cancelDuringRefusedPoints() { Rodar({3000, 2000, true, false, false}); }
+  void secondRunAsked() { Rodar({100, 4000, false, true, false}); }
   // Enough points that the run is still going 50 ms in, however fast the query.
-  void fechaDuranteExecucao() { Rodar({0, 100000, false, false, true}); }
-  void tudoJunto() { Rodar({500, 20000, true, true, true}); }
+  void closeDuringARun() { Rodar({0, 100000, false, false, true}); }
+  void allTogether() { Rodar({500, 20000, true, true, true}); }
 };
 
 int main(int argc, char** argv) {

@@ -18,8 +18,8 @@
 #include <functional>
 #include <thread>
 
-#include "geoid/consulta.hpp"
 #include "apoio/grade.hpp"
+#include "geoid/consulta.hpp"
 #include "text/erros.hpp"
 #include "text/numeros.hpp"
 
@@ -66,7 +66,7 @@ class CacheGrade : public ::testing::TestWithParam<Deteccao> {
   }
 };
 
-TEST_P(CacheGrade, CadaMudancaValeNaConsultaSeguinte) {
+TEST_P(CacheGrade, EveryChangeCountsAtTheNextQuery) {
   TCacheGrade cache(caminho, GetParam());
   TModeloGeoide modelo(cache);
   EXPECT_EQ(Consultar(modelo), "1.000");
@@ -134,7 +134,7 @@ TEST_P(CacheGrade, CadaMudancaValeNaConsultaSeguinte) {
   }
 }
 
-TEST_P(CacheGrade, LinhaRuimFalhaForaDoNoAteSerConsertada) {
+TEST_P(CacheGrade, ABadLineFailsOffNodeQueriesUntilMended) {
   TCacheGrade cache(caminho, GetParam());
   TModeloGeoide modelo(cache);
   EXPECT_EQ(Consultar(modelo), "1.000");
@@ -149,7 +149,7 @@ TEST_P(CacheGrade, LinhaRuimFalhaForaDoNoAteSerConsertada) {
   EXPECT_NE(Consultar(modelo, 0.01L, 0.01L).find('.'), std::string::npos);
 }
 
-TEST_P(CacheGrade, GradeInalteradaEAnalisadaUmaVezParaTodosOsModelos) {
+TEST_P(CacheGrade, AnUnchangedGridIsParsedOnceForEveryModel) {
   TCacheGrade cache(caminho, GetParam());
   TModeloGeoide a(cache), b(cache);
   for (int k = 0; k < 20; ++k) {
@@ -166,7 +166,7 @@ TEST_P(CacheGrade, GradeInalteradaEAnalisadaUmaVezParaTodosOsModelos) {
 
 // Threads with a query object each on one cache: once the grid has been rewritten
 // and a thread has been told so, its next query gives the new value.
-TEST_P(CacheGrade, ThreadsVeemAMudancaNaConsultaSeguinte) {
+TEST_P(CacheGrade, ThreadsSeeTheChangeAtTheirNextQuery) {
   TCacheGrade cache(caminho, GetParam());
   constexpr int kThreads = 4, kVersoes = 6;
   std::atomic<int> versao{1};
@@ -199,14 +199,14 @@ TEST_P(CacheGrade, ThreadsVeemAMudancaNaConsultaSeguinte) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Deteccoes, CacheGrade,
+INSTANTIATE_TEST_SUITE_P(Detections, CacheGrade,
                          ::testing::Values(Deteccao::Automatica, Deteccao::Stat),
                          [](const auto& info) {
                            return info.param == Deteccao::Automatica ? "Notificacao" : "Stat";
                          });
 
 // Where notifications could miss a change, the file is examined with stat().
-TEST(CacheGradeCaminho, LinkSimbolicoOuCaminhoRelativoUsamStat) {
+TEST(CacheGradeCaminho, ASymbolicLinkOrARelativePathUseStat) {
   teste::PastaTemporaria pasta;
   fs::create_directories(pasta / "a/grid");
   fs::create_directories(pasta / "b/grid");
@@ -240,7 +240,7 @@ TEST(CacheGradeCaminho, LinkSimbolicoOuCaminhoRelativoUsamStat) {
 
 // A file system mounted over the grid's folder, and unmounted again: in a child
 // process with a mount namespace of its own (skipped where that is not allowed).
-TEST(CacheGradeCaminho, MontagemSobreAPastaValeNaConsultaSeguinte) {
+TEST(CacheGradeCaminho, AMountOverTheFolderCountsAtTheNextQuery) {
   teste::PastaTemporaria pasta;
   const std::string gradeDir = pasta / "grid";
   fs::create_directories(gradeDir);

@@ -175,7 +175,7 @@ class ConsultaRapida : public ::testing::Test {
   }
 };
 
-TEST_F(ConsultaRapida, IgualAoLiteralEmGradesOrdenadasEmbaralhadasEDuplicadas) {
+TEST_F(ConsultaRapida, MatchesTheStepByStepOneOnOrderedShuffledAndDuplicatedGrids) {
   const auto regular = teste::GradeRegular(kLat0, kLon0, kLinhas, kColunas, sorteio);
   const auto pontos = Pontos(teste::Achatar(regular), sorteio, 1200);
 
@@ -223,7 +223,7 @@ TEST_F(ConsultaRapida, IgualAoLiteralEmGradesOrdenadasEmbaralhadasEDuplicadas) {
   EXPECT_GT(seisNos, 0);
 }
 
-TEST_F(ConsultaRapida, IgualAoLiteralComLinhaRuimEGradeDegenerada) {
+TEST_F(ConsultaRapida, MatchesTheStepByStepOneWithABadLineAndADegenerateGrid) {
   auto linhas = teste::Achatar(teste::GradeRegular(kLat0, kLon0, kLinhas, kColunas, sorteio));
   const auto pontos = Pontos(linhas, sorteio, 400);
   // A bad line in the middle: nodes before it still answer a point that sits on them.
@@ -252,7 +252,7 @@ TEST_F(ConsultaRapida, IgualAoLiteralComLinhaRuimEGradeDegenerada) {
   Comparar(Grade("diagonal.txt", diagonal), {{-10.5L, -49.5L}, {-10.2L, -49.9L}, {-11.0L, -49.0L}});
 }
 
-TEST_F(ConsultaRapida, ArredondaPelaMascaraDeMilimetros) {
+TEST_F(ConsultaRapida, RoundsByTheMillimetreMask) {
   struct Caso {
     const char* n;
     long double esperado;
@@ -275,7 +275,7 @@ TEST_F(ConsultaRapida, ArredondaPelaMascaraDeMilimetros) {
 // Grids of one value everywhere: every fit gives that value up to the last bits of
 // its arithmetic, so a value on a rounding boundary must reach the 80-bit fit, and
 // values beyond the validated range never use the estimate.
-TEST_F(ConsultaRapida, GradeConstanteNaFronteiraOuForaDaFaixaVaiAoAjusteEstendido) {
+TEST_F(ConsultaRapida, ConstantGridsOnABoundaryOrOutOfRangeGoToTheExtendedFit) {
   struct Caso {
     const char* n;
     bool naFronteira;  // x.xxx5
@@ -299,7 +299,7 @@ TEST_F(ConsultaRapida, GradeConstanteNaFronteiraOuForaDaFaixaVaiAoAjusteEstendid
 
 // Points whose N lies within 1e-6 m and less of a rounding boundary, found by
 // bisection along a parallel; every step of the search is a point to compare.
-TEST_F(ConsultaRapida, PontosJuntoAFronteiraDeArredondamento) {
+TEST_F(ConsultaRapida, PointsNextToARoundingBoundary) {
   const std::string caminho =
       Grade("regular.txt", teste::Achatar(teste::GradeRegular(kLat0, kLon0, 12, 12, sorteio)));
   TCacheGrade cache(caminho);
@@ -329,7 +329,7 @@ TEST_F(ConsultaRapida, PontosJuntoAFronteiraDeArredondamento) {
 
 // The rounding decided from a double estimate is the mask's rounding of any value
 // within 1e-11 m of that estimate (the error bound the query relies on).
-TEST(DecidirMilimetros, IgualAoArredondamentoDaMascara) {
+TEST(DecidirMilimetros, MatchesTheMaskRounding) {
   auto mascara = [](long double r) { return StrToFloat(AjustaCampo10(FormatFloat("#0.000", r))); };
   std::mt19937 sorteio(7);
   std::uniform_int_distribution<long long> mm(-999999, 999999);
@@ -358,7 +358,7 @@ TEST(DecidirMilimetros, IgualAoArredondamentoDaMascara) {
 }
 
 // Every result the estimate can give reads back as the mask's text would.
-TEST(ValorEmMilimetros, IgualAoTextoDaMascaraLido) {
+TEST(ValorEmMilimetros, MatchesTheMaskTextReadBack) {
   for (long long m = -1000000; m <= 1000000; ++m) {
     const long double esperado = StrToFloat(AjustaCampo10(FormatFloat("#0.000", m / 1000.0L)));
     ASSERT_EQ(ValorEmMilimetros(m), esperado) << m;

@@ -98,7 +98,7 @@ TEST(GradeDistribuida, CachedQueryMatchesTheStepByStepOne) {
 
 // The double estimate against the 80-bit fit over the whole model area, points near
 // nodes at every scale included: same results, nearly all decided by the estimate.
-TEST(GradeDistribuida, EstimativaDecideQuaseTudoComOMesmoResultado) {
+TEST(GradeDistribuida, TheEstimateDecidesAlmostEveryPointWithTheSameResult) {
   TCacheGrade cache(kGrade);
   TModeloGeoide modelo(cache);
   TCacheGrade::Leitor leitor(cache);

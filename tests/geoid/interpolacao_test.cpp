@@ -15,7 +15,7 @@
 namespace nivora {
 namespace {
 
-TEST(CalculaMonomio, ColunasDeGrauDois) {
+TEST(CalculaMonomio, ColumnsOfDegreeTwo) {
   const long double X = 3.0L, Y = -2.0L;
   // j: 1, Y, Y^2, X, XY, XY^2, X^2, X^2Y, X^2Y^2
   const long double esperado[] = {1, -2, 4, 3, -6, 12, 9, -18, 36};
@@ -26,7 +26,7 @@ TEST(CalculaMonomio, ColunasDeGrauDois) {
   EXPECT_EQ(CalculaMonomio(2, 2, 0.0L, 5.0L), 5.0L);
 }
 
-TEST(InverteMatriz, InversaDeMatrizSimetricaDefinidaPositiva) {
+TEST(InverteMatriz, InverseOfASymmetricPositiveDefiniteMatrix) {
   auto t = std::make_unique<TInterpolador>();
   t->NumCoef = 3;
   const long double a[3][3] = {{4, 2, 0.6L}, {2, 5, 1}, {0.6L, 1, 3}};
@@ -42,7 +42,7 @@ TEST(InverteMatriz, InversaDeMatrizSimetricaDefinidaPositiva) {
     }
 }
 
-TEST(InverteMatriz, PivoNuloOuNegativo) {
+TEST(InverteMatriz, ZeroOrNegativePivot) {
   struct Caso {
     long double m[2][2];
     std::string mensagem;
@@ -84,7 +84,7 @@ class ProcessarEmGrade : public ::testing::Test {
   }
 };
 
-TEST_F(ProcessarEmGrade, SuperficiesQueOAjusteReproduz) {
+TEST_F(ProcessarEmGrade, SurfacesTheFitReproduces) {
   // N constant, and N equal to the node's latitude (a degree-1 surface in X).
   auto constante = teste::Achatar(teste::GradeRegular(kLat0, kLon0, 12, 12, sorteio, "-7.250"));
   // Rows 1/8 degree apart so that N = latitude is written exactly with 3 decimals.
@@ -107,7 +107,7 @@ TEST_F(ProcessarEmGrade, SuperficiesQueOAjusteReproduz) {
   }
 }
 
-TEST_F(ProcessarEmGrade, JanelaDeDuasLinhasAoNorteETresAoSul) {
+TEST_F(ProcessarEmGrade, WindowOfTwoRowsNorthAndThreeSouth) {
   const std::string caminho =
       Escrever(teste::Achatar(teste::GradeRegular(kLat0, kLon0, 12, 12, sorteio)));
   // A point strictly inside the cell between rows 5 and 6, columns 4 and 5.
@@ -126,7 +126,7 @@ TEST_F(ProcessarEmGrade, JanelaDeDuasLinhasAoNorteETresAoSul) {
   EXPECT_EQ(aOeste, 10);   // two columns in each of five rows
 }
 
-TEST_F(ProcessarEmGrade, PontoSobreONoDevolveONDoArquivo) {
+TEST_F(ProcessarEmGrade, APointOnANodeGivesTheFilesN) {
   auto grade = teste::GradeRegular(kLat0, kLon0, 12, 12, sorteio);
   grade[6][6] = teste::LinhaNo("305.500000", "-5.500000", " 1.2345");
   const std::string caminho = Escrever(teste::Achatar(grade));
@@ -135,7 +135,7 @@ TEST_F(ProcessarEmGrade, PontoSobreONoDevolveONDoArquivo) {
   EXPECT_NEAR(static_cast<double>(t->OndulacaoBruta(caminho, -5.5L, -54.5L + 1e-9L)), 1.2345, 1e-6);
 }
 
-TEST_F(ProcessarEmGrade, PoucosNosFalhamComMensagemQueNomeiaOPonto) {
+TEST_F(ProcessarEmGrade, TooFewNodesFailWithAMessageNamingThePoint) {
   const std::string caminho =
       Escrever(teste::Achatar(teste::GradeRegular(kLat0, kLon0, 12, 12, sorteio)));
   struct Caso {
@@ -161,7 +161,7 @@ TEST_F(ProcessarEmGrade, PoucosNosFalhamComMensagemQueNomeiaOPonto) {
   }
 }
 
-TEST_F(ProcessarEmGrade, LinhaRuimEmQualquerPosicaoFalhaTodaConsulta) {
+TEST_F(ProcessarEmGrade, ABadLineAnywhereFailsEveryQuery) {
   const auto base = teste::Achatar(teste::GradeRegular(kLat0, kLon0, 12, 12, sorteio));
   for (std::size_t pos : {std::size_t{0}, base.size() / 2, base.size()}) {
     auto linhas = base;
