@@ -53,6 +53,26 @@ class Colunas {
   std::string_view resto_;
 };
 
+/// The columns after all but the last coordinate column: with the identification
+/// first, the last coordinate (the rest of the line, or the next column when a height
+/// follows it); with the identification last, the identification (the rest of the
+/// line). The height column, which stands right after the coordinates, goes to
+/// `altura` when asked for.
+std::string_view UltimaColuna(Colunas& colunas, const TListaFormato& formato, std::string* altura) {
+  const bool comAltura = formato.TemAltura();
+  std::string_view ultima;
+  std::string_view h;
+  if (formato.IdPrimeiro()) {
+    ultima = comAltura ? colunas.Proxima() : colunas.Resto();
+    if (comAltura) h = colunas.Resto();
+  } else {
+    if (comAltura) h = colunas.Proxima();
+    if (formato.IdUltimo()) ultima = colunas.Resto();
+  }
+  if (altura != nullptr) altura->assign(h);
+  return ultima;
+}
+
 long double Decimal(std::string_view coluna) {
   return StrToFloat(coluna);
 }
@@ -104,19 +124,7 @@ void ObterCoordDecimal(const TListaFormato& formato, std::string_view linha, std
   const std::string_view t1 = colunas.Proxima();
   const std::string_view t2 = colunas.Proxima();
   const int posId = formato.IndexOf(kTokenId);
-  const bool comAltura = formato.TemAltura();
-  // The last column of a record with an identification is the rest of the line;
-  // the height column stands right after the coordinates.
-  std::string_view t3;
-  std::string_view h;
-  if (posId == 0) {
-    t3 = comAltura ? colunas.Proxima() : colunas.Resto();
-    if (comAltura) h = colunas.Resto();
-  } else {
-    if (comAltura) h = colunas.Proxima();
-    if (posId > 0) t3 = colunas.Resto();
-  }
-  if (altura != nullptr) altura->assign(h);
+  const std::string_view t3 = UltimaColuna(colunas, formato, altura);
   const bool latPrimeiro = formato.IndexOf(kLatLonDecimal) >= 0;
 
   if (posId == 0) {
@@ -151,18 +159,7 @@ void ObterCoordGMS(const TListaFormato& formato, std::string_view linha, std::st
   std::string_view t[8];  // t[1]..t[7], as the columns are numbered
   for (int i = 1; i <= 6; ++i) t[i] = colunas.Proxima();
   const int posId = formato.IndexOf(kTokenId);
-  const bool comAltura = formato.TemAltura();
-  // As for the decimal record: the rest of the line ends it, the height follows
-  // the coordinates.
-  std::string_view h;
-  if (posId == 0) {
-    t[7] = comAltura ? colunas.Proxima() : colunas.Resto();
-    if (comAltura) h = colunas.Resto();
-  } else {
-    if (comAltura) h = colunas.Proxima();
-    if (posId > 0) t[7] = colunas.Resto();
-  }
-  if (altura != nullptr) altura->assign(h);
+  t[7] = UltimaColuna(colunas, formato, altura);
   const bool latPrimeiro = formato.IndexOf(kLatLonGMS) >= 0;
 
   // Columns of the two coordinates, left to right, after a leading identification.
