@@ -1,9 +1,10 @@
 // Any bytes as a grid file, queried at points near its first node (at a distance
 // of any scale, down to the last bits) and across the model area: the query's 80-bit
-// value and the step-by-step fit must agree bit for bit, and the query's result,
-// whether the double estimate or the 80-bit fit decided it, must be the step-by-step
-// value rounded by the mask; or both fail with the same error. Then the file is
-// rewritten in place and the query must follow the new content at once.
+// value and the step-by-step fit must agree bit for bit, the double estimate must lie
+// within its bound of that value, and the query's result, whether the estimate or
+// the 80-bit fit decided it, must be the step-by-step value rounded by the mask; or
+// both fail with the same error. Then the file is rewritten in place and the
+// keyboard's query must follow the new content at once.
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -14,10 +15,12 @@
 #include <typeinfo>
 
 #include "apoio.hpp"
+#include "apoio/interpolacao.hpp"
+#include "geoid/arquivo.hpp"
 #include "geoid/cache.hpp"
 #include "geoid/consulta.hpp"
+#include "geoid/formato_no.hpp"
 #include "geoid/grade.hpp"
-#include "geoid/interpolacao.hpp"
 #include "geoid/modelo.hpp"
 #include "text/erros.hpp"
 #include "text/numeros.hpp"
@@ -55,22 +58,27 @@ std::string Descrever(const std::exception& e) {
   return std::string(tipo) + ": " + e.what();
 }
 
-Resposta Rapida(TModeloGeoide& modelo, long double lat, long double lon) {
+Resposta Rapida(const TConsultaGrade& consulta, long double lat, long double lon) {
   Resposta r;
   std::string erroEstendido;
   try {
-    r.bruto = modelo.OndulacaoEstendida(lat, lon);
+    r.bruto = OndulacaoEstendida(consulta.Grade(), lat, lon);
   } catch (const ErroNivora& e) {
     erroEstendido = Descrever(e);
   }
   try {
-    r.arredondado = modelo.ObterOndulacao(lat, lon);
+    r.arredondado = consulta.Ondulacao(lat, lon);
     r.ok = true;
   } catch (const ErroNivora& e) {
     r.erro = Descrever(e);
   }
   Exigir(r.ok == erroEstendido.empty() && (r.ok || r.erro == erroEstendido),
          "o valor de 80 bits e o resultado divergem: '" + erroEstendido + "' / '" + r.erro + "'");
+  double e = 0, limite = 0;
+  if (r.ok && EstimativaDupla(consulta.Grade(), lat, lon, e, limite))
+    Exigir(std::fabs(static_cast<long double>(e) - r.bruto) <= limite,
+           "a estimativa passa do seu limite: " + std::to_string(e) + " / " +
+               std::to_string(static_cast<double>(r.bruto)) + " / " + std::to_string(limite));
   return r;
 }
 
@@ -92,9 +100,9 @@ bool Iguais(long double a, long double b) {
   return std::memcmp(&a, &b, 10) == 0;
 }
 
-void Comparar(TModeloGeoide& modelo, TInterpolador& ref, const std::string& grade, long double lat,
-              long double lon, std::string_view conteudo) {
-  const Resposta rapida = Rapida(modelo, lat, lon);
+void Comparar(const TConsultaGrade& consulta, TInterpolador& ref, const std::string& grade,
+              long double lat, long double lon, std::string_view conteudo) {
+  const Resposta rapida = Rapida(consulta, lat, lon);
   const Resposta lenta = Referencia(ref, grade, lat, lon);
   const std::string contexto = " em (" + std::to_string(static_cast<double>(lat)) + ", " +
                                std::to_string(static_cast<double>(lon)) + ") grade '" +
@@ -115,13 +123,14 @@ void Comparar(TModeloGeoide& modelo, TInterpolador& ref, const std::string& grad
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tamanho) {
   static const std::string grade = fuzz::PastaTrabalho() + "/grade.txt";
   static TCacheGrade cache(grade);
-  static TModeloGeoide modelo(cache);
+  static TModeloGeoide modelo(cache);  // the keyboard's query of the file as it is now
   static auto ref = std::make_unique<TInterpolador>();  // large arrays: not on the stack
 
   if (tamanho < kBytesPontos) return 0;
   const std::string_view conteudo(reinterpret_cast<const char*>(dados) + kBytesPontos,
                                   tamanho - kBytesPontos);
   Gravar(grade, conteudo);
+  const TConsultaGrade consulta(GradeCarregada::Analisar(conteudo, grade));
 
   // A point a fraction of a step away from the first node (where a window can
   // be complete), and one anywhere in the model area.
@@ -136,20 +145,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
     }
   }
   const auto fracao = [&](int k) { return (dados[k] / 255.0L - 0.5L) * 6 * kGrausPorPasso; };
-  Comparar(modelo, *ref, grade, lat0 - 2 * kGrausPorPasso + fracao(0),
+  Comparar(consulta, *ref, grade, lat0 - 2 * kGrausPorPasso + fracao(0),
            lon0 + 2 * kGrausPorPasso + fracao(1), conteudo);
   const long double latArea = kLimiteSul + (kLimiteNorte - kLimiteSul) * (dados[2] / 255.0L);
   const long double lonArea = kLimiteOeste + (kLimiteLeste - kLimiteOeste) * (dados[3] / 255.0L);
-  Comparar(modelo, *ref, grade, latArea, lonArea, conteudo);
+  Comparar(consulta, *ref, grade, latArea, lonArea, conteudo);
   // A node itself: the fit is skipped for a point on a node.
-  Comparar(modelo, *ref, grade, lat0, lon0, conteudo);
+  Comparar(consulta, *ref, grade, lat0, lon0, conteudo);
   // Near that node, 10^-1 to 10^-18 degrees away, or a few ulps off.
   const long double perto = std::pow(10.0L, -1 - dados[4] % 18);
-  Comparar(modelo, *ref, grade, lat0 + perto * (dados[0] / 255.0L - 0.5L),
+  Comparar(consulta, *ref, grade, lat0 + perto * (dados[0] / 255.0L - 0.5L),
            lon0 + perto * (dados[1] / 255.0L - 0.5L), conteudo);
   long double latUlps = lat0;
   for (int k = dados[4] % 4; k >= 0; --k) latUlps = nextafterl(latUlps, dados[2] & 1 ? 90 : -90);
-  Comparar(modelo, *ref, grade, latUlps, lon0, conteudo);
+  Comparar(consulta, *ref, grade, latUlps, lon0, conteudo);
 
   // Rewritten in place with the same size and one byte changed: the very next
   // query sees it, though the file's size and name stay.
@@ -157,7 +166,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
   std::string outro(conteudo);
   outro[dados[0] % outro.size()] ^= 1;
   Gravar(grade, outro);
-  Comparar(modelo, *ref, grade, lat0 - 2 * kGrausPorPasso + fracao(0),
-           lon0 + 2 * kGrausPorPasso + fracao(1), outro);
+  const long double latOutro = lat0 - 2 * kGrausPorPasso + fracao(0);
+  const long double lonOutro = lon0 + 2 * kGrausPorPasso + fracao(1);
+  const Resposta lenta = Referencia(*ref, grade, latOutro, lonOutro);
+  Resposta teclado;
+  try {
+    teclado.arredondado = modelo.ObterOndulacao(latOutro, lonOutro);
+    teclado.ok = true;
+  } catch (const ErroNivora& e) {
+    teclado.erro = Descrever(e);
+  }
+  Exigir(teclado.ok == lenta.ok && (teclado.ok ? Iguais(teclado.arredondado, lenta.arredondado)
+                                              : teclado.erro == lenta.erro),
+         "a consulta do teclado nao seguiu o arquivo reescrito: '" + teclado.erro + "' / '" +
+             lenta.erro + "'");
   return 0;
 }

@@ -55,8 +55,7 @@ std::size_t ContarQuebras(std::string_view s) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tamanho) {
-  static TCacheGrade grade(fuzz::GradeDistribuida());
-  static TModeloGeoide modelo(grade);
+  static const TRetratoGrade grade = TRetratoGrade::DoArquivo(fuzz::GradeDistribuida());
   if (tamanho < 1) return 0;
   const bool id = dados[0] & 0x80;
   const OpcoesLote opcoes = OpcoesLote::De(
@@ -73,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
     EscritorSaida escritor(fdSaida, "saida", false);
     ObservadorLote observador;
     try {
-      serial = ProcessarLote(leitor, escritor, opcoes, modelo, observador);
+      serial = ProcessarLote(leitor, escritor, opcoes, grade, observador);
     } catch (const ErroNivora& e) {
       erroSerial = e.what();
     }

@@ -32,8 +32,7 @@ constexpr std::string_view kInicioRejeicao = "Entrada Inv\xE1lida : ";
 
 struct Alvo {
   std::vector<OpcoesLote> opcoes;
-  TCacheGrade grade{fuzz::GradeDistribuida()};
-  TModeloGeoide modelo{grade};
+  TRetratoGrade grade = TRetratoGrade::DoArquivo(fuzz::GradeDistribuida());
 
   Alvo() {
     for (const std::string& lista : kListas) {
@@ -142,7 +141,7 @@ void Verificar(Alvo& alvo, const OpcoesLote& opcoes, std::string_view lida) {
            "identificacao de " + std::to_string(valores.id.size()) + " caracteres" + contexto);
   }
 
-  ProcessadorLinha processador(opcoes, alvo.modelo);
+  ProcessadorLinha processador(opcoes, alvo.grade);
   std::string saida = "x";  // what was there before must stay
   try {
     const TipoLinha tipo = processador.Processar(semCR, saida);

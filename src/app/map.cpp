@@ -88,7 +88,6 @@ TForm1::TForm1(nivora::Plataforma& plataforma, const PastasPrograma& pastas, QWi
   grade_ = std::make_unique<nivora::TCacheGrade>(
       nivora::TModeloGeoide::CaminhoGrade(estado_.PastaAplicacao.toStdString()));
   modelo_ = std::make_unique<nivora::TModeloGeoide>(*grade_);
-  modelo_->DefinirBomba([this] { plataforma_.ProcessarEventos(); });
   form2_ = std::make_unique<TForm2>();
 }
 

@@ -119,14 +119,14 @@ class TForm1::ObservadorJanela final : public nivora::ObservadorLote {
 };
 
 /// The window busy with a run, from its start to the first way out: wait cursor,
-/// "Cancela" in place of "Processa", the query's pump at the run's pace. Every way
-/// out, an error included, leaves the window idle again.
+/// "Cancela" in place of "Processa" (the observer pumps the events at the run's
+/// pace, before each line). Every way out, an error included, leaves the window
+/// idle again.
 class TForm1::LoteEmCurso {
  public:
-  LoteEmCurso(TForm1& janela, ObservadorJanela& observador) : janela_(janela) {
+  explicit LoteEmCurso(TForm1& janela) : janela_(janela) {
     janela_.processando_ = true;
     janela_.plataforma_.CursorEspera(true);
-    janela_.modelo_->DefinirBomba([&observador] { observador.Bombear(); });
   }
   ~LoteEmCurso() {
     Ocioso();
@@ -139,7 +139,6 @@ class TForm1::LoteEmCurso {
   void Ocioso() {
     if (ocioso_) return;
     ocioso_ = true;
-    janela_.modelo_->DefinirBomba([&j = janela_] { j.plataforma_.ProcessarEventos(); });
     janela_.plataforma_.CursorEspera(false);
     janela_.ui->bbt_ProcessaArq->show();
     janela_.ui->bbt_Cancela->hide();
@@ -192,7 +191,7 @@ void TForm1::bbt_ProcessaArqClick() {
     return;
   }
   ObservadorJanela observador(*this, inicio);
-  LoteEmCurso emCurso(*this, observador);
+  LoteEmCurso emCurso(*this);
   if (const std::optional<std::string> recusa = VerificaArquivosDoLote()) {
     emCurso.Ocioso();
     Mostrar(nivora::TipoMensagem::Erro, nivora::kTituloErro, *recusa);

@@ -100,6 +100,9 @@ void TForm1::PorTeclado() {
     throw nivora::EAbortoSilencioso();
   }
 
+  // Pending events first (a click that came meanwhile is handled before the query),
+  // then the grid file as it is now.
+  plataforma_.ProcessarEventos();
   ponto.Ondulacao = modelo_->ObterOndulacao(ponto.LatDec, ponto.LonDec);
   ui->Ed_Ondulacao->setText(
       ParaQt(nivora::AjustaCampo12(nivora::FormatFloat(kMascaraOndulacao, ponto.Ondulacao))));

@@ -48,8 +48,8 @@ void OpcoesLote::Validar() const {
   }
 }
 
-ProcessadorLinha::ProcessadorLinha(const OpcoesLote& opcoes, TModeloGeoide& modelo)
-    : opcoes_(opcoes), modelo_(modelo) {
+ProcessadorLinha::ProcessadorLinha(const OpcoesLote& opcoes, const TRetratoGrade& grade)
+    : opcoes_(opcoes), grade_(grade) {
   opcoes_.Validar();
   decimal_ = opcoes_.formato.Decimal();
   codigo_ = opcoes_.FormatoCoord[0];
@@ -142,7 +142,7 @@ TipoLinha ProcessadorLinha::Processar(std::string_view linhaLida, std::string& s
 
   ponto.SaidaId = opcoes_.SaidaId;
   ponto.SaidaCoord = opcoes_.SaidaCoord;
-  ponto.Ondulacao = modelo_.ObterOndulacao(ponto.LatDec, ponto.LonDec);
+  ponto.Ondulacao = grade_.ObterOndulacao(ponto.LatDec, ponto.LonDec);
   if (ponto.SaidaId) saida.append(ponto.Id).append(kSeparadorColunas);
   if (ponto.SaidaCoord) {
     coordenadas();

@@ -10,7 +10,7 @@
 
 namespace nivora {
 
-class TModeloGeoide;
+class TRetratoGrade;
 
 // Messages (Windows-1252).
 inline constexpr const char* kMsgErroFormatacao = "Erro na formata\xE7\xE3o do arquivo.";
@@ -55,9 +55,9 @@ enum class TipoLinha { Resultado, Rejeicao };
 /// Turns one read line into its output line, on a new point record each time.
 class ProcessadorLinha {
  public:
-  /// `opcoes` and `modelo` must outlive the processor.
+  /// `opcoes` and `grade` (the run's grid) must outlive the processor.
   /// @throws ErroNivora(kMsgPreenchimento) for options without a layout.
-  ProcessadorLinha(const OpcoesLote& opcoes, TModeloGeoide& modelo);
+  ProcessadorLinha(const OpcoesLote& opcoes, const TRetratoGrade& grade);
 
   /// Appends the output line of `linhaLida` (CRs already removed; commas are
   /// turned into points here), CR LF included, to `saida`. With a height column the
@@ -69,7 +69,7 @@ class ProcessadorLinha {
 
  private:
   const OpcoesLote& opcoes_;
-  TModeloGeoide& modelo_;
+  const TRetratoGrade& grade_;
   bool decimal_;
   char codigo_;
   std::string linha_;

@@ -1,13 +1,14 @@
 // The batch run over two files, line after line, with the window's observer.
 #include "batch/lote.hpp"
 
+#include "geoid/consulta.hpp"
 #include "text/descritor.hpp"
 
 namespace nivora {
 
 ResultadoLote ProcessarLote(LeitorLinhas& entrada, EscritorSaida& saida, const OpcoesLote& opcoes,
-                            TModeloGeoide& modelo, ObservadorLote& observador) {
-  ProcessadorLinha processador(opcoes, modelo);
+                            const TRetratoGrade& grade, ObservadorLote& observador) {
+  ProcessadorLinha processador(opcoes, grade);
   ResultadoLote resultado;
   std::string linha;
   std::string linhaSaida;
@@ -47,8 +48,9 @@ ResultadoLote ExecutarLote(const std::string& entrada, const std::string& saida,
   EscritorSaida escritor(CriarSaida(saida, fdEntrada.Get()), saida, true);
   observador.Inicio(observador.QuerTotal() ? ContarLinhasDoInicio(fdEntrada.Get(), entrada) : -1);
   LeitorLinhas leitor(fdEntrada.Get(), entrada);
+  const TRetratoGrade grade = modelo.Retrato();
   return ExecutarEFechar(
-      escritor, [&] { return ProcessarLote(leitor, escritor, opcoes, modelo, observador); });
+      escritor, [&] { return ProcessarLote(leitor, escritor, opcoes, grade, observador); });
 }
 
 }  // namespace nivora

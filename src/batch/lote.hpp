@@ -18,6 +18,7 @@
 namespace nivora {
 
 class TModeloGeoide;
+class TRetratoGrade;
 
 /// Hooks that the window fills with its progress bar, labels, event pump and
 /// cancel flag. Every hook has a default that does nothing.
@@ -60,12 +61,14 @@ struct ResultadoLote {
   std::int64_t LinhasEscritas() const { return resultados + rejeicoes; }
 };
 
-/// The run over already opened files, as ExecutarLote describes; closes neither.
+/// The run over already opened files, as ExecutarLote describes, every line from
+/// `grade`; closes neither.
 ResultadoLote ProcessarLote(LeitorLinhas& entrada, EscritorSaida& saida, const OpcoesLote& opcoes,
-                            TModeloGeoide& modelo, ObservadorLote& observador);
+                            const TRetratoGrade& grade, ObservadorLote& observador);
 
 /// The whole batch run: opens `entrada`, refuses a `saida` that is the same file,
-/// creates `saida`, processes every line and closes both files on every way out.
+/// creates `saida`, takes the grid of `modelo` as its file is now, processes every
+/// line from that one grid and closes both files on every way out.
 /// @throws EArquivoInvalido / EMesmoArquivo before anything is written,
 ///         ErroNivora(kMsgPreenchimento) for options without a layout,
 ///         EEntradaSaida on a read or write failure, and the query's own errors

@@ -42,9 +42,9 @@ struct Bloco {
 
 class Execucao {
  public:
-  Execucao(LeitorLinhas& entrada, const OpcoesLote& opcoes, TCacheGrade& cache,
+  Execucao(LeitorLinhas& entrada, const OpcoesLote& opcoes, const TRetratoGrade& grade,
            const ConfigParalelo& config)
-      : entrada_(entrada), opcoes_(opcoes), cache_(cache), config_(config) {
+      : entrada_(entrada), opcoes_(opcoes), grade_(grade), config_(config) {
     trabalhadores_ = config.trabalhadores < 1 ? 1 : config.trabalhadores;
     linhasPorBloco_ = config.linhasPorBloco < 1 ? 1 : config.linhasPorBloco;
     emVooMax_ = config.blocosEmVoo > 0 ? config.blocosEmVoo
@@ -54,16 +54,9 @@ class Execucao {
   ~Execucao() { Parar(); }
 
   ResultadoLote Rodar(EscritorSaida& saida) {
-    // Every worker gets its own query object; create them here so that a failure
-    // to create one is reported before any thread starts.
-    for (int i = 0; i < trabalhadores_; ++i) {
-      modelos_.push_back(std::make_unique<TModeloGeoide>(cache_));
-    }
     entrada_.DefinirParada(&pararLeitura_);
     threads_.emplace_back([this] { Ler(); });
-    for (int i = 0; i < trabalhadores_; ++i) {
-      threads_.emplace_back([this, i] { Trabalhar(*modelos_[static_cast<size_t>(i)]); });
-    }
+    for (int i = 0; i < trabalhadores_; ++i) threads_.emplace_back([this] { Trabalhar(); });
 
     ResultadoLote resultado;
     for (std::int64_t proximo = 0;; ++proximo) {
@@ -162,8 +155,8 @@ class Execucao {
     cvProntos_.notify_all();
   }
 
-  void Trabalhar(TModeloGeoide& modelo) {
-    ProcessadorLinha processador(opcoes_, modelo);
+  void Trabalhar() {
+    ProcessadorLinha processador(opcoes_, grade_);
     while (true) {
       std::unique_ptr<Bloco> bloco;
       {
@@ -216,13 +209,12 @@ class Execucao {
 
   LeitorLinhas& entrada_;
   const OpcoesLote& opcoes_;
-  TCacheGrade& cache_;
+  const TRetratoGrade& grade_;
   const ConfigParalelo& config_;
   int trabalhadores_;
   std::size_t linhasPorBloco_;
   std::size_t emVooMax_;
 
-  std::vector<std::unique_ptr<TModeloGeoide>> modelos_;
   std::vector<std::thread> threads_;
 
   std::mutex mutex_;
@@ -243,10 +235,10 @@ class Execucao {
 }  // namespace
 
 ResultadoLote ExecutarParalelo(LeitorLinhas& entrada, EscritorSaida& saida,
-                               const OpcoesLote& opcoes, TCacheGrade& cache,
+                               const OpcoesLote& opcoes, const TRetratoGrade& grade,
                                const ConfigParalelo& config) {
   opcoes.Validar();
-  Execucao execucao(entrada, opcoes, cache, config);
+  Execucao execucao(entrada, opcoes, grade, config);
   return execucao.Rodar(saida);
 }
 

@@ -14,7 +14,7 @@
 
 namespace nivora {
 
-class TCacheGrade;
+class TRetratoGrade;
 
 struct ConfigParalelo {
   int trabalhadores = 2;              ///< worker threads (at least 1)
@@ -24,13 +24,13 @@ struct ConfigParalelo {
   std::function<void(std::int64_t linhasEscritas)> progresso;
 };
 
-/// Runs the batch over `entrada` into `saida` (neither is closed). Each worker
-/// owns a TModeloGeoide, all of them on the one `cache`. The run ends at the end of
+/// Runs the batch over `entrada` into `saida` (neither is closed), every line from
+/// the one `grade`, which the workers share. The run ends at the end of
 /// the input, with FimLote::ErroFormato or with FimLote::ErroConsulta (never Cancelado).
 /// @throws EEntradaSaida for a read or write failure (after writing everything
 ///         read before it), ErroNivora(kMsgPreenchimento) for options without a layout.
 ResultadoLote ExecutarParalelo(LeitorLinhas& entrada, EscritorSaida& saida,
-                               const OpcoesLote& opcoes, TCacheGrade& cache,
+                               const OpcoesLote& opcoes, const TRetratoGrade& grade,
                                const ConfigParalelo& config);
 
 }  // namespace nivora

@@ -134,10 +134,6 @@ int Executar(const std::vector<std::string>& lista) {
     return kErroUso;
   }
 
-  // The parsed grid, shared by the run's workers.
-  TCacheGrade grade(args.grade.empty() ? TModeloGeoide::CaminhoGrade(PastaExecutavel())
-                                       : args.grade);
-
   // Input, then output: the output is refused when it is the input file itself.
   const bool entradaPadrao = args.entrada == cli::kPadrao;
   const bool saidaPadrao = args.saida == cli::kPadrao;
@@ -171,6 +167,10 @@ int Executar(const std::vector<std::string>& lista) {
 
   LeitorLinhas leitor(fdEntrada, nomeEntrada);
   leitor.DefinirUtf8(args.utf8);
+  // The run's grid, read once now and shared by its workers: every line comes from
+  // this one version of the file, whatever happens to the file during the run.
+  const TRetratoGrade grade = TRetratoGrade::DoArquivo(
+      args.grade.empty() ? TModeloGeoide::CaminhoGrade(PastaExecutavel()) : args.grade);
   ConfigParalelo config;
   config.trabalhadores =
       static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, kMaxTrabalhadores));

@@ -222,6 +222,23 @@ void AtribuiLatitudeELongitude(const TPonto& ponto, Latitude&& latitude, Longitu
 
 }  // namespace
 
+ErroPonto RecusaLatLonDec(long double lat, long double lon, bool& recusado) {
+  // The checks of AtribuiLatDec, then (unless the latitude was refused without a
+  // reason) those of VerificaLonDec, each later code replacing an earlier one.
+  ErroPonto erro = ErroPonto::Nenhum;
+  if (lat >= kLimiteNorte) erro = ErroPonto::AcimaNorte;
+  if (lat <= kLimiteSul) erro = ErroPonto::AbaixoSul;
+  if (lat <= -kLatMaxGraus || lat >= kLatMaxGraus) erro = ErroPonto::GrauLat;
+  const bool latRecusada = lat >= kLimiteNorte || lat <= kLimiteSul || std::isnan(lat);
+  recusado = latRecusada;
+  if (latRecusada && !MotivoDeLatitude(erro)) return erro;
+  if (lon >= kLimiteLeste && lon <= kLonMaxGraus) erro = ErroPonto::ForaLon;
+  if (lon <= kLimiteOeste && lon >= -kLonMaxGraus) erro = ErroPonto::ForaLon;
+  if (lon <= -kLonMaxGraus || lon >= kLonMaxGraus) erro = ErroPonto::GrauLon;
+  if (lon >= kLimiteLeste || lon <= kLimiteOeste || std::isnan(lon)) recusado = true;
+  return erro;
+}
+
 void TPonto::AtribuiLatLonDec(long double lat, long double lon) {
   AtribuiLatitudeELongitude(
       *this, [&] { AtribuiLatDec(lat); }, [&] { AtribuiLonDec(lon); });

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -91,6 +92,27 @@ bool DividirCaminho(const std::string& caminho, std::vector<std::string>& partes
   return !partes.empty();
 }
 
+// A relative path taken from the current folder, without "." names (which never
+// change its meaning); ".." is kept, and with it the examination by stat().
+std::string Absoluto(std::string caminho) {
+  if (caminho.empty() || caminho.front() == '/') return caminho;
+  char pasta[PATH_MAX];
+  if (::getcwd(pasta, sizeof pasta) == nullptr) return caminho;
+  std::string absoluto = pasta;
+  std::size_t inicio = 0;
+  while (inicio <= caminho.size()) {
+    const std::size_t fim = std::min(caminho.find('/', inicio), caminho.size());
+    const std::string_view parte(caminho.data() + inicio, fim - inicio);
+    if (!parte.empty() && parte != ".") {
+      if (absoluto.back() != '/') absoluto += '/';
+      absoluto += parte;
+    }
+    inicio = fim + 1;
+  }
+  if (caminho.back() == '/') absoluto += '/';
+  return absoluto;
+}
+
 void Fechar(int& fd) {
   if (fd >= 0) ::close(fd);
   fd = -1;
@@ -123,7 +145,8 @@ TCacheGrade::Leitor::~Leitor() {
   Fechar(fdMontagens_);
 }
 
-TCacheGrade::TCacheGrade(std::string caminho, Deteccao deteccao) : caminho_(std::move(caminho)) {
+TCacheGrade::TCacheGrade(std::string caminho, Deteccao deteccao)
+    : caminho_(Absoluto(std::move(caminho))) {
   if (deteccao != Deteccao::Automatica || !DividirCaminho(caminho_, componentes_)) return;
   fdNotificacao_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
   fdMontagens_ = ::open(kTabelaMontagens, O_RDONLY | O_CLOEXEC);
@@ -140,7 +163,7 @@ TCacheGrade::~TCacheGrade() {
   Fechar(fdMontagens_);
 }
 
-const GradeCarregada& TCacheGrade::Obter(Leitor& leitor) {
+const std::shared_ptr<const GradeCarregada>& TCacheGrade::Obter(Leitor& leitor) {
   // The common case, without the lock: nothing was notified since this reader
   // took its grid, nobody is taking in notifications right now (whoever read
   // them flags ocupado_ before reading, and keeps it until the new grid is
@@ -150,7 +173,7 @@ const GradeCarregada& TCacheGrade::Obter(Leitor& leitor) {
       !Pendente(leitor, montagemMudou) && !ocupado_.load() &&
       valida_.load(std::memory_order_acquire) &&
       geracao_.load(std::memory_order_acquire) == leitor.geracao_)
-    return *leitor.grade_;
+    return leitor.grade_;
 
   if (!notificacao_.load(std::memory_order_acquire)) {
     // Examined before taking the lock, so that threads do not queue behind each
@@ -184,7 +207,7 @@ bool TCacheGrade::Pendente(Leitor& leitor, bool& montagemMudou) const {
   return prontos != 0;  // a failed wait counts as a change
 }
 
-const GradeCarregada& TCacheGrade::ObterPorNotificacao(Leitor& leitor, bool montagemMudou) {
+const std::shared_ptr<const GradeCarregada>& TCacheGrade::ObterPorNotificacao(Leitor& leitor, bool montagemMudou) {
   bool mudou = !valida_.load(std::memory_order_relaxed) || montagemMudou;
   if (leitor.fdEspera_ < 0) {
     PassarParaStat();
@@ -311,8 +334,8 @@ void TCacheGrade::EsquecerGrade(Leitor& leitor) {
   leitor.geracao_ = 0;
 }
 
-const GradeCarregada& TCacheGrade::ObterPorStat(Leitor& leitor, bool existe,
-                                                const AssinaturaArquivo& atual) {
+const std::shared_ptr<const GradeCarregada>& TCacheGrade::ObterPorStat(
+    Leitor& leitor, bool existe, const AssinaturaArquivo& atual) {
   if (existe && grade_ && assinatura_ == atual && confiavel_) return Entregar(leitor);
   // Changed, new, or too young to trust its stamps: read it (this also raises the
   // file's own error when it is gone or unreadable).
@@ -341,16 +364,16 @@ const GradeCarregada& TCacheGrade::ObterPorStat(Leitor& leitor, bool existe,
 
 std::shared_ptr<const GradeCarregada> TCacheGrade::Analisar(std::string_view conteudo) {
   analises_.fetch_add(1, std::memory_order_relaxed);
-  return GradeCarregada::Analisar(conteudo);
+  return GradeCarregada::Analisar(conteudo, caminho_);
 }
 
-const GradeCarregada& TCacheGrade::Entregar(Leitor& leitor) {
+const std::shared_ptr<const GradeCarregada>& TCacheGrade::Entregar(Leitor& leitor) {
   const std::uint64_t geracao = geracao_.load(std::memory_order_relaxed);
   if (leitor.geracao_ != geracao) {
     leitor.grade_ = grade_;
     leitor.geracao_ = geracao;
   }
-  return *leitor.grade_;
+  return leitor.grade_;
 }
 
 }  // namespace nivora

@@ -9,15 +9,16 @@
 #include <string>
 #include <vector>
 
+#include "geoid/arquivo.hpp"
 #include "geoid/grade.hpp"
 
 namespace nivora {
 
-/// Keeps the parsed grid of one file for the query objects of whoever runs
-/// queries (the window, the command-line tool, a batch run's workers), so that
-/// the file is parsed once and not at every query. Every query still sees the
-/// file as it is at that moment: a grid rewritten, replaced, removed or restored
-/// between two queries is seen by the second.
+/// Keeps the parsed grid of one file for whoever must see the file as it is at
+/// every query (the window's keyboard point, the library's model), so that the file
+/// is parsed once and not at every query. A grid rewritten, replaced, removed or
+/// restored between two queries is seen by the second. (A batch run takes one
+/// version of the grid when it starts and needs none of this.)
 ///
 /// Changes are learnt from the kernel's file notifications (inotify) on the file,
 /// its folder and every folder above it, plus the mount table: a query then costs
@@ -35,7 +36,8 @@ class TCacheGrade {
     Stat,        ///< stat() at every query
   };
 
-  /// `caminho`: full path of the grid file. Nothing is read before the first query.
+  /// `caminho`: path of the grid file; a relative one is taken from the current
+  /// folder now (and then watched as any other). Nothing is read before the first query.
   explicit TCacheGrade(std::string caminho, Deteccao deteccao = Deteccao::Automatica);
   ~TCacheGrade();
   TCacheGrade(const TCacheGrade&) = delete;
@@ -61,10 +63,10 @@ class TCacheGrade {
     int fdEspera_ = -1;          // epoll: the shared notifications and fdMontagens_
   };
 
-  /// The grid as the file is now; it stays valid in `leitor` until the next call.
+  /// The grid as the file is now (never null).
   /// @throws EAberturaArquivo / EEntradaSaida as reading the file does (every call while
   ///         the file stays missing or unreadable).
-  const GradeCarregada& Obter(Leitor& leitor);
+  const std::shared_ptr<const GradeCarregada>& Obter(Leitor& leitor);
 
   /// How many times the file was parsed (tests, benchmarks).
   std::size_t Analises() const { return analises_.load(std::memory_order_relaxed); }
@@ -78,15 +80,17 @@ class TCacheGrade {
   };
 
   bool Pendente(Leitor& leitor, bool& montagemMudou) const;
-  const GradeCarregada& ObterPorNotificacao(Leitor& leitor, bool montagemMudou);
-  const GradeCarregada& ObterPorStat(Leitor& leitor, bool existe, const AssinaturaArquivo& atual);
+  const std::shared_ptr<const GradeCarregada>& ObterPorNotificacao(Leitor& leitor,
+                                                                   bool montagemMudou);
+  const std::shared_ptr<const GradeCarregada>& ObterPorStat(Leitor& leitor, bool existe,
+                                                            const AssinaturaArquivo& atual);
   bool Drenar();
   bool Armar();
   void PassarParaStat();
   /// The file could not be read: no grid is kept, for the cache or for `leitor`.
   void EsquecerGrade(Leitor& leitor);
   std::shared_ptr<const GradeCarregada> Analisar(std::string_view conteudo);
-  const GradeCarregada& Entregar(Leitor& leitor);
+  const std::shared_ptr<const GradeCarregada>& Entregar(Leitor& leitor);
 
   const std::string caminho_;
   std::vector<std::string> componentes_;  // folders from the root, then the file name

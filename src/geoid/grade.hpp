@@ -1,4 +1,4 @@
-// Grid reading: the file's lines, the node of each line, the parsed grid indexed by rows.
+// The parsed grid: its nodes in file order, indexed by rows, and the search of a point's window.
 #pragma once
 
 #include <cstddef>
@@ -14,77 +14,17 @@
 
 namespace nivora {
 
-/// What identifies one version of a file: device, inode, size, and the
-/// modification and change times in nanoseconds.
-struct AssinaturaArquivo {
-  std::uint64_t dispositivo = 0;
-  std::uint64_t inode = 0;
-  std::int64_t tamanhoBytes = 0;
-  std::int64_t modificacaoNs = 0;
-  std::int64_t mudancaNs = 0;
-  bool operator==(const AssinaturaArquivo&) const = default;
-};
-
-/// The signature of the file at `caminho`; false when it cannot be examined.
-bool AssinaturaDe(const std::string& caminho, AssinaturaArquivo& assinatura);
-
-/// The whole file as bytes. `assinatura` (optional) receives the signature of
-/// the opened file taken after reading; `estavel` (optional) tells whether it
-/// was the same before reading (false: the file changed while it was read).
-/// @throws EAberturaArquivo "Cannot open file "<path>". <system reason>"
-/// @throws EEntradaSaida when reading fails after the file was opened.
-std::string LerArquivo(const std::string& caminho, AssinaturaArquivo* assinatura = nullptr,
-                       bool* estavel = nullptr);
-
-/// Lines of a text: split at CR LF, a lone CR and a lone LF; a line break at the
-/// very end adds no empty line; a NUL byte ends the text.
-std::vector<std::string> DividirLinhas(std::string_view conteudo);
-
-/// The whole grid file as lines, in file order. @throws as LerArquivo.
-std::vector<std::string> CarregarLinhas(const std::string& caminho);
-
-/// Calls `f(linha)` for every line of `conteudo`, split as DividirLinhas splits it.
-template <class F>
-void ParaCadaLinha(std::string_view conteudo, F&& f) {
-  const std::size_t nul = conteudo.find('\0');
-  if (nul != std::string_view::npos) conteudo = conteudo.substr(0, nul);
-  std::size_t inicio = 0;
-  const std::size_t fim = conteudo.size();
-  while (inicio < fim) {
-    std::size_t quebra = inicio;
-    while (quebra < fim && conteudo[quebra] != '\r' && conteudo[quebra] != '\n') ++quebra;
-    f(conteudo.substr(inicio, quebra - inicio));
-    if (quebra == fim) break;
-    inicio = quebra + 1;
-    if (conteudo[quebra] == '\r' && inicio < fim && conteudo[inicio] == '\n') ++inicio;
-  }
-}
-
-/// One grid node: longitude in degrees east (the file's 0..360 value minus 360,
-/// so the model area is negative), latitude in degrees north, N in metres.
-struct TNoGrade {
-  long double Lon = 0;
-  long double Lat = 0;
-  long double N = 0;
-};
-
-/// Fixed columns (from 1): 2-12 longitude, 14-24 latitude (both converted as cut,
-/// so only blanks may stand around the number), 28-34 N (trimmed first). A field
-/// past the end of a short line holds what is there. Read in that order.
-/// @throws EConversao "'<field>' is not a valid floating point value"
-TNoGrade LerNo(std::string_view linha);
-
-/// Column layout of a node line, 0-based offsets and widths.
-inline constexpr std::size_t kInicioLon = 1, kLarguraLon = 11;
-inline constexpr std::size_t kInicioLat = 13, kLarguraLat = 11;
-inline constexpr std::size_t kInicioN = 27, kLarguraN = 7;
-/// The file stores longitudes counted eastward from 0 to 360.
-inline constexpr long double kVoltaGrausLon = 360.0L;
-
 /// "Ponto fora da cobertura da grade (...)": fewer grid nodes around the point
 /// than the window needs.
 std::string MensagemPoucosNos(long double latGraus, long double lonGraus, int encontrados,
                               int necessarios);
+
+/// A point with fewer grid nodes around it than the window needs: the grid does not
+/// cover it. what() is MensagemPoucosNos.
+class EForaDaGrade : public ErroNivora {
+ public:
+  using ErroNivora::ErroNivora;
+};
 
 /// Memory for `bytes`: from 1 MiB on aligned to and rounded up to 2 MiB and advised
 /// for huge pages, an ordinary block below. Released with std::free.
@@ -141,12 +81,15 @@ struct LinhaNos {
   double passoInverso;    ///< 1 / mean longitude step of an increasing run, else 0 (a hint)
 };
 
-/// The nodes of a grid file in file order, indexed by rows. When a line does not
+/// The nodes of a grid file in file order, indexed by rows: one version of the file,
+/// never changed once parsed, shared by whoever queries it. When a line does not
 /// convert, the nodes before it are kept and Erro() holds the conversion message:
 /// a query can still end at a coinciding node before that line, and otherwise fails.
 class GradeCarregada {
  public:
-  static std::shared_ptr<const GradeCarregada> Analisar(std::string_view conteudo);
+  /// The grid of `conteudo`, the bytes of the file `arquivo` (kept for messages).
+  static std::shared_ptr<const GradeCarregada> Analisar(std::string_view conteudo,
+                                                        std::string arquivo = {});
 
   /// The nodes that the window of a point takes, in the order the file lists
   /// them: latitude <= latMax and longitude in [lonMin, lonMax], at most `maximo`.
@@ -165,6 +108,8 @@ class GradeCarregada {
   const std::string& Erro() const { return erro_; }
   /// The line (from 1) that did not convert, when TemErro().
   std::size_t LinhaErro() const { return linhaErro_; }
+  /// The file the grid was read from.
+  const std::string& Arquivo() const { return arquivo_; }
 
  private:
   /// Where the first node of an increasing run with longitude >= lonMin should be,
@@ -181,6 +126,7 @@ class GradeCarregada {
   bool temErro_ = false;
   std::string erro_;
   std::size_t linhaErro_ = 0;
+  std::string arquivo_;
 };
 
 /// A query that met a grid line that does not convert. what() is the conversion

@@ -39,15 +39,15 @@ class LinhaDeSaida : public ::testing::Test {
   std::string Processar(const std::string& tokens, bool saidaId, bool saidaCoord,
                         const std::string& linha) {
     const OpcoesLote opcoes = OpcoesLote::De(TListaFormato::DeTexto(tokens), saidaId, saidaCoord);
-    ProcessadorLinha processador(opcoes, modelo_);
+    ProcessadorLinha processador(opcoes, retrato_);
     std::string saida;
     processador.Processar(linha, saida);
     return saida;
   }
 
   PastaTemporaria pasta_;
-  TCacheGrade grade_{teste::GravarGradePadrao(pasta_, &kNConstante)};
-  TModeloGeoide modelo_{grade_};
+  const TRetratoGrade retrato_ =
+      TRetratoGrade::DoArquivo(teste::GravarGradePadrao(pasta_, &kNConstante));
 };
 
 TEST_F(LinhaDeSaida, ResultLinesForEveryLayoutPlacementAndOutputChoice) {
@@ -114,8 +114,7 @@ TEST_F(LinhaDeSaida, AResultCarriesTheRoundedQueryValue) {
   // (to the millimetre), which the fit reproduces: each line holds the plane's value
   // rounded to centimetres, -4.05375, -4.11 and -4.0020 here.
   PastaTemporaria pasta;
-  TCacheGrade grade(teste::GravarGradePadrao(pasta));
-  TModeloGeoide variado(grade);
+  const TRetratoGrade variado = TRetratoGrade::DoArquivo(teste::GravarGradePadrao(pasta));
   const OpcoesLote opcoes = OpcoesLote::De(TListaFormato::DeTexto("0"), false, false);
   ProcessadorLinha processador(opcoes, variado);
   const std::pair<const char*, const char*> casos[] = {
@@ -132,7 +131,7 @@ TEST_F(LinhaDeSaida, AResultCarriesTheRoundedQueryValue) {
 
 TEST_F(LinhaDeSaida, RecordsThatFailToSplitAppendNothing) {
   const OpcoesLote opcoes = OpcoesLote::De(TListaFormato::DeTexto("ID,0"), true, true);
-  ProcessadorLinha processador(opcoes, modelo_);
+  ProcessadorLinha processador(opcoes, retrato_);
   std::string saida = "kept";
   // The comma is a decimal point, so "P1,-23.5,-46.625" is one column.
   for (const std::string linha : {"", "P1,-23.5,-46.625", "P1\t-23.5\t-46.625", "P1 -23.5"}) {

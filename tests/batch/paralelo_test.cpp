@@ -71,8 +71,8 @@ class Paralelo : public ::testing::Test {
       EXPECT_GE(feitas, ultimoProgresso);
       ultimoProgresso = feitas;
     };
-    TCacheGrade cache(grade_);
-    const ResultadoLote r = ExecutarParalelo(leitor, escritor, opcoes_, cache, config);
+    const ResultadoLote r = ExecutarParalelo(leitor, escritor, opcoes_,
+                                             TRetratoGrade::DoArquivo(grade_), config);
     escritor.Fechar();
     ::close(fdEntrada);
     saida = LerArquivoTodo(pasta_ / "paralelo.txt");
@@ -152,8 +152,8 @@ TEST_F(Paralelo, EmptyInputAndAFailedWrite) {
   LeitorLinhas leitor(fdEntrada, "entrada.txt");
   EscritorSaida escritor(fdCheio, "/dev/full", true);
   ConfigParalelo config;
-  TCacheGrade cache(grade_);
-  EXPECT_THROW(ExecutarParalelo(leitor, escritor, opcoes_, cache, config), EEntradaSaida);
+  EXPECT_THROW(ExecutarParalelo(leitor, escritor, opcoes_, TRetratoGrade::DoArquivo(grade_), config),
+               EEntradaSaida);
   ::close(fdEntrada);
 }
 

@@ -102,10 +102,9 @@ TEST(Carga, MillionsOfPointsThroughPipesInBoundedMemoryNothingLost) {
   std::mt19937 sorteio(2015);
   std::uniform_real_distribution<double> lat(-33.5, 5.0), lon(-73.5, -35.0);
   std::vector<std::string> registros, esperadas;
-  TCacheGrade grade(GradeDistribuida());
-  TModeloGeoide modelo(grade);
+  const TRetratoGrade grade = TRetratoGrade::DoArquivo(GradeDistribuida());
   const OpcoesLote opcoes = OpcoesLote::De(TListaFormato::DeTexto("ID,0"), true, true);
-  ProcessadorLinha processador(opcoes, modelo);
+  ProcessadorLinha processador(opcoes, grade);
   for (int i = 0; i < kDistintos; ++i) {
     const long double la = i % 10 == 9 ? 7.25L : static_cast<long double>(lat(sorteio));
     const long double lo = static_cast<long double>(lon(sorteio));

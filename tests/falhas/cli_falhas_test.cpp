@@ -47,15 +47,14 @@ Execucao Referencia(const std::string& formato, const std::string& grade,
   const int fdSaida = memfd_create("saida", MFD_CLOEXEC);
   teste::EscreverTudo(fdEntrada, entrada);
   ::lseek(fdEntrada, 0, SEEK_SET);
-  TCacheGrade cache(grade);
-  TModeloGeoide modelo(cache);
+  const TRetratoGrade retrato = TRetratoGrade::DoArquivo(grade);
   ObservadorLote observador;
   Execucao r;
   {
     LeitorLinhas leitor(fdEntrada, "entrada");
     EscritorSaida escritor(fdSaida, "saida", false);
     const ResultadoLote fim = ProcessarLote(
-        leitor, escritor, OpcoesLote::De(TListaFormato::DeTexto(formato), true, false), modelo,
+        leitor, escritor, OpcoesLote::De(TListaFormato::DeTexto(formato), true, false), retrato,
         observador);
     escritor.Fechar();
     r.status = fim.fim == FimLote::ErroFormato ? kErroFormato : kSucesso;

@@ -1,8 +1,8 @@
 // The batch run when its files change under it: the input vanishes or is cut
-// short, the grid is damaged, deleted and restored in the middle of a run. The
-// faults are made from the run's own hooks, at a chosen line, so every case is
-// deterministic. Every way out must leave both files closed and the output
-// holding every line written before the fault.
+// short; the grid is damaged, replaced, deleted and restored in the middle of a run,
+// which goes on with the grid it took at its start. The faults are made from the
+// run's own hooks, at a chosen line, so every case is deterministic. Every way out
+// must leave both files closed and the output holding every line written before it.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -139,20 +139,23 @@ TEST_F(LoteFalhas, InputThatVanishesOrIsCutShort) {
   }
 }
 
-TEST_F(LoteFalhas, GridDamagedMidRunStopsWithItsErrorKeepingEveryEarlierLine) {
+TEST_F(LoteFalhas, AGridChangedMidRunLeavesTheRunOnTheGridOfItsStart) {
   const std::string entrada = Pontos(50);
   GravarArquivo(entrada_, entrada);
   const std::vector<std::string> completa = Linhas(SaidaCompleta(entrada));
   const std::string boa = LerArquivoTodo(gradeBoa_);
-  // Damage of the same size (the file's size gives nothing away) and a header line.
+  // Damage of the same size (the file's size gives nothing away), a header line, and
+  // another model altogether.
   std::string mesmoTamanho = boa;
   mesmoTamanho[boa.find('.', boa.size() / 2)] = 'X';  // a decimal point of a read field
   const std::string comCabecalho = "LON LAT N\r\n" + boa;
+  const long double kOutroN = 7.0L;
+  const std::string outra = LerArquivoTodo(teste::GravarGradePadrao(pasta_, &kOutroN, "outra.txt"));
 
   struct Caso {
     std::string nome;
-    std::function<void()> falha;
-    std::string erroContem;
+    std::function<void()> mudanca;
+    std::string erroDepois;  // what the next run meets (empty: it runs to the end)
   };
   const std::vector<Caso> casos = {
       {"rewritten in place, same size", [&] { GravarArquivo(grade_, mesmoTamanho); },
@@ -165,68 +168,80 @@ TEST_F(LoteFalhas, GridDamagedMidRunStopsWithItsErrorKeepingEveryEarlierLine) {
        "'ON LAT N' is not a valid floating point value"},  // column 1 is not read
       {"deleted", [&] { std::filesystem::remove(grade_); }, "Cannot open file"},
       {"cut to nothing", [&] { GravarArquivo(grade_, ""); }, "Ponto fora da cobertura"},
+      {"replaced by another model", [&] { GravarArquivo(grade_, outra); }, ""},
   };
-  const std::int64_t kLinhaFalha = 7;
   for (const Caso& c : casos) {
     SCOPED_TRACE(c.nome);
     GravarArquivo(grade_, boa);
     TCacheGrade cache(grade_);
     TModeloGeoide modelo(cache);
-    Sabotador sabotador(kLinhaFalha, c.falha);
+    Sabotador sabotador(7, c.mudanca);
     const int abertos = DescritoresAbertos();
-    try {
-      ExecutarLote(entrada_, saida_, opcoes_, modelo, sabotador);
-      ADD_FAILURE() << "the run went on with a damaged grid";
-    } catch (const ErroNivora& e) {
-      EXPECT_NE(std::string(e.what()).find(c.erroContem), std::string::npos) << e.what();
-    }
+    const ResultadoLote r = ExecutarLote(entrada_, saida_, opcoes_, modelo, sabotador);
     EXPECT_EQ(DescritoresAbertos(), abertos) << "a file was left open";
-    const std::vector<std::string> escritas = Linhas(LerArquivoTodo(saida_));
-    ASSERT_EQ(escritas.size(), static_cast<std::size_t>(kLinhaFalha - 1));
-    for (std::size_t i = 0; i < escritas.size(); ++i) EXPECT_EQ(escritas[i], completa[i]);
+    EXPECT_EQ(r.fim, FimLote::FimDoArquivo);
+    EXPECT_EQ(Linhas(LerArquivoTodo(saida_)), completa) << "one output from two grids";
 
+    // The next run takes the grid as it is then.
+    ObservadorLote nada;
+    try {
+      ExecutarLote(entrada_, saida_, opcoes_, modelo, nada);
+      EXPECT_TRUE(c.erroDepois.empty());
+      EXPECT_NE(Linhas(LerArquivoTodo(saida_)), completa);
+    } catch (const ErroNivora& e) {
+      EXPECT_NE(std::string(e.what()).find(c.erroDepois), std::string::npos) << e.what();
+      EXPECT_TRUE(LerArquivoTodo(saida_).empty());  // the first point already fails
+    }
     // The grid put back: the same query object answers at once, no restart.
     GravarArquivo(grade_, boa);
-    ObservadorLote nada;
-    const ResultadoLote r = ExecutarLote(entrada_, saida_, opcoes_, modelo, nada);
-    EXPECT_EQ(r.fim, FimLote::FimDoArquivo);
+    EXPECT_EQ(ExecutarLote(entrada_, saida_, opcoes_, modelo, nada).fim, FimLote::FimDoArquivo);
     EXPECT_EQ(Linhas(LerArquivoTodo(saida_)), completa);
   }
 }
 
-TEST_F(LoteFalhas, ParallelRunStopsAtTheFirstFailedQueryWithAWholePrefix) {
+TEST_F(LoteFalhas, ParallelRunKeepsItsGridAndStopsAtTheFirstFailedQueryWithAWholePrefix) {
   const int kLinhas = 3000;
-  const std::string entrada = Pontos(kLinhas);
-  GravarArquivo(entrada_, entrada);
+  std::string entrada = Pontos(kLinhas);
   const std::string completa = SaidaCompleta(entrada);
-  GravarArquivo(grade_, LerArquivoTodo(gradeBoa_));
+  // A point inside the model area that the fixture grid does not cover, far on.
+  const std::size_t quebra = entrada.find("P2500 ");
+  const std::string comFalha =
+      entrada.substr(0, quebra) + "X -10.5 -50.5\r\n" + entrada.substr(quebra);
 
-  const int fdEntrada = AbrirEntrada(entrada_);
-  const int fdSaida = CriarSaida(saida_, fdEntrada);
-  LeitorLinhas leitor(fdEntrada, entrada_);
-  EscritorSaida escritor(fdSaida, saida_, true);
-  ConfigParalelo config;
-  config.trabalhadores = 2;
-  config.linhasPorBloco = 100;
-  bool removida = false;
-  config.progresso = [&](std::int64_t) {
-    if (!removida) std::filesystem::remove(grade_);
-    removida = true;
-  };
-  TCacheGrade cache(grade_);
-  const ResultadoLote r = ExecutarParalelo(leitor, escritor, opcoes_, cache, config);
-  escritor.Fechar();
-  ::close(fdEntrada);
-
-  EXPECT_EQ(r.fim, FimLote::ErroConsulta);
-  EXPECT_NE(r.mensagem.find("Cannot open file"), std::string::npos) << r.mensagem;
-  const std::string escrita = LerArquivoTodo(saida_);
-  const std::vector<std::string> linhas = Linhas(escrita);
-  EXPECT_GE(linhas.size(), 100u);  // at least the block written before the deletion
-  EXPECT_LT(linhas.size(), static_cast<std::size_t>(kLinhas));
-  EXPECT_EQ(r.LinhasEscritas(), static_cast<std::int64_t>(linhas.size()));
-  EXPECT_EQ(r.linhaErro, r.LinhasEscritas() + 1);
-  EXPECT_EQ(completa.compare(0, escrita.size(), escrita), 0) << "not a prefix of the full output";
+  for (const bool comPontoFora : {false, true}) {
+    SCOPED_TRACE(comPontoFora ? "a point the grid does not cover" : "every point covered");
+    GravarArquivo(entrada_, comPontoFora ? comFalha : entrada);
+    GravarArquivo(grade_, LerArquivoTodo(gradeBoa_));
+    const TRetratoGrade grade = TRetratoGrade::DoArquivo(grade_);
+    const int fdEntrada = AbrirEntrada(entrada_);
+    const int fdSaida = CriarSaida(saida_, fdEntrada);
+    LeitorLinhas leitor(fdEntrada, entrada_);
+    EscritorSaida escritor(fdSaida, saida_, true);
+    ConfigParalelo config;
+    config.trabalhadores = 2;
+    config.linhasPorBloco = 100;
+    bool removida = false;
+    config.progresso = [&](std::int64_t) {  // the grid deleted after the first block
+      if (!removida) std::filesystem::remove(grade_);
+      removida = true;
+    };
+    const ResultadoLote r = ExecutarParalelo(leitor, escritor, opcoes_, grade, config);
+    escritor.Fechar();
+    ::close(fdEntrada);
+    const std::string escrita = LerArquivoTodo(saida_);
+    EXPECT_TRUE(removida);
+    if (!comPontoFora) {
+      EXPECT_EQ(r.fim, FimLote::FimDoArquivo);
+      EXPECT_EQ(escrita, completa);
+      continue;
+    }
+    EXPECT_EQ(r.fim, FimLote::ErroConsulta);
+    EXPECT_NE(r.mensagem.find("Ponto fora da cobertura"), std::string::npos) << r.mensagem;
+    EXPECT_EQ(r.LinhasEscritas(), 2500);
+    EXPECT_EQ(r.linhaErro, 2501);
+    EXPECT_EQ(completa.compare(0, escrita.size(), escrita), 0) << "not a prefix of the full output";
+    EXPECT_EQ(Linhas(escrita).size(), 2500u);
+  }
 }
 
 }  // namespace

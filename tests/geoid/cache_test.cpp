@@ -205,8 +205,9 @@ INSTANTIATE_TEST_SUITE_P(Detections, CacheGrade,
                            return info.param == Deteccao::Automatica ? "Notificacao" : "Stat";
                          });
 
-// Where notifications could miss a change, the file is examined with stat().
-TEST(CacheGradeCaminho, ASymbolicLinkOrARelativePathUseStat) {
+// Where notifications could miss a change, the file is examined with stat(); a
+// relative path is taken from the current folder and watched like any other.
+TEST(CacheGradeCaminho, ASymbolicLinkOrDotsUseStatARelativePathIsWatched) {
   teste::PastaTemporaria pasta;
   fs::create_directories(pasta / "a/grid");
   fs::create_directories(pasta / "b/grid");
@@ -230,12 +231,21 @@ TEST(CacheGradeCaminho, ASymbolicLinkOrARelativePathUseStat) {
   EXPECT_EQ(Consultar(m2), "1.000");
   EXPECT_FALSE(arquivoLink.PorNotificacao());
 
-  for (const std::string relativo : {"grid/grade.txt", "/tmp/../tmp/x/grade.txt"}) {
-    TCacheGrade cache(relativo);
-    TModeloGeoide m3(cache);
-    Consultar(m3);
-    EXPECT_FALSE(cache.PorNotificacao()) << relativo;
-  }
+  TCacheGrade comPontos("/tmp/../tmp/x/grade.txt");
+  TModeloGeoide m3(comPontos);
+  Consultar(m3);
+  EXPECT_FALSE(comPontos.PorNotificacao());
+
+  const fs::path antes = fs::current_path();
+  fs::current_path(pasta / "b");
+  TCacheGrade relativo("./grid/./grade.txt");
+  fs::current_path(antes);
+  EXPECT_EQ(relativo.Caminho(), fs::canonical(pasta / "b").string() + "/grid/grade.txt");
+  TModeloGeoide m4(relativo);
+  EXPECT_EQ(Consultar(m4), "3.000");
+  EXPECT_TRUE(relativo.PorNotificacao());
+  teste::EscreverLinhas(pasta / "b/grid/grade.txt", GradeCom("  4.000"));
+  EXPECT_EQ(Consultar(m4), "4.000");
 }
 
 // A file system mounted over the grid's folder, and unmounted again: in a child

@@ -11,9 +11,11 @@
 #include <random>
 
 #include "apoio/grade.hpp"
-#include "geoid/cache.hpp"
+#include "apoio/interpolacao.hpp"
+#include "geoid/arquivo.hpp"
+#include "geoid/estimativa.hpp"
+#include "geoid/formato_no.hpp"
 #include "geoid/grade.hpp"
-#include "geoid/interpolacao.hpp"
 #include "text/erros.hpp"
 #include "text/numeros.hpp"
 #include "text/textos.hpp"
@@ -72,12 +74,26 @@ Resultado Arredondado(Resultado r) {
   return r;
 }
 
-Resultado Estendido(TModeloGeoide& m, long double lat, long double lon) {
-  return Executar([&] { return m.OndulacaoEstendida(lat, lon); });
+Resultado Estendido(const TConsultaGrade& c, long double lat, long double lon) {
+  return Executar([&] { return OndulacaoEstendida(c.Grade(), lat, lon); });
 }
 
-Resultado Final(TModeloGeoide& m, long double lat, long double lon) {
-  return Executar([&] { return m.ObterOndulacao(lat, lon); });
+// The query's result, counted by the way it took (failures under `recusas`).
+Resultado Final(const TConsultaGrade& c, long double lat, long double lon,
+                ContagemCaminhos* contagem = nullptr) {
+  CaminhoConsulta caminho{};
+  const Resultado r = Executar([&] { return c.Ondulacao(lat, lon, &caminho); });
+  if (contagem != nullptr) {
+    if (r.falhou)
+      ++contagem->recusas;
+    else
+      contagem->Contar(caminho);
+  }
+  return r;
+}
+
+TConsultaGrade Consulta(const std::string& caminho) {
+  return TConsultaGrade(GradeCarregada::Analisar(LerArquivo(caminho), caminho));
 }
 
 struct Ponto {
@@ -159,19 +175,23 @@ class ConsultaRapida : public ::testing::Test {
     return caminho;
   }
 
-  // The reference against the query's 80-bit value and against its result, over
-  // many points; returns how many ways each query took.
+  // The reference against the query's 80-bit value and against its result, and the
+  // double estimate's bound against the 80-bit value, over many points; returns how
+  // many ways the queries took (failures as `recusas`).
   ContagemCaminhos Comparar(const std::string& caminho, const std::vector<Ponto>& pontos) {
-    TCacheGrade cache(caminho);
-    TModeloGeoide modelo(cache);
+    const TConsultaGrade consulta = Consulta(caminho);
+    ContagemCaminhos contagem;
     for (const Ponto& p : pontos) {
       const Resultado a = Literal(*literal, caminho, p.lat, p.lon);
       const std::string onde = caminho + " lat " + FormatFloat("#0.000000000000000000", p.lat) +
                                " lon " + FormatFloat("#0.000000000000000000", p.lon);
-      EXPECT_EQ(a, Estendido(modelo, p.lat, p.lon)) << onde;
-      EXPECT_EQ(Arredondado(a), Final(modelo, p.lat, p.lon)) << onde;
+      EXPECT_EQ(a, Estendido(consulta, p.lat, p.lon)) << onde;
+      EXPECT_EQ(Arredondado(a), Final(consulta, p.lat, p.lon, &contagem)) << onde;
+      double e = 0, limite = 0;
+      if (!a.falhou && EstimativaDupla(consulta.Grade(), p.lat, p.lon, e, limite))
+        EXPECT_LE(std::fabs(static_cast<long double>(e) - a.bruto), limite) << onde;
     }
-    return modelo.Caminhos();
+    return contagem;
   }
 };
 
@@ -196,19 +216,17 @@ TEST_F(ConsultaRapida, MatchesTheStepByStepOneOnOrderedShuffledAndDuplicatedGrid
   struct Caso {
     const char* nome;
     std::vector<std::vector<std::string>> grade;
-    bool janelaEspalhada;  // rows out of order: the window takes nodes far apart
   };
-  const Caso grades[] = {{"regular.txt", regular, false},
-                         {"dentro.txt", dentroDasLinhas, false},
-                         {"trocadas.txt", linhasTrocadas, true},
-                         {"duplicados.txt", duplicados, false},
-                         {"decrescente.txt", decrescente, false}};
-  for (const auto& [nome, grade, espalhada] : grades) {
+  const Caso grades[] = {{"regular.txt", regular},
+                         {"dentro.txt", dentroDasLinhas},
+                         {"trocadas.txt", linhasTrocadas},  // the window takes nodes far apart
+                         {"duplicados.txt", duplicados},
+                         {"decrescente.txt", decrescente}};
+  for (const auto& [nome, grade] : grades) {
     const ContagemCaminhos c = Comparar(Grade(nome, teste::Achatar(grade)), pontos);
-    // Most points have a full window; the estimate decides where the window is a
-    // compact block, the 80-bit fit where it is not.
-    EXPECT_GT(c.dupla + c.margem + c.faixa + c.no, 500u) << nome;
-    EXPECT_GT(espalhada ? c.faixa : c.dupla, 400u) << nome;
+    // Most points have a full window, and the estimate's bound decides nearly all.
+    EXPECT_GT(c.dupla + c.estendida + c.no, 500u) << nome;
+    EXPECT_GT(c.dupla, 400u) << nome;
   }
   // The six-node band did occur: a point whose LonMin is a node longitude exactly,
   // with the node five spacings east still inside its LonMax.
@@ -231,16 +249,14 @@ TEST_F(ConsultaRapida, MatchesTheStepByStepOneWithABadLineAndADegenerateGrid) {
   comRuim.insert(comRuim.begin() + 200, "  310.000000  -11.000000   abc");
   const ContagemCaminhos c = Comparar(Grade("ruim.txt", comRuim), pontos);
   EXPECT_GT(c.no, 0u);
-  EXPECT_GT(c.falhas, 0u);
+  EXPECT_GT(c.recusas, 0u);
 
   // All nodes on one row (X = 0): columns of X vanish, a zero pivot.
   std::vector<std::string> umaLinha;
   for (int c = 0; c < 60; ++c)
     umaLinha.push_back(teste::LinhaNo(teste::Milimetros(310000 + 10 * c), "-10.000000", "1.000"));
   const std::string caminho = Grade("umalinha.txt", umaLinha);
-  TCacheGrade cache(caminho);
-  TModeloGeoide modelo(cache);
-  const Resultado r = Final(modelo, -10.05L, -49.8L);
+  const Resultado r = Final(Consulta(caminho), -10.05L, -49.8L);
   EXPECT_TRUE(r.falhou && r.erro.find("Floating point division by zero") != std::string::npos) << r;
   Comparar(caminho, {{-10.05L, -49.8L}, {-10.0L, -49.75L}, {-9.9L, -49.71L}});
 
@@ -262,19 +278,19 @@ TEST_F(ConsultaRapida, RoundsByTheMillimetreMask) {
   for (const Caso& c : casos) {
     auto grade = teste::GradeRegular(kLat0, kLon0, 8, 8, sorteio);
     grade[3][3] = teste::LinhaNo("310.250000", "-10.250000", c.n);
-    TCacheGrade cache(Grade("arred.txt", teste::Achatar(grade)));
-    TModeloGeoide modelo(cache);
-    const long double n = modelo.ObterOndulacao(-10.25L, -49.75L);  // on that node
+    const TConsultaGrade consulta = Consulta(Grade("arred.txt", teste::Achatar(grade)));
+    CaminhoConsulta caminho{};
+    const long double n = consulta.Ondulacao(-10.25L, -49.75L, &caminho);  // on that node
     EXPECT_EQ(n, c.esperado) << c.n;
     EXPECT_FALSE(std::signbit(n) && n == 0) << c.n;
-    EXPECT_EQ(modelo.OndulacaoEstendida(-10.25L, -49.75L), StrToFloat(Trim(c.n))) << c.n;
-    EXPECT_EQ(modelo.Caminhos().no, 1u) << c.n;
+    EXPECT_EQ(OndulacaoEstendida(consulta.Grade(), -10.25L, -49.75L), StrToFloat(Trim(c.n))) << c.n;
+    EXPECT_EQ(caminho, CaminhoConsulta::No) << c.n;
   }
 }
 
 // Grids of one value everywhere: every fit gives that value up to the last bits of
 // its arithmetic, so a value on a rounding boundary must reach the 80-bit fit, and
-// values beyond the validated range never use the estimate.
+// so must values of 1000 m and more, whose millimetres the estimate never writes.
 TEST_F(ConsultaRapida, ConstantGridsOnABoundaryOrOutOfRangeGoToTheExtendedFit) {
   struct Caso {
     const char* n;
@@ -292,8 +308,8 @@ TEST_F(ConsultaRapida, ConstantGridsOnABoundaryOrOutOfRangeGoToTheExtendedFit) {
         Comparar(Grade("constante.txt",
                        teste::Achatar(teste::GradeRegular(kLat0, kLon0, 10, 10, sorteio, c.n))),
                  pontos);
-    EXPECT_EQ(k.margem, c.naFronteira ? pontos.size() : 0u) << c.n;
-    EXPECT_EQ(k.faixa, c.foraDaFaixa ? pontos.size() : 0u) << c.n;
+    EXPECT_EQ(k.estendida, c.naFronteira || c.foraDaFaixa ? pontos.size() : 0u) << c.n;
+    EXPECT_EQ(k.dupla, c.naFronteira || c.foraDaFaixa ? 0u : pontos.size()) << c.n;
   }
 }
 
@@ -302,51 +318,79 @@ TEST_F(ConsultaRapida, ConstantGridsOnABoundaryOrOutOfRangeGoToTheExtendedFit) {
 TEST_F(ConsultaRapida, PointsNextToARoundingBoundary) {
   const std::string caminho =
       Grade("regular.txt", teste::Achatar(teste::GradeRegular(kLat0, kLon0, 12, 12, sorteio)));
-  TCacheGrade cache(caminho);
-  TModeloGeoide modelo(cache);
+  const TConsultaGrade consulta = Consulta(caminho);
+  ContagemCaminhos contagem;
   std::uniform_real_distribution<long double> lat(-10.6L, -10.3L), lon(-49.6L, -49.3L);
   int perto = 0;
   for (int busca = 0; busca < 12; ++busca) {
     const long double la = lat(sorteio);
     long double a = lon(sorteio), b = a + 0.02L;
     // A boundary k + 0.5 mm between N(a) and N(b), if there is one.
-    const long double na = modelo.OndulacaoEstendida(la, a), nb = modelo.OndulacaoEstendida(la, b);
+    const long double na = OndulacaoEstendida(consulta.Grade(), la, a);
+    const long double nb = OndulacaoEstendida(consulta.Grade(), la, b);
     const long double fronteira = (std::floor(std::min(na, nb) * 1000 - 0.5L) + 1.5L) / 1000;
     if (!(fronteira < std::max(na, nb))) continue;
     const bool sobe = na < nb;
     for (int passo = 0; passo < 64; ++passo) {
       const long double m = (a + b) / 2;
-      const Resultado bruto = Estendido(modelo, la, m);
+      const Resultado bruto = Estendido(consulta, la, m);
       ASSERT_FALSE(bruto.falhou) << bruto;
-      EXPECT_EQ(Arredondado(bruto), Final(modelo, la, m));
+      EXPECT_EQ(Arredondado(bruto), Final(consulta, la, m, &contagem));
       perto += std::fabs(bruto.bruto - fronteira) < 1e-6L;
       ((bruto.bruto < fronteira) == sobe ? a : b) = m;
     }
   }
   EXPECT_GT(perto, 100);
-  EXPECT_GT(modelo.Caminhos().margem, 0u);
+  EXPECT_GT(contagem.estendida, 0u);
 }
 
-// The rounding decided from a double estimate is the mask's rounding of any value
-// within 1e-11 m of that estimate (the error bound the query relies on).
-TEST(DecidirMilimetros, MatchesTheMaskRounding) {
+// A grid a user could drop in, 25 nodes off the lattice: its windows are far worse
+// conditioned than the shipped grid's. At this point a double computation of the fit
+// lands on the other side of a rounding boundary (518.443 instead of 518.442): the
+// bound must be wide enough to send it to the 80-bit fit.
+TEST_F(ConsultaRapida, AnIrregularGridNextToABoundaryGetsTheExtendedFitsMillimetre) {
+  const std::string caminho = std::string(NIVORA_SOURCE_DIR) + "/tests/geoid/grade_irregular25.txt";
+  const long double lat = -10.299900010711873181782L, lon = -49.7L;
+  const TConsultaGrade consulta = Consulta(caminho);
+  const long double bruto = OndulacaoEstendida(consulta.Grade(), lat, lon);
+  EXPECT_EQ(FormatFloat("#0.000000000000", bruto), "518.442499999943");
+  CaminhoConsulta caminhoTomado{};
+  EXPECT_EQ(consulta.Ondulacao(lat, lon, &caminhoTomado), 518.442L);
+  EXPECT_EQ(caminhoTomado, CaminhoConsulta::Estendida);
+  // The points whose window is the whole grid, the boundary's neighbourhood included.
+  std::vector<Ponto> pontos;
+  std::uniform_real_distribution<long double> la(-10.295L, -10.2L), lo(-49.8L, -49.71L);
+  for (int k = 0; k < 300; ++k) pontos.push_back({la(sorteio), lo(sorteio)});
+  for (int k = -3; k <= 3; ++k) pontos.push_back({lat + k * 1e-12L, lon});
+  // Some of these have fewer than 25 nodes (an error alike on both sides); of the
+  // others, the bound lets the estimate decide some and sends others to the 80-bit fit.
+  const ContagemCaminhos c = Comparar(caminho, pontos);
+  EXPECT_GT(c.dupla, 0u);
+  EXPECT_GT(c.estendida, 0u);
+}
+
+// The rounding decided from a bounded estimate is the mask's rounding of any value
+// within the bound of the estimate, whatever the bound's size.
+TEST(DecidirMilimetros, MatchesTheMaskRoundingOfEveryValueWithinTheBound) {
   auto mascara = [](long double r) { return StrToFloat(AjustaCampo10(FormatFloat("#0.000", r))); };
   std::mt19937 sorteio(7);
   std::uniform_int_distribution<long long> mm(-999999, 999999);
   std::uniform_real_distribution<double> resto(-0.5, 0.5);
+  std::uniform_int_distribution<int> expoente(-14, -5);
   int decididos = 0, recusados = 0;
   for (int k = 0; k < 200000; ++k) {
-    // Spread values, and values next to a boundary k + 0.5 mm.
+    // Spread values, and values next to a boundary k + 0.5 mm; bounds of 1e-14 to 1e-5 m.
     const double perto = k % 2 ? 0.5 + std::ldexp(resto(sorteio), -(k % 40)) : resto(sorteio);
-    const double e = (static_cast<double>(mm(sorteio)) + perto) / 1000;
+    const EstimativaLimitada e{(static_cast<double>(mm(sorteio)) + perto) / 1000,
+                               std::pow(10.0, expoente(sorteio))};
     long long m = 0;
     if (!DecidirMilimetros(e, m)) {
       ++recusados;
       continue;
     }
     ++decididos;
-    for (const long double r : {static_cast<long double>(e) - 1e-11L, static_cast<long double>(e),
-                                static_cast<long double>(e) + 1e-11L})
+    const long double v = e.valor, l = e.limite;
+    for (const long double r : {v - l, nextafterl(v - l, v), v, nextafterl(v + l, v), v + l})
       ASSERT_EQ(ValorEmMilimetros(m), mascara(r)) << FormatFloat("#0.000000000000000", r);
   }
   EXPECT_GT(decididos, 100000);
@@ -354,7 +398,8 @@ TEST(DecidirMilimetros, MatchesTheMaskRounding) {
   long long m = 0;
   for (const double fora : {1000.0005, -1000.5, 1e300, std::numeric_limits<double>::quiet_NaN(),
                             std::numeric_limits<double>::infinity()})
-    EXPECT_FALSE(DecidirMilimetros(fora, m)) << fora;
+    EXPECT_FALSE(DecidirMilimetros(EstimativaLimitada{fora, 1e-12}, m)) << fora;
+  EXPECT_FALSE(DecidirMilimetros(EstimativaLimitada{1.2341, 0.6e-3}, m));  // spans two boundaries
 }
 
 // Every result the estimate can give reads back as the mask's text would.

@@ -1,4 +1,6 @@
 // Grid file reading: lines, fixed columns, number syntax, error texts.
+#include "geoid/arquivo.hpp"
+#include "geoid/formato_no.hpp"
 #include "geoid/grade.hpp"
 
 #include <gtest/gtest.h>

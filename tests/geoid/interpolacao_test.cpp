@@ -1,6 +1,6 @@
 // The step-by-step fit: monomials, the Cholesky inversion, and Processar on small
 // grids whose answer is known.
-#include "geoid/interpolacao.hpp"
+#include "apoio/interpolacao.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,12 @@
 // The literal reference: the undulation fit, step by step.
-#include "geoid/interpolacao.hpp"
+#include "apoio/interpolacao.hpp"
 
 #include <cmath>
 
+#include "geoid/arquivo.hpp"
+#include "geoid/consulta.hpp"
+#include "geoid/estimativa.hpp"
+#include "geoid/formato_no.hpp"
 #include "geoid/grade.hpp"
 #include "text/erros.hpp"
 
@@ -48,7 +52,7 @@ void TInterpolador::Processar(const std::vector<std::string>& ListaGrade) {
     i = i + 1;
   }
   // Slots left empty would carry an earlier run's nodes: refuse the point instead.
-  if (i - 1 < NumNos) throw ErroNivora(MensagemPoucosNos(LatPonto, LonPonto, i - 1, NumNos));
+  if (i - 1 < NumNos) throw EForaDaGrade(MensagemPoucosNos(LatPonto, LonPonto, i - 1, NumNos));
 
   for (std::int32_t r = 1; r <= NumNos; ++r)
     for (std::int32_t j = 1; j <= NumCoef; ++j)
@@ -141,6 +145,23 @@ long double TInterpolador::OndulacaoBruta(const std::string& arquivoGrade, long 
   const std::vector<std::string> ListaGrade = CarregarLinhas(arquivoGrade);
   Processar(ListaGrade);
   return Coeficientes[1];
+}
+
+long double OndulacaoEstendida(const GradeCarregada& grade, long double Lat, long double Lon) {
+  bool noGrade = false;
+  return AjusteEstendido(grade, BuscarJanela(grade, Lat, Lon), Lat, Lon, noGrade);
+}
+
+bool EstimativaDupla(const GradeCarregada& grade, long double Lat, long double Lon, double& valor,
+                     double& limite) {
+  const JanelaPonto janela = BuscarJanela(grade, Lat, Lon);
+  EstimativaLimitada estimativa;
+  if (janela.quantos < kNumNos || grade.TemErro() ||
+      !Estimar(grade, janela.nos, Lat, Lon, estimativa))
+    return false;
+  valor = estimativa.valor;
+  limite = estimativa.limite;
+  return true;
 }
 
 }  // namespace nivora

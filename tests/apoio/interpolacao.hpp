@@ -1,15 +1,19 @@
-// The literal reference: the undulation fit written step by step on the model's state.
+// Test support: the literal reference, the undulation fit written step by step on the
+// model's state, and the query's raw 80-bit value for the differential tests.
 //
-// A window of 5 x 5 grid nodes around the point, a weighted least-squares surface of
-// degree 2 in each plane coordinate, N at the point = its constant term. Reads and
-// converts every grid line on every run. The query (TModeloGeoide) must match it bit
-// for bit; it shares nothing with the query but the grid reader and the constants.
+// The window is the first 25 nodes in file order in the band north of the point (for a
+// point inside a regular grid, the 5 x 5 nodes around it); the fit is a weighted
+// least-squares surface of degree 2 in each plane coordinate, N at the point its
+// constant term. Reads and converts every grid line on every run. The query
+// (TConsultaGrade) must match it bit for bit; it shares nothing with the query but the
+// node-line reader and the constants. Not linked by the programs.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "geoid/grade.hpp"
 #include "geoid/modelo.hpp"
 
 namespace nivora {
@@ -61,5 +65,14 @@ class TInterpolador {
   /// Returns the raw, unrounded Coeficientes[1].
   long double OndulacaoBruta(const std::string& arquivoGrade, long double Lat, long double Lon);
 };
+
+/// The query's raw 80-bit value at (Lat, Lon) on `grade`, before rounding (the
+/// coinciding node's N, or the fit). @throws as the query.
+long double OndulacaoEstendida(const GradeCarregada& grade, long double Lat, long double Lon);
+
+/// The query's double estimate and its bound at (Lat, Lon), when it gives one (a full
+/// window of an undamaged grid, within the bound's reach); false otherwise.
+bool EstimativaDupla(const GradeCarregada& grade, long double Lat, long double Lon, double& valor,
+                     double& limite);
 
 }  // namespace nivora

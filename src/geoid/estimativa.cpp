@@ -1,0 +1,306 @@
+// The double estimate of the fit and its bound; the derivation of the bound is written here.
+//
+// WHAT IS BOUNDED
+// The query's result is r, the constant term that the 80-bit fit (ajuste.hpp, in the
+// documented order) computes from its data: for each node k of the window
+//   X_k = ((d_k * rad) * R) / F,  d_k = phi_k - Lat,
+//   Y_k = (((c_k * e_k) * rad) * R) / F,  e_k = Lon - lambda_k,  c_k = cos(phi_k),
+//   w_k = 1 / (X_k^2 + Y_k^2),  n_k = the node's N,
+// every operation rounded to the 64-bit significand (unit roundoff U = 2^-64). Call
+// these "the data". With M the 25 x 9 matrix of the monomials X^p Y^q (p, q <= 2) of
+// the data, W = diag(w), the exact normal matrix and right side are A* = M'WM and
+// b* = M'Wn, and x* = A*^-1 b* is the exact weighted least-squares solution of the
+// data. This file computes, in double (unit roundoff u = 2^-53), an estimate e of x*_1
+// and a bound B such that |e - x*_1| + |r - x*_1| <= B; then |e - r| <= B.
+// Everything below is standard rounding-error analysis (N. J. Higham, Accuracy and
+// Stability of Numerical Algorithms, 2nd ed., SIAM 2002: gamma_k = k u / (1 - k u),
+// Lemma 3.1 and 8.4, Theorems 10.3, 10.4, 10.7); the only inputs are the
+// operations below as written, each rounded once, with no underflow or overflow in
+// the double computation (checked at run time through the IEEE flags, see last).
+//
+// 1. THE DOUBLE DATA. kPlano = double(rad * R / F) (two 80-bit roundings and one to
+//    double). X~ = double(d) * kPlano, Y~ = double(c) * (double(e) * kPlano):
+//    X~ = X(1 + a), |a| <= 3u + 5U <= 3.01u;  Y~ = Y(1 + b), |b| <= 5u + 6U <= 5.01u.
+//    D~ = X~^2 + Y~^2 (three roundings; both terms positive) and w~ = 1 / D~ against
+//    the data's w (three 80-bit roundings): w~ = w(1 + c), |c| <= 13.1u;
+//    n~ = double(n): |n~ - n| <= u|n|. The differences d and e are taken in 80 bits,
+//    exactly as the 80-bit fit takes them, and only then rounded: a point near a
+//    node keeps the relative accuracy of its small offset.
+// 2. FORMING A AND b. The entry (r, c) of A* is sum_k w X^p Y^q with p = p_r + p_c,
+//    q = q_r + q_c <= 4, and b*_r = sum_k w n X^p Y^q with p, q <= 2. They are formed
+//    as moments: per row of the window (nodes of equal latitude, hence equal X) the
+//    sums of w~ Y~^q and w~ n~ Y~^q, then multiplied by X~^p and summed over rows.
+//    Counting the operations: a term of A takes at most 6 roundings of products and
+//    24 of sums (each node meets at most 24 additions, in its row and over the rows),
+//    and its data are off by at most 4a + 4b + c <= 45.2u; so every computed term is
+//    its exact value times (1 + t), |t| <= gamma_80, and |A^ - A*| <= gamma_80 |A|~,
+//    where |A|~ = |M|'W|M| (the same sums with absolute values). For b: 5 roundings,
+//    24 sums and 30.2u of data: |b^ - b*| <= gamma_62 |M|'W|n|.
+// 3. SCALING. D = diag(A^_jj)^(1/2), the computed diagonal. |A|~ is a Gram matrix
+//    (positive semidefinite) with the diagonal of A*, and A^_jj >= (1 - gamma_80) A*_jj,
+//    so ||D^-1 |A|~ D^-1||_2 <= trace <= 9 / (1 - gamma_80). By Cauchy-Schwarz,
+//    (|M|'W|n|)_j <= sqrt(A*_jj) ||n||_W with ||n||_W^2 = sum_k w_k n_k^2 <= nu^2 A*_11,
+//    nu = max |n_k|; hence ||D^-1 f||_2 <= 3 gamma_62 nu D_1 / (1 - gamma_80) for
+//    f = b^ - b*.
+// 4. FACTOR, INVERSE FACTOR, SOLVE. Cholesky A^ = R'R with the reciprocals v_j of the
+//    pivots (one more rounding than a division): R'R = A^ + dA1, |dA1| <= gamma_11 |R'||R|
+//    (Thm 10.3 with n + 2). V = R^-1 by the column algorithm: |VR - I| <= gamma_11 |V||R|
+//    (each row of V is a substitution, Lemma 8.4). x^ by forward and back substitution:
+//    (A^ + dA)x^ = b^ with |dA| <= gamma_34 |R'||R| (Thm 10.4 with n + 2 per solve).
+//    With T = R D^-1: ||T||_F^2 = sum (R'R)_jj / A^_jj <= 9 / (1 - gamma_11), and
+//    || |R'||R| ||_2 <= ||T||_F^2 in the scaled norm.
+// 5. CONDITIONING. S = D V; ||ST - I||_2 <= gamma_11 ||S||_F ||T||_F =: phi. With phi <= 1/2,
+//    T^-1 = (ST)^-1 S, so for H~ = D^-1 R'R D^-1 = T'T: ||H~^-1||_2 <= beta_d :=
+//    ||S||_F^2 / (1 - phi)^2. H* = D^-1 A* D^-1 differs from H~ by at most
+//    eps_H := 9 gamma_80 / (1 - gamma_80) + 9 gamma_11 / (1 - gamma_11) in the 2-norm;
+//    with beta_d eps_H <= 1/2, Weyl's inequality gives that A* is positive definite and
+//    ||H*^-1||_2 <= beta* := 1 / (1 / beta_d - eps_H).
+// 6. THE ESTIMATE. x^ - x* = A*^-1 (f - E x^) exactly, E = A^ + dA - A*, and in the
+//    scaled norm ||D^-1 E D^-1||_2 <= eps_E := 9 gamma_80 / (1 - gamma_80) +
+//    9 gamma_34 / (1 - gamma_11). So, with psi = ||D x^||_2 / D_1,
+//      |x^_1 - x*_1| <= ||D(x^ - x*)||_2 / D_1 <= rho :=
+//          beta* (3 gamma_62 nu / (1 - gamma_80) + eps_E psi).
+// 7. THE 80-BIT FIT, r. Same analysis with U and the documented algorithm (its own
+//    factor R8, inverse V8 and the first row of V8 V8' times U8, no data error):
+//    forming gamma'_33 (A) and gamma'_30 (b); Cholesky with divisions gamma'_10; inverse
+//    gamma'_10; the first row of V8 V8' and its product with b, gamma'_18. Its scaled
+//    matrix lies within eps_H8 := gamma'_10 tau^2 + 9 gamma'_33 / (1 - gamma_80) of H*,
+//    tau^2 = 9 (1 + gamma'_33) / ((1 - gamma'_10)(1 - gamma_80)), so ||H8^-1|| <= beta8 :=
+//    1 / (1 / beta* - eps_H8); ||S8||_F <= sigma8 := (1 + phi8) 3 sqrt(beta8) with
+//    phi8 <= a / (1 - a), a = 3 gamma'_10 tau sqrt(beta8); kappa := 3 (1 + gamma'_30) nu /
+//    (1 - gamma_80) bounds ||D^-1 b8|| / D_1. Then |r - x*_1| <= (a) + (b) + (c):
+//      (a) rounding of the last two products: gamma'_18 sigma8^2 kappa;
+//      (b) V8 V8' against (R8'R8)^-1: (2 phi8 + phi8^2) beta8 kappa;
+//      (c) (R8'R8)^-1 b8 against x*: beta* (phif + eps_H8 (psi + rho + beta* phif) /
+//          (1 - beta* eps_H8)), phif = 3 gamma'_30 nu / (1 - gamma_80).
+//    The 80-bit Cholesky cannot meet a pivot <= 0 (which would raise the fit's error):
+//    the matrix it factors, scaled by its own diagonal, has lambda_min >=
+//    (1/beta* - 9 gamma'_33 / (1 - gamma_80))(1 - gamma_80) / (1 + gamma'_33), more than
+//    9 gamma'_10 / (1 - 9 gamma'_10) whenever 1/beta* > 10 (gamma'_33 + gamma'_10), checked
+//    (Thm 10.7: Cholesky then runs to completion).
+//    An underflow of the 80-bit fit (exponent range 2^+-16382) could add at most about
+//    2^-16445 per operation to quantities bounded here by 2^1024; 1e-300 m is added to B.
+// 8. THE BOUND. B = (rho + (a) + (b) + (c)) (1 + 1e-6) + 1e-300: the factor covers the
+//    roundings of computing B itself (some 60 operations on positive quantities, the
+//    two differences 1/beta - eps kept at least half their first term).
+// 9. RUN-TIME CONDITIONS. The double computation raised no invalid, division by zero,
+//    overflow, underflow or denormal-operand flag (so every double above is a normal
+//    number and each operation is one rounding), every pivot was positive, phi <= 1/2,
+//    beta_d eps_H <= 1/2, beta* eps_H8 <= 1/2, a <= 1/2. The 80-bit differences d and
+//    e are 0 or at least 1e-270 in magnitude (so that they round to normal doubles).
+//    Otherwise the query runs the 80-bit fit.
+//
+// WHAT WAS ONLY MEASURED (bench/soak.sh; figures in the README): the bound is about
+// 1,000 times the largest |e - r| seen (typically 4e-11 m on the shipped grid, where
+// r's error is near 1e-14 m), so the estimate decides all but about one query in
+// 10^7 there; on grids off the lattice the bound grows with their conditioning and
+// the 80-bit fit takes over. No measured difference exceeded its bound.
+#include "geoid/estimativa.hpp"
+
+#include <xmmintrin.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "geoid/modelo.hpp"
+
+namespace nivora {
+
+namespace {
+
+constexpr int kN = kNumCoef;  // 9 unknowns
+constexpr double kU = 0x1p-53;
+constexpr double kU80 = 0x1p-64;
+
+constexpr double Gama(double k, double u) { return k * u / (1 - k * u); }
+
+// The constants of the derivation above.
+constexpr double kGamaA = Gama(80, kU);       // forming A
+constexpr double kGamaB = Gama(62, kU);       // forming b
+constexpr double kGamaFator = Gama(11, kU);   // Cholesky and the inverse factor
+constexpr double kGamaSolucao = Gama(34, kU);  // the two substitutions, factor included
+constexpr double kEpsH = 9 * kGamaA / (1 - kGamaA) + 9 * kGamaFator / (1 - kGamaFator);
+constexpr double kEpsE = 9 * kGamaA / (1 - kGamaA) + 9 * kGamaSolucao / (1 - kGamaFator);
+constexpr double kGama80A = Gama(33, kU80);
+constexpr double kGama80B = Gama(30, kU80);
+constexpr double kGama80Fator = Gama(10, kU80);
+constexpr double kGama80Final = Gama(18, kU80);
+constexpr double kFolgaRelativa = 1e-6;
+constexpr double kFolgaAbsoluta = 1e-300;
+
+// A difference of degrees too small to round to a normal double with its relative
+// accuracy is left to the 80-bit fit.
+constexpr long double kDiferencaMinima = 1e-270L;
+
+// MXCSR: the exception flags, and those that void the derivation.
+constexpr unsigned kFlagsExcecao = 0x3F;
+constexpr unsigned kFlagsProibidos = 0x1F;  // invalid, denormal, zero divide, overflow, underflow
+
+// Indices of the monomial j (0-based): X^p Y^q, p = j / 3, q = j % 3.
+constexpr int P(int j) { return j / 3; }
+constexpr int Q(int j) { return j % 3; }
+
+double ConstantePlano() {
+  static const double k =
+      static_cast<double>(GrausParaRadianos() * kRaioTerraM / kFatorEscala);
+  return k;
+}
+
+bool Pequena(long double d) { return d != 0.0L && std::fabs(d) < kDiferencaMinima; }
+
+}  // namespace
+
+bool Estimar(const GradeCarregada& grade, const NoJanela* nos, long double Lat, long double Lon,
+             EstimativaLimitada& saida) {
+  const NoBusca* busca = grade.Busca().data();
+  const double kPlano = ConstantePlano();
+
+  const unsigned csr = _mm_getcsr();
+  _mm_setcsr(csr & ~kFlagsExcecao);
+
+  // 2. Moments: S[p][q] = sum w X^p Y^q (p, q <= 4), B[p][q] = sum w n X^p Y^q (p, q <= 2).
+  double S[5][5] = {};
+  double B[3][3] = {};
+  double nu = 0;
+  for (int t = 0; t < kNumNos;) {
+    const long double latLinha = nos[t].latGraus;
+    const long double d = latLinha - Lat;
+    if (Pequena(d)) return _mm_setcsr(csr), false;
+    const double X = static_cast<double>(d) * kPlano;
+    const double X2 = X * X;
+    double s[5] = {}, m[3] = {};
+    do {
+      const NoBusca& no = busca[nos[t].indice];
+      const long double e = Lon - no.lonGraus;
+      if (Pequena(e)) return _mm_setcsr(csr), false;
+      const double Y = no.cosLat * (static_cast<double>(e) * kPlano);
+      const double Y2 = Y * Y;
+      const double D = X2 + Y2;
+      if (D == 0) return _mm_setcsr(csr), false;  // the point is on this node
+      const double w = 1 / D;
+      const double n = no.nMetros;
+      nu = std::max(nu, std::fabs(n));
+      const double wY2 = w * Y2;
+      const double wn = w * n;
+      s[0] += w;
+      s[1] += w * Y;
+      s[2] += wY2;
+      s[3] += wY2 * Y;
+      s[4] += wY2 * Y2;
+      m[0] += wn;
+      m[1] += wn * Y;
+      m[2] += wn * Y2;
+      ++t;
+    } while (t < kNumNos && nos[t].latGraus == latLinha);
+    const double potencia[5] = {1, X, X2, X2 * X, X2 * X2};
+    for (int q = 0; q < 5; ++q) S[0][q] += s[q];
+    for (int p = 1; p < 5; ++p)
+      for (int q = 0; q < 5; ++q) S[p][q] += potencia[p] * s[q];
+    for (int q = 0; q < 3; ++q) B[0][q] += m[q];
+    for (int p = 1; p < 3; ++p)
+      for (int q = 0; q < 3; ++q) B[p][q] += potencia[p] * m[q];
+  }
+  nu /= 1 - kU;  // the largest |n| of the data, from the rounded ones
+
+  // 4. Cholesky factor R (upper, A = R'R) with the reciprocals of its pivots.
+  double R[kN][kN];
+  double v[kN];
+  double diag[kN];  // D_j^2 = A^_jj
+  for (int i = 0; i < kN; ++i) {
+    for (int j = 0; j <= i; ++j) {
+      double s = S[P(i) + P(j)][Q(i) + Q(j)];
+      for (int k = 0; k < j; ++k) s -= R[k][j] * R[k][i];
+      if (j < i) {
+        R[j][i] = s * v[j];
+      } else {
+        diag[i] = S[2 * P(i)][2 * Q(i)];
+        if (!(s > 0)) return _mm_setcsr(csr), false;
+        R[i][i] = std::sqrt(s);
+        v[i] = 1 / R[i][i];
+      }
+    }
+  }
+  // V = R^-1 (upper), column by column; ||D V||_F^2 on the way.
+  double V[kN][kN];
+  double normaS = 0;
+  for (int i = 0; i < kN; ++i) {
+    V[i][i] = v[i];
+    for (int j = 0; j < i; ++j) {
+      double s = 0;
+      for (int k = j; k < i; ++k) s += V[j][k] * R[k][i];
+      V[j][i] = -s * v[i];
+    }
+    for (int j = 0; j <= i; ++j) normaS += diag[j] * (V[j][i] * V[j][i]);
+  }
+  // x^: R't = b, then R x = t.
+  double t[kN], x[kN];
+  for (int i = 0; i < kN; ++i) {
+    double s = B[P(i)][Q(i)];
+    for (int k = 0; k < i; ++k) s -= R[k][i] * t[k];
+    t[i] = s * v[i];
+  }
+  for (int i = kN - 1; i >= 0; --i) {
+    double s = t[i];
+    for (int k = i + 1; k < kN; ++k) s -= R[i][k] * x[k];
+    x[i] = s * v[i];
+  }
+  double normaY = 0;
+  for (int j = 0; j < kN; ++j) normaY += diag[j] * (x[j] * x[j]);
+
+  // 5.-8. The bound.
+  const double psi = std::sqrt(normaY / diag[0]);
+  const double normaT = 3 / std::sqrt(1 - kGamaFator);  // >= ||T||_F
+  const double phi = kGamaFator * std::sqrt(normaS) * normaT;
+  const double betaD = normaS / ((1 - phi) * (1 - phi));
+  const bool condicionada = phi <= 0.5 && betaD * kEpsH <= 0.5;
+  const double beta = 1 / (1 / betaD - kEpsH);
+  const double rho = beta * (3 * kGamaB * nu / (1 - kGamaA) + kEpsE * psi);
+
+  const double tau2 = 9 * (1 + kGama80A) / ((1 - kGama80Fator) * (1 - kGamaA));
+  const double epsH8 = kGama80Fator * tau2 + 9 * kGama80A / (1 - kGamaA);
+  const double beta8 = 1 / (1 / beta - epsH8);
+  const double a = 3 * kGama80Fator * std::sqrt(tau2 * beta8);
+  const double phi8 = a / (1 - a);
+  const double sigma8 = (1 + phi8) * 3 * std::sqrt(beta8);
+  const double kappa = 3 * (1 + kGama80B) * nu / (1 - kGamaA);
+  const double phif = 3 * kGama80B * nu / (1 - kGamaA);
+  const double termoA = kGama80Final * sigma8 * sigma8 * kappa;
+  const double termoB = (2 * phi8 + phi8 * phi8) * beta8 * kappa;
+  const double termoC =
+      beta * (phif + epsH8 * (psi + rho + beta * phif) / (1 - beta * epsH8));
+  const bool condicionada8 =
+      beta * epsH8 <= 0.5 && a <= 0.5 && 1 / beta > 10 * (kGama80A + kGama80Fator);
+  const double limite = (rho + termoA + termoB + termoC) * (1 + kFolgaRelativa) + kFolgaAbsoluta;
+
+  // 9. Every value above computed before the flags are read.
+  const double valor = x[0];
+  asm volatile("" : : "x"(valor), "x"(limite));
+  const unsigned flags = _mm_getcsr();
+  _mm_setcsr(csr);
+  if ((flags & kFlagsProibidos) != 0 || !condicionada || !condicionada8 || !std::isfinite(valor) ||
+      !(limite < 1))
+    return false;
+  saida.valor = valor;
+  saida.limite = limite;
+  return true;
+}
+
+bool DecidirMilimetros(const EstimativaLimitada& estimativa, long long& milimetros) {
+  constexpr double kMmMaximo = 1e6;  // |N| < 1000 m, where the millimetre form is exact
+  const double e = estimativa.valor;
+  const double mm = std::fabs(e) * 1000.0;
+  if (!(mm < kMmMaximo)) return false;  // NaN too
+  // r lies within limite of e; the mask takes r to 18 significant digits first (a
+  // move of at most 5e-18 |r|), and |e| * 1000 is within u |e| * 1000 of exact.
+  const double margemMm =
+      (estimativa.limite + 6e-18 * (std::fabs(e) + estimativa.limite) + 2 * kU * std::fabs(e)) *
+      1000.0 * (1 + 1e-12);
+  const double inteiros = std::floor(mm);
+  const double resto = mm - inteiros;  // exact
+  if (!(std::fabs(resto - 0.5) > margemMm)) return false;
+  const auto absolutos = static_cast<long long>(inteiros) + (resto > 0.5 ? 1 : 0);
+  milimetros = e < 0 ? -absolutos : absolutos;
+  return true;
+}
+
+}  // namespace nivora
