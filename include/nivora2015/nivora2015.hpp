@@ -7,7 +7,7 @@
 //
 //   nivora2015::Modelo modelo;                      // the grid that ships with the library
 //   nivora2015::Grade grade = modelo.Retrato();     // one version of it, for many queries
-//   double n = grade.Ondulacao(-15.7939, -47.8828); // -12.658 (metres)
+//   double n = grade.Ondulacao(-15.7939, -47.8828); // -12.659 (metres)
 //
 // Link with `pkg-config --cflags --libs nivora2015`, or in CMake
 // find_package(Nivora2015) and the target Nivora2015::nivora2015.
@@ -66,6 +66,29 @@ class EPontoRecusado : public ErroNivora {
  private:
   Codigo codigo_;
 };
+
+/// A coordinate in degrees, minutes and seconds, as the program derives it.
+struct Gms {
+  bool negativo = false;  ///< south (latitude) or west (longitude)
+  std::int32_t graus = 0;
+  std::int32_t minutos = 0;
+  double segundos = 0;
+  std::string texto;  ///< "-03 07 43.3200": sign, degrees and minutes of two digits, seconds
+};
+
+/// Decimal degrees to GMS by the program's rule (whole degrees; the minutes of the
+/// rest kept as a double; the seconds of what is left, rounded by the text to four
+/// decimals). @throws EPontoRecusado(NaoNumero) for NaN or an infinity.
+Gms DecimalParaGms(double graus);
+
+/// "G M S" (blanks between the three numbers, the sign before the degrees, as a GMS
+/// column of a points file: "-23 33 1.8") to decimal degrees by the program's rule:
+/// |G| + M/60 + S/3600 summed in extended precision, rounded to double, negative when
+/// the degrees carry "-" (also "-0").
+/// @throws EConversao for a part that is no number or a missing part;
+///         EPontoRecusado(MinutoLatitude / SegundoLatitude) for minutes above 59, seconds
+///         of 60 or more, or a negative part.
+double GmsParaDecimal(const std::string& texto);
 
 /// What a given height is.
 enum class Altura {

@@ -11,6 +11,7 @@
 #include <exception>
 #include <limits>
 #include <mutex>
+#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -121,6 +122,37 @@ std::string MensagemCodigo(Codigo codigo) {
 
 std::string MensagemUtf8(const std::exception& erro) {
   return nivora::Cp1252ParaUtf8(erro.what());
+}
+
+Gms DecimalParaGms(double graus) {
+  if (!std::isfinite(graus)) Recusar(Codigo::NaoNumero);
+  nivora::TPonto ponto;  // the latitude's derivation, whose text keeps the sign of 0 degrees
+  Gms gms;
+  nivora::DecimalParaGMS(graus, gms.graus, gms.minutos, ponto.SegLat);
+  gms.negativo = graus < 0;
+  gms.graus = std::abs(gms.graus);
+  if (gms.negativo) ponto.SinalLat.push_back('-');
+  ponto.GrauLat = gms.graus;
+  ponto.MinLat = gms.minutos;
+  gms.segundos = static_cast<double>(ponto.SegLat);
+  gms.texto = ponto.LatGMSTexto();
+  return gms;
+}
+
+double GmsParaDecimal(const std::string& texto) {
+  std::istringstream partes(texto);
+  std::string g, m, s, resto;
+  if (!(partes >> g >> m >> s) || (partes >> resto))
+    throw nivora::EConversao("'" + texto + "' n\xE3o \xE9 uma coordenada GMS (graus minutos segundos)");
+  const std::int32_t graus = nivora::StrToInt(g);
+  const std::int32_t minutos = nivora::StrToInt(m);
+  const long double segundos = nivora::StrToFloat(s);
+  if (minutos < 0 || minutos > 59) Recusar(Codigo::MinutoLatitude);
+  if (!(segundos >= 0 && segundos < 60)) Recusar(Codigo::SegundoLatitude);
+  const bool negativo = g.front() == '-';
+  const double magnitude =
+      nivora::GMSParaDecimalAbs(graus < 0 ? -graus : graus, minutos, static_cast<double>(segundos));
+  return negativo ? -magnitude : magnitude;
 }
 
 struct Grade::Dados {

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Builds the Debian package from a finished build folder and checks it as a user
-# would meet it: the files it installs, the dependencies computed from its binaries,
-# the manual page and the bash completion, and the packaged CLI run from an
-# extracted copy on every shipped example, byte for byte against the build's own.
+# Builds the Debian packages from a finished build folder and checks them as a user
+# would meet them: the files each installs, the dependencies computed from the
+# binaries, the manual page and the bash completion, the packaged CLI run from an
+# extracted copy on every shipped example (byte for byte against the build's own),
+# and the example program of examples/cpp built against the extracted development
+# package with pkg-config and with CMake, its N compared with the CLI's.
 # Usage: tests/pacote/verificar_pacote.sh BUILD_DIR
 set -euo pipefail
 BUILD=$(cd "$1" && pwd)
+FONTE=$(cd "$(dirname "$0")/../.." && pwd)
 TRAB=$(mktemp -d)
 trap 'rm -rf "$TRAB"' EXIT
 falha() { echo "FALHA: $*" >&2; exit 1; }
@@ -14,13 +17,36 @@ falha() { echo "FALHA: $*" >&2; exit 1; }
   { cat "$TRAB/cpack.log" >&2; falha "cpack"; }
 versao=$(awk -F'"' '/^set\(CPACK_PACKAGE_VERSION /{print $2}' "$BUILD/CPackConfig.cmake")
 deb="$TRAB/pacote/nivora2015_${versao}_amd64.deb"
-[[ -f $deb ]] || falha "pacote $deb ausente: $(ls "$TRAB/pacote")"
+lib="$TRAB/pacote/libnivora2015-1_${versao}_amd64.deb"
+dev="$TRAB/pacote/libnivora2015-dev_${versao}_amd64.deb"
+dados="$TRAB/pacote/nivora2015-data_${versao}_all.deb"
+for p in "$deb" "$lib" "$dev" "$dados"; do
+  [[ -f $p ]] || falha "pacote $p ausente: $(ls "$TRAB/pacote")"
+done
 
-# Contents.
-dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./||' >"$TRAB/conteudo.txt"
+# Contents: each file in its package.
+conteudo() { dpkg-deb -c "$1" | awk '{print $6}' | sed 's|^\./||'; }
+conteudo "$deb" >"$TRAB/conteudo.txt"
+A=usr/lib/x86_64-linux-gnu
+for f in $A/libnivora2015.so.1 $A/libnivora2015.so.1.0.0; do
+  conteudo "$lib" | grep -qx "$f" || falha "libnivora2015-1 não traz $f"
+done
+for f in usr/include/nivora2015/nivora2015.hpp usr/include/nivora2015/erros.hpp $A/libnivora2015.so \
+  $A/pkgconfig/nivora2015.pc $A/cmake/Nivora2015/Nivora2015Config.cmake; do
+  conteudo "$dev" | grep -qx "$f" || falha "libnivora2015-dev não traz $f"
+done
+conteudo "$dados" | grep -qx usr/share/nivora2015/grid/NIVORA2015_SIRGAS2000.txt ||
+  falha "nivora2015-data não traz a grade"
+[[ $(dpkg-deb -f "$dados" Architecture) == all ]] || falha "nivora2015-data não é Architecture: all"
+[[ $(dpkg-deb -f "$lib" Depends) == *"nivora2015-data (= $versao)"* ]] ||
+  falha "libnivora2015-1 sem a grade: $(dpkg-deb -f "$lib" Depends)"
+[[ $(dpkg-deb -f "$dev" Depends) == *"libnivora2015-1 (= $versao)"* ]] ||
+  falha "libnivora2015-dev sem a biblioteca: $(dpkg-deb -f "$dev" Depends)"
+dpkg-deb --ctrl-tarfile "$lib" | tar -xO ./shlibs | grep -qx "libnivora2015 1 libnivora2015-1 (= $versao)" ||
+  falha "libnivora2015-1 sem shlibs"
 P=usr/lib/nivora2015
 for f in usr/bin/nivora2015 usr/bin/nivora2015-cli $P/nivora2015 $P/nivora2015-cli \
-  $P/grid/NIVORA2015_SIRGAS2000.txt $P/Ajuda_Nivora2015.html $P/instalado_para_todos \
+  $P/grid $P/Ajuda_Nivora2015.html $P/instalado_para_todos \
   $P/entradas/pontos.txt $P/saida/ $P/imagens/NIVORA2015.pdf $P/imagens/rede_NIVORA2015.pdf \
   $P/imagens/diferencas_NIVORA2015.pdf $P/imagens/discrepancias_NIVORA2015.pdf \
   usr/share/applications/nivora2015.desktop usr/share/icons/hicolor/256x256/apps/nivora2015.png \
@@ -32,14 +58,16 @@ exemplos=$(grep -c "^$P/exemplos/.*\.txt$" "$TRAB/conteudo.txt" || true)
 
 # Dependencies: the libraries come from the binaries (shlibdeps), the rest by name.
 depende=$(dpkg-deb -f "$deb" Depends)
-for d in libqt6widgets6 libqt6printsupport6 libjpeg62-turbo libstdc++6 libc6 qt6-qpa-plugins \
-  qt6-translations-l10n; do
+for d in libnivora2015-1 nivora2015-data libqt6widgets6 libqt6printsupport6 libjpeg62-turbo \
+  libstdc++6 libc6 qt6-qpa-plugins qt6-translations-l10n; do
   [[ ",$depende," == *", $d"* || ",$depende," == *",$d"* ]] || falha "Depends sem $d: $depende"
 done
 
-# The packaged files, extracted.
-dpkg-deb -x "$deb" "$TRAB/raiz"
+# The packaged files, all four extracted into one tree; the programs find the
+# library there through LD_LIBRARY_PATH, and the grid through the link beside them.
 R="$TRAB/raiz"
+for p in "$deb" "$lib" "$dev" "$dados"; do dpkg-deb -x "$p" "$R"; done
+export LD_LIBRARY_PATH="$R/$A"
 desktop-file-validate --no-hints "$R/usr/share/applications/nivora2015.desktop"
 gzip -t "$R/usr/share/man/man1/nivora2015-cli.1.gz"
 pagina=$(gzip -dc "$R/usr/share/man/man1/nivora2015-cli.1.gz")
@@ -64,5 +92,20 @@ for exemplo in "$R/$P"/exemplos/*.txt; do
   cmp "$TRAB/$nome.pacote" "$TRAB/$nome.build" || falha "$nome: saídas diferentes"
   [[ -s "$TRAB/$nome.pacote" ]] || falha "$nome: saída vazia"
 done
-echo "pacote $(basename "$deb"): $(wc -l <"$TRAB/conteudo.txt") entradas, $exemplos exemplos conferidos"
+# The example program against the extracted development package, both ways; its N
+# (three decimals) against the CLI's height column with H = 0 (h = 0 + N).
+pontos=$'-15.7939 -47.8828\n-22.9068 -43.1729\n-3.1190 -60.0217\n-30.0346 -51.2177\n2.8235 -60.6758'
+g++ -std=c++17 "$FONTE/examples/cpp/ondulacao.cpp" \
+  $(PKG_CONFIG_PATH="$R/$A/pkgconfig" pkg-config --cflags --libs nivora2015) -o "$TRAB/exemplo_pc" ||
+  falha "o exemplo não compila com pkg-config"
+cmake -S "$FONTE/examples/cpp" -B "$TRAB/exemplo_cmake" -DCMAKE_PREFIX_PATH="$R/usr" >/dev/null &&
+  cmake --build "$TRAB/exemplo_cmake" >/dev/null || falha "o exemplo não compila com CMake"
+esperado=$(awk '{print $1, $2, 0}' <<<"$pontos" |
+  "$BUILD/bin/nivora2015-cli" -q -f 0,H --altura ortometrica | tr -d '\r' | awk '{print $NF}')
+for exemplo in "$TRAB/exemplo_pc" "$TRAB/exemplo_cmake/ondulacao"; do
+  obtido=$("$exemplo" <<<"$pontos")  # the grid the library finds beside itself
+  [[ $obtido == "$esperado" ]] || falha "$exemplo deu $obtido, a CLI $esperado"
+done
+
+echo "pacotes de $versao: $(wc -l <"$TRAB/conteudo.txt") entradas no principal, $exemplos exemplos conferidos, exemplo de C++ conferido"
 echo "Depends: $depende"
