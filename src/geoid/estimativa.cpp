@@ -14,22 +14,28 @@
 // and a bound B such that |e - x*_1| + |r - x*_1| <= B; then |e - r| <= B.
 // Everything below is standard rounding-error analysis (N. J. Higham, Accuracy and
 // Stability of Numerical Algorithms, 2nd ed., SIAM 2002: gamma_k = k u / (1 - k u),
-// Lemma 3.1 and 8.4, Theorems 10.3, 10.4, 10.7); the only inputs are the
+// Lemmas 3.1 and 8.4, Theorems 8.12, 10.3, 10.4, 10.7); the only inputs are the
 // operations below as written, each rounded once, with no underflow or overflow in
-// the double computation (checked at run time through the IEEE flags, see last).
+// the double computation (checked at run time through the IEEE flags, see 9).
 //
 // 1. THE DOUBLE DATA. kPlano = double(rad * R / F) (two 80-bit roundings and one to
-//    double). X~ = double(d) * kPlano, Y~ = double(c) * (double(e) * kPlano):
-//    X~ = X(1 + a), |a| <= 3u + 5U <= 3.01u;  Y~ = Y(1 + b), |b| <= 5u + 6U <= 5.01u.
-//    D~ = X~^2 + Y~^2 (three roundings; both terms positive) and w~ = 1 / D~ against
-//    the data's w (three 80-bit roundings): w~ = w(1 + c), |c| <= 13.1u;
-//    n~ = double(n): |n~ - n| <= u|n|. The differences d and e are taken in 80 bits,
-//    exactly as the 80-bit fit takes them, and only then rounded: a point near a
+//    double). X~ = double(d) * kPlano, d taken in 80 bits as the fit takes it (5 per
+//    window, one per row). The longitudes are held as pairs of doubles (hi + lo, an
+//    exact split of the 80-bit value); e~ = (Lon.hi - lambda.hi) + (Lon.lo - lambda.lo)
+//    where both differences are exact (the first by Sterbenz's lemma: the window's
+//    nodes lie within 3/12 degree of the point, so from |Lon| >= 1 degree, checked,
+//    Lon.hi and lambda.hi are of one sign and within a factor 2; the second being a
+//    multiple of the finer ulp smaller than 2^12 of it) and the sum is rounded once:
+//    e~ = e(1 + delta) with e the exact difference, while the fit's e is e(1 + delta').
+//    Y~ = double(c) * (e~ * kPlano). So X~ = X(1 + a), |a| <= 3u + 5U <= 3.01u;
+//    Y~ = Y(1 + b), |b| <= 5u + 7U <= 5.01u. D~ = X~^2 + Y~^2 (three roundings; both
+//    terms positive) and w~ = 1 / D~ against the data's w (three 80-bit roundings):
+//    w~ = w(1 + c), |c| <= 13.1u. n~ = double(n): |n~ - n| <= u|n|. A point near a
 //    node keeps the relative accuracy of its small offset.
 // 2. FORMING A AND b. The entry (r, c) of A* is sum_k w X^p Y^q with p = p_r + p_c,
 //    q = q_r + q_c <= 4, and b*_r = sum_k w n X^p Y^q with p, q <= 2. They are formed
-//    as moments: per row of the window (nodes of equal latitude, hence equal X) the
-//    sums of w~ Y~^q and w~ n~ Y~^q, then multiplied by X~^p and summed over rows.
+//    as moments: per node w~ Y~^q and w~ n~ Y~^q, summed per row of the window (nodes of
+//    equal latitude, hence equal X), then multiplied by X~^p and summed over rows.
 //    Counting the operations: a term of A takes at most 6 roundings of products and
 //    24 of sums (each node meets at most 24 additions, in its row and over the rows),
 //    and its data are off by at most 4a + 4b + c <= 45.2u; so every computed term is
@@ -42,19 +48,23 @@
 //    (|M|'W|n|)_j <= sqrt(A*_jj) ||n||_W with ||n||_W^2 = sum_k w_k n_k^2 <= nu^2 A*_11,
 //    nu = max |n_k|; hence ||D^-1 f||_2 <= 3 gamma_62 nu D_1 / (1 - gamma_80) for
 //    f = b^ - b*.
-// 4. FACTOR, INVERSE FACTOR, SOLVE. Cholesky A^ = R'R with the reciprocals v_j of the
-//    pivots (one more rounding than a division): R'R = A^ + dA1, |dA1| <= gamma_11 |R'||R|
-//    (Thm 10.3 with n + 2). V = R^-1 by the column algorithm: |VR - I| <= gamma_11 |V||R|
-//    (each row of V is a substitution, Lemma 8.4). x^ by forward and back substitution:
+// 4. FACTOR AND SOLVE. Cholesky A^ = R'R with the reciprocals of the pivots (one more
+//    rounding than a division): R'R = A^ + dA1, |dA1| <= gamma_11 |R'||R| (Thm 10.3
+//    with n + 2). x^ by forward and back substitution, also with the reciprocals:
 //    (A^ + dA)x^ = b^ with |dA| <= gamma_34 |R'||R| (Thm 10.4 with n + 2 per solve).
 //    With T = R D^-1: ||T||_F^2 = sum (R'R)_jj / A^_jj <= 9 / (1 - gamma_11), and
 //    || |R'||R| ||_2 <= ||T||_F^2 in the scaled norm.
-// 5. CONDITIONING. S = D V; ||ST - I||_2 <= gamma_11 ||S||_F ||T||_F =: phi. With phi <= 1/2,
-//    T^-1 = (ST)^-1 S, so for H~ = D^-1 R'R D^-1 = T'T: ||H~^-1||_2 <= beta_d :=
-//    ||S||_F^2 / (1 - phi)^2. H* = D^-1 A* D^-1 differs from H~ by at most
-//    eps_H := 9 gamma_80 / (1 - gamma_80) + 9 gamma_11 / (1 - gamma_11) in the 2-norm;
-//    with beta_d eps_H <= 1/2, Weyl's inequality gives that A* is positive definite and
-//    ||H*^-1||_2 <= beta* := 1 / (1 / beta_d - eps_H).
+// 5. CONDITIONING. For the triangular R, |R^-1| <= M(R)^-1, M(R) its comparison matrix
+//    (Thm 8.12). With T^-1 = D R^-1: ||T^-1||_inf <= max_i D_i (M(R)^-1 1)_i and
+//    ||T^-1||_1 <= max_j (M(R)^-T d)_j, d = (D_1 .. D_9); both vectors come from
+//    substitutions that only add, multiply and divide positive numbers (each computed
+//    entry within gamma_20 of the exact one). H~ = D^-1 R'R D^-1 = T'T, so
+//    ||H~^-1||_2 = ||T^-1||_2^2 <= ||T^-1||_1 ||T^-1||_inf =: beta_d. H* = D^-1 A* D^-1
+//    differs from H~ by at most eps_H := 9 gamma_80 / (1 - gamma_80) + 9 gamma_11 /
+//    (1 - gamma_11) in the 2-norm; with beta_d eps_H <= 1/2, Weyl's inequality gives
+//    that A* is positive definite and ||H*^-1||_2 <= beta* := 1 / (1 / beta_d - eps_H).
+//    (On the shipped grid beta_d is at most about 1,400 and at most 23 times the
+//    exact ||H~^-1||_2: measured, and only to choose this route.)
 // 6. THE ESTIMATE. x^ - x* = A*^-1 (f - E x^) exactly, E = A^ + dA - A*, and in the
 //    scaled norm ||D^-1 E D^-1||_2 <= eps_E := 9 gamma_80 / (1 - gamma_80) +
 //    9 gamma_34 / (1 - gamma_11). So, with psi = ||D x^||_2 / D_1,
@@ -62,15 +72,19 @@
 //          beta* (3 gamma_62 nu / (1 - gamma_80) + eps_E psi).
 // 7. THE 80-BIT FIT, r. Same analysis with U and the documented algorithm (its own
 //    factor R8, inverse V8 and the first row of V8 V8' times U8, no data error):
-//    forming gamma'_33 (A) and gamma'_30 (b); Cholesky with divisions gamma'_10; inverse
-//    gamma'_10; the first row of V8 V8' and its product with b, gamma'_18. Its scaled
-//    matrix lies within eps_H8 := gamma'_10 tau^2 + 9 gamma'_33 / (1 - gamma_80) of H*,
+//    forming gamma'_33 (A) and gamma'_30 (b); Cholesky with divisions gamma'_10;
+//    |V8 R8 - I| <= gamma'_10 |V8||R8| (each row of V8 a substitution, Lemma 8.4); the
+//    first row of V8 V8' and its product with b, gamma'_18. Its scaled matrix lies
+//    within eps_H8 := gamma'_10 tau^2 + 9 gamma'_33 / (1 - gamma_80) of H*,
 //    tau^2 = 9 (1 + gamma'_33) / ((1 - gamma'_10)(1 - gamma_80)), so ||H8^-1|| <= beta8 :=
-//    1 / (1 / beta* - eps_H8); ||S8||_F <= sigma8 := (1 + phi8) 3 sqrt(beta8) with
-//    phi8 <= a / (1 - a), a = 3 gamma'_10 tau sqrt(beta8); kappa := 3 (1 + gamma'_30) nu /
-//    (1 - gamma_80) bounds ||D^-1 b8|| / D_1. Then |r - x*_1| <= (a) + (b) + (c):
+//    1 / (1 / beta* - eps_H8). With S8 = D V8 and T8 = R8 D^-1, F = S8 T8 - I has
+//    ||F||_2 <= gamma'_10 ||S8||_F ||T8||_F and S8 = (I + F) T8^-1, whence ||F|| <= phi8 :=
+//    a / (1 - a), a = 3 gamma'_10 tau sqrt(beta8), and ||S8||_F <= sigma8 :=
+//    (1 + phi8) 3 sqrt(beta8); kappa := 3 (1 + gamma'_30) nu / (1 - gamma_80) bounds
+//    ||D^-1 b8|| / D_1. Then |r - x*_1| <= (a) + (b) + (c):
 //      (a) rounding of the last two products: gamma'_18 sigma8^2 kappa;
-//      (b) V8 V8' against (R8'R8)^-1: (2 phi8 + phi8^2) beta8 kappa;
+//      (b) V8 V8' against (R8'R8)^-1 = (S8 S8' - H8^-1 = F H8^-1 + H8^-1 F' + F H8^-1 F'):
+//          (2 phi8 + phi8^2) beta8 kappa;
 //      (c) (R8'R8)^-1 b8 against x*: beta* (phif + eps_H8 (psi + rho + beta* phif) /
 //          (1 - beta* eps_H8)), phif = 3 gamma'_30 nu / (1 - gamma_80).
 //    The 80-bit Cholesky cannot meet a pivot <= 0 (which would raise the fit's error):
@@ -81,14 +95,15 @@
 //    An underflow of the 80-bit fit (exponent range 2^+-16382) could add at most about
 //    2^-16445 per operation to quantities bounded here by 2^1024; 1e-300 m is added to B.
 // 8. THE BOUND. B = (rho + (a) + (b) + (c)) (1 + 1e-6) + 1e-300: the factor covers the
-//    roundings of computing B itself (some 60 operations on positive quantities, the
-//    two differences 1/beta - eps kept at least half their first term).
+//    roundings of computing B itself and the norms it starts from (a few dozen
+//    operations on positive quantities, the differences 1/beta - eps kept at least half
+//    their first term: a relative error far below 1e-12).
 // 9. RUN-TIME CONDITIONS. The double computation raised no invalid, division by zero,
 //    overflow, underflow or denormal-operand flag (so every double above is a normal
-//    number and each operation is one rounding), every pivot was positive, phi <= 1/2,
-//    beta_d eps_H <= 1/2, beta* eps_H8 <= 1/2, a <= 1/2. The 80-bit differences d and
-//    e are 0 or at least 1e-270 in magnitude (so that they round to normal doubles).
-//    Otherwise the query runs the 80-bit fit.
+//    number and each operation is one rounding), every pivot was positive,
+//    beta_d eps_H <= 1/2, beta* eps_H8 <= 1/2, a <= 1/2, the longitudes passed the
+//    condition of 1, and the 80-bit differences d are 0 or at least 1e-270 in magnitude
+//    (so that they round to normal doubles). Otherwise the query runs the 80-bit fit.
 //
 // WHAT WAS ONLY MEASURED (bench/soak.sh; figures in the README): the bound is about
 // 1,000 times the largest |e - r| seen (typically 4e-11 m on the shipped grid, where
@@ -115,9 +130,9 @@ constexpr double kU80 = 0x1p-64;
 constexpr double Gama(double k, double u) { return k * u / (1 - k * u); }
 
 // The constants of the derivation above.
-constexpr double kGamaA = Gama(80, kU);       // forming A
-constexpr double kGamaB = Gama(62, kU);       // forming b
-constexpr double kGamaFator = Gama(11, kU);   // Cholesky and the inverse factor
+constexpr double kGamaA = Gama(80, kU);        // forming A
+constexpr double kGamaB = Gama(62, kU);        // forming b
+constexpr double kGamaFator = Gama(11, kU);    // Cholesky
 constexpr double kGamaSolucao = Gama(34, kU);  // the two substitutions, factor included
 constexpr double kEpsH = 9 * kGamaA / (1 - kGamaA) + 9 * kGamaFator / (1 - kGamaFator);
 constexpr double kEpsE = 9 * kGamaA / (1 - kGamaA) + 9 * kGamaSolucao / (1 - kGamaFator);
@@ -128,7 +143,7 @@ constexpr double kGama80Final = Gama(18, kU80);
 constexpr double kFolgaRelativa = 1e-6;
 constexpr double kFolgaAbsoluta = 1e-300;
 
-// A difference of degrees too small to round to a normal double with its relative
+// A latitude difference too small to round to a normal double with its relative
 // accuracy is left to the 80-bit fit.
 constexpr long double kDiferencaMinima = 1e-270L;
 
@@ -136,9 +151,8 @@ constexpr long double kDiferencaMinima = 1e-270L;
 constexpr unsigned kFlagsExcecao = 0x3F;
 constexpr unsigned kFlagsProibidos = 0x1F;  // invalid, denormal, zero divide, overflow, underflow
 
-// Indices of the monomial j (0-based): X^p Y^q, p = j / 3, q = j % 3.
-constexpr int P(int j) { return j / 3; }
-constexpr int Q(int j) { return j % 3; }
+// The per-node sums of a row: w Y^q (q = 0..4) and w n Y^q (q = 0..2).
+constexpr int kTermos = 8;
 
 double ConstantePlano() {
   static const double k =
@@ -146,7 +160,9 @@ double ConstantePlano() {
   return k;
 }
 
-bool Pequena(long double d) { return d != 0.0L && std::fabs(d) < kDiferencaMinima; }
+// The entry (i, j) of the normal matrix: the moment of X^(p_i + p_j) Y^(q_i + q_j),
+// monomial j being X^(j / 3) Y^(j % 3).
+#define NIVORA_A(i, j) S[(i) / 3 + (j) / 3][(i) % 3 + (j) % 3]
 
 }  // namespace
 
@@ -154,105 +170,119 @@ bool Estimar(const GradeCarregada& grade, const NoJanela* nos, long double Lat, 
              EstimativaLimitada& saida) {
   const NoBusca* busca = grade.Busca().data();
   const double kPlano = ConstantePlano();
+  const DuplaDupla lon = DuplaDupla::De(Lon);
 
   const unsigned csr = _mm_getcsr();
   _mm_setcsr(csr & ~kFlagsExcecao);
+  auto recusar = [csr] {
+    _mm_setcsr(csr);
+    return false;
+  };
 
-  // 2. Moments: S[p][q] = sum w X^p Y^q (p, q <= 4), B[p][q] = sum w n X^p Y^q (p, q <= 2).
+  // 1.-2. Per node the terms w Y^q (q <= 4) and w n Y^q (q <= 2), summed per row; each
+  // row's sums multiplied by X^p and added into the moments S[p][q] = sum w X^p Y^q
+  // (p, q <= 4) and B[p][q] = sum w n X^p Y^q (p, q <= 2).
   double S[5][5] = {};
   double B[3][3] = {};
-  double nu = 0;
-  for (int t = 0; t < kNumNos;) {
-    const long double latLinha = nos[t].latGraus;
-    const long double d = latLinha - Lat;
-    if (Pequena(d)) return _mm_setcsr(csr), false;
-    const double X = static_cast<double>(d) * kPlano;
-    const double X2 = X * X;
-    double s[5] = {}, m[3] = {};
-    do {
-      const NoBusca& no = busca[nos[t].indice];
-      const long double e = Lon - no.lonGraus;
-      if (Pequena(e)) return _mm_setcsr(csr), false;
-      const double Y = no.cosLat * (static_cast<double>(e) * kPlano);
-      const double Y2 = Y * Y;
-      const double D = X2 + Y2;
-      if (D == 0) return _mm_setcsr(csr), false;  // the point is on this node
-      const double w = 1 / D;
-      const double n = no.nMetros;
-      nu = std::max(nu, std::fabs(n));
-      const double wY2 = w * Y2;
-      const double wn = w * n;
-      s[0] += w;
-      s[1] += w * Y;
-      s[2] += wY2;
-      s[3] += wY2 * Y;
-      s[4] += wY2 * Y2;
-      m[0] += wn;
-      m[1] += wn * Y;
-      m[2] += wn * Y2;
-      ++t;
-    } while (t < kNumNos && nos[t].latGraus == latLinha);
-    const double potencia[5] = {1, X, X2, X2 * X, X2 * X2};
+  double s[kTermos] = {};
+  double xLinha = 0, xx = 0;  // X of the row, and its square
+  auto somarLinha = [&] {
+    const double potencia[5] = {1, xLinha, xx, xx * xLinha, xx * xx};
     for (int q = 0; q < 5; ++q) S[0][q] += s[q];
     for (int p = 1; p < 5; ++p)
       for (int q = 0; q < 5; ++q) S[p][q] += potencia[p] * s[q];
-    for (int q = 0; q < 3; ++q) B[0][q] += m[q];
+    for (int q = 0; q < 3; ++q) B[0][q] += s[5 + q];
     for (int p = 1; p < 3; ++p)
-      for (int q = 0; q < 3; ++q) B[p][q] += potencia[p] * m[q];
+      for (int q = 0; q < 3; ++q) B[p][q] += potencia[p] * s[5 + q];
+  };
+  // Every node of the window lies within 3/12 degree of the point's longitude: from
+  // 1 degree on, both are of one sign and within a factor 2 (Sterbenz).
+  if (!(std::fabs(lon.alto) >= 1.0)) return recusar();
+  double nu = 0;
+  for (int t = 0; t < kNumNos; ++t) {
+    if (nos[t].novaLinha) {
+      if (t > 0) somarLinha();
+      const long double d = nos[t].latGraus - Lat;
+      if (d != 0.0L && std::fabs(d) < kDiferencaMinima) return recusar();
+      xLinha = static_cast<double>(d) * kPlano;
+      xx = xLinha * xLinha;
+      for (double& soma : s) soma = 0;
+    }
+    const NoBusca& no = busca[nos[t].indice];
+    const double e = (lon.alto - no.lon.alto) + (lon.baixo - no.lon.baixo);
+    const double Y = no.cosLat * (e * kPlano);
+    const double Y2 = Y * Y;
+    const double w = 1 / (xx + Y2);
+    const double n = no.nMetros;
+    nu = std::max(nu, std::fabs(n));
+    const double wY2 = w * Y2;
+    const double wn = w * n;
+    s[0] += w;
+    s[1] += w * Y;
+    s[2] += wY2;
+    s[3] += wY2 * Y;
+    s[4] += wY2 * Y2;
+    s[5] += wn;
+    s[6] += wn * Y;
+    s[7] += wn * Y2;
   }
+  somarLinha();
   nu /= 1 - kU;  // the largest |n| of the data, from the rounded ones
 
   // 4. Cholesky factor R (upper, A = R'R) with the reciprocals of its pivots.
   double R[kN][kN];
   double v[kN];
   double diag[kN];  // D_j^2 = A^_jj
-  for (int i = 0; i < kN; ++i) {
-    for (int j = 0; j <= i; ++j) {
-      double s = S[P(i) + P(j)][Q(i) + Q(j)];
-      for (int k = 0; k < j; ++k) s -= R[k][j] * R[k][i];
+  _Pragma("GCC unroll 16") for (int i = 0; i < kN; ++i) {
+    _Pragma("GCC unroll 16") for (int j = 0; j <= i; ++j) {
+      double s = NIVORA_A(j, i);
+      _Pragma("GCC unroll 16") for (int k = 0; k < j; ++k) s -= R[k][j] * R[k][i];
       if (j < i) {
         R[j][i] = s * v[j];
       } else {
-        diag[i] = S[2 * P(i)][2 * Q(i)];
-        if (!(s > 0)) return _mm_setcsr(csr), false;
+        diag[i] = NIVORA_A(i, i);
+        if (!(s > 0)) return recusar();
         R[i][i] = std::sqrt(s);
         v[i] = 1 / R[i][i];
       }
     }
   }
-  // V = R^-1 (upper), column by column; ||D V||_F^2 on the way.
-  double V[kN][kN];
-  double normaS = 0;
-  for (int i = 0; i < kN; ++i) {
-    V[i][i] = v[i];
-    for (int j = 0; j < i; ++j) {
-      double s = 0;
-      for (int k = j; k < i; ++k) s += V[j][k] * R[k][i];
-      V[j][i] = -s * v[i];
-    }
-    for (int j = 0; j <= i; ++j) normaS += diag[j] * (V[j][i] * V[j][i]);
-  }
   // x^: R't = b, then R x = t.
   double t[kN], x[kN];
-  for (int i = 0; i < kN; ++i) {
-    double s = B[P(i)][Q(i)];
-    for (int k = 0; k < i; ++k) s -= R[k][i] * t[k];
+  _Pragma("GCC unroll 16") for (int i = 0; i < kN; ++i) {
+    double s = B[i / 3][i % 3];
+    _Pragma("GCC unroll 16") for (int k = 0; k < i; ++k) s -= R[k][i] * t[k];
     t[i] = s * v[i];
   }
-  for (int i = kN - 1; i >= 0; --i) {
+  _Pragma("GCC unroll 16") for (int i = kN - 1; i >= 0; --i) {
     double s = t[i];
-    for (int k = i + 1; k < kN; ++k) s -= R[i][k] * x[k];
+    _Pragma("GCC unroll 16") for (int k = i + 1; k < kN; ++k) s -= R[i][k] * x[k];
     x[i] = s * v[i];
   }
   double normaY = 0;
-  for (int j = 0; j < kN; ++j) normaY += diag[j] * (x[j] * x[j]);
+  _Pragma("GCC unroll 16") for (int j = 0; j < kN; ++j) normaY += diag[j] * (x[j] * x[j]);
+
+  // 5. ||T^-1||_inf and ||T^-1||_1 through the comparison matrix of R (positive sums).
+  double D[kN], linha[kN], coluna[kN];
+  _Pragma("GCC unroll 16") for (int j = 0; j < kN; ++j) D[j] = std::sqrt(diag[j]);
+  double normaInf = 0, norma1 = 0;
+  _Pragma("GCC unroll 16") for (int i = kN - 1; i >= 0; --i) {
+    double s = 1;
+    _Pragma("GCC unroll 16") for (int k = i + 1; k < kN; ++k) s += std::fabs(R[i][k]) * linha[k];
+    linha[i] = s * v[i];
+    normaInf = std::max(normaInf, D[i] * linha[i]);
+  }
+  _Pragma("GCC unroll 16") for (int j = 0; j < kN; ++j) {
+    double s = D[j];
+    _Pragma("GCC unroll 16") for (int k = 0; k < j; ++k) s += std::fabs(R[k][j]) * coluna[k];
+    coluna[j] = s * v[j];
+    norma1 = std::max(norma1, coluna[j]);
+  }
 
   // 5.-8. The bound.
   const double psi = std::sqrt(normaY / diag[0]);
-  const double normaT = 3 / std::sqrt(1 - kGamaFator);  // >= ||T||_F
-  const double phi = kGamaFator * std::sqrt(normaS) * normaT;
-  const double betaD = normaS / ((1 - phi) * (1 - phi));
-  const bool condicionada = phi <= 0.5 && betaD * kEpsH <= 0.5;
+  const double betaD = norma1 * normaInf;
+  const bool condicionada = betaD * kEpsH <= 0.5;
   const double beta = 1 / (1 / betaD - kEpsH);
   const double rho = beta * (3 * kGamaB * nu / (1 - kGamaA) + kEpsE * psi);
 
@@ -266,8 +296,7 @@ bool Estimar(const GradeCarregada& grade, const NoJanela* nos, long double Lat, 
   const double phif = 3 * kGama80B * nu / (1 - kGamaA);
   const double termoA = kGama80Final * sigma8 * sigma8 * kappa;
   const double termoB = (2 * phi8 + phi8 * phi8) * beta8 * kappa;
-  const double termoC =
-      beta * (phif + epsH8 * (psi + rho + beta * phif) / (1 - beta * epsH8));
+  const double termoC = beta * (phif + epsH8 * (psi + rho + beta * phif) / (1 - beta * epsH8));
   const bool condicionada8 =
       beta * epsH8 <= 0.5 && a <= 0.5 && 1 / beta > 10 * (kGama80A + kGama80Fator);
   const double limite = (rho + termoA + termoB + termoC) * (1 + kFolgaRelativa) + kFolgaAbsoluta;
@@ -284,6 +313,8 @@ bool Estimar(const GradeCarregada& grade, const NoJanela* nos, long double Lat, 
   saida.limite = limite;
   return true;
 }
+
+#undef NIVORA_A
 
 bool DecidirMilimetros(const EstimativaLimitada& estimativa, long long& milimetros) {
   constexpr double kMmMaximo = 1e6;  // |N| < 1000 m, where the millimetre form is exact

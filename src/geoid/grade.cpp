@@ -71,14 +71,15 @@ std::shared_ptr<const GradeCarregada> GradeCarregada::Analisar(std::string_view 
   });
   grade->busca_.reserve(grade->nos_.size());
   for (const NoCarregado& no : grade->nos_)
-    grade->busca_.push_back(
-        NoBusca{no.lonGraus, static_cast<double>(no.nMetros), static_cast<double>(no.cosLat)});
+    grade->busca_.push_back(NoBusca{DuplaDupla::De(no.lonGraus), static_cast<double>(no.nMetros),
+                                    static_cast<double>(no.cosLat)});
   // Row index: runs of equal latitude; ordered when latitude never increases.
   auto& nos = grade->nos_;
   for (std::size_t k = 0; k < nos.size(); ++k) {
     if (k > 0 && !(nos[k].latGraus <= nos[k - 1].latGraus)) grade->ordenada_ = false;
     if (k == 0 || !(nos[k].latGraus == grade->linhas_.back().latGraus)) {
-      grade->linhas_.push_back(LinhaNos{k, k + 1, nos[k].latGraus, true, nos[k].lonGraus, 0.0});
+      grade->linhas_.push_back(LinhaNos{k, k + 1, nos[k].latGraus, true,
+                                        static_cast<double>(nos[k].lonGraus), 0.0});
     } else {
       LinhaNos& linha = grade->linhas_.back();
       if (!(nos[k - 1].lonGraus < nos[k].lonGraus)) linha.lonCrescente = false;
@@ -97,69 +98,104 @@ std::shared_ptr<const GradeCarregada> GradeCarregada::Analisar(std::string_view 
   return grade;
 }
 
-std::size_t GradeCarregada::PalpiteOeste(const LinhaNos& linha, long double lonMin) {
-  // In double: a hint needs no extended precision.
-  const double passos = static_cast<double>(lonMin - linha.lonInicio) * linha.passoInverso;
+std::size_t GradeCarregada::PalpiteOeste(const LinhaNos& linha, double lonMin) {
+  const double passos = (lonMin - linha.lonInicio) * linha.passoInverso;
   if (!(passos > 0)) return linha.inicio;
   if (passos >= static_cast<double>(linha.fim - linha.inicio)) return linha.fim;
   return linha.inicio + static_cast<std::size_t>(passos);
 }
 
-std::size_t GradeCarregada::PrimeiroAOeste(const LinhaNos& linha, long double lonMin,
+std::size_t GradeCarregada::PrimeiroAOeste(const LinhaNos& linha, const DuplaDupla& lonMin,
                                            std::size_t k) const {
-  while (k > linha.inicio && busca_[k - 1].lonGraus >= lonMin) --k;
-  while (k < linha.fim && busca_[k].lonGraus < lonMin) ++k;
+  while (k > linha.inicio && lonMin <= busca_[k - 1].lon) --k;
+  while (k < linha.fim && busca_[k].lon < lonMin) ++k;
   return k;
+}
+
+std::size_t GradeCarregada::PrimeiraLinha(long double latMax) const {
+  // Rows run north to south. Searched among the latitudes rounded to double, which
+  // keep their order: a row whose rounded latitude is above latMax's is north of it,
+  // one below is south, and only those that round alike are compared in extended
+  // precision.
+  const auto latMaxDupla = static_cast<double>(latMax);
+  auto primeira = static_cast<std::size_t>(
+      std::partition_point(latLinhas_.begin(), latLinhas_.end(),
+                           [&](double l) { return !(l <= latMaxDupla); }) -
+      latLinhas_.begin());
+  while (primeira < linhas_.size() && latLinhas_[primeira] == latMaxDupla &&
+         !(linhas_[primeira].latGraus <= latMax))
+    ++primeira;
+  return primeira;
+}
+
+namespace {
+
+// The window spans a few rows, each asked for from the node before the guess to
+// the last one the band can hold.
+constexpr std::size_t kLinhasAdiante = 6;
+constexpr std::size_t kNosPorLinha = 6;
+
+}  // namespace
+
+void GradeCarregada::Antecipar(long double latMax, long double lonMin) const {
+  if (!ordenada_) return;
+  const auto lonMinDupla = static_cast<double>(lonMin);
+  const std::size_t primeira = PrimeiraLinha(latMax);
+  for (std::size_t l = primeira; l < linhas_.size() && l < primeira + kLinhasAdiante; ++l) {
+    const LinhaNos& linha = linhas_[l];
+    const std::size_t k = linha.lonCrescente ? PalpiteOeste(linha, lonMinDupla) : linha.inicio;
+    const std::size_t ate = std::min(linha.fim, k + kNosPorLinha);
+    for (std::size_t j = k > linha.inicio ? k - 1 : k; j < ate; j += 2) __builtin_prefetch(&busca_[j]);
+    if (ate > 0) __builtin_prefetch(&busca_[ate - 1]);
+  }
 }
 
 int GradeCarregada::Janela(long double latMax, long double lonMin, long double lonMax, int maximo,
                            NoJanela* tomados) const {
   int n = 0;
-  auto tomar = [&](std::size_t k) {
-    const NoCarregado& no = nos_[k];
-    if (no.latGraus <= latMax && no.lonGraus >= lonMin && no.lonGraus <= lonMax)
-      tomados[n++] = NoJanela{k, no.latGraus};
-  };
   if (!ordenada_) {
-    for (std::size_t k = 0; k < nos_.size() && n < maximo; ++k) tomar(k);
+    for (std::size_t k = 0; k < nos_.size() && n < maximo; ++k) {
+      const NoCarregado& no = nos_[k];
+      if (no.latGraus <= latMax && no.lonGraus >= lonMin && no.lonGraus <= lonMax) {
+        tomados[n] = NoJanela{k, no.latGraus, n == 0 || !(no.latGraus == tomados[n - 1].latGraus)};
+        ++n;
+      }
+    }
     return n;
   }
-  // Rows run north to south: the first one at or south of latMax, then onwards.
-  // Searched among the latitudes rounded to double, which keep their order: a row
-  // whose rounded latitude is above latMax's is north of it, one below is south,
-  // and only those that round alike are compared in extended precision.
-  const auto latMaxDupla = static_cast<double>(latMax);
-  std::size_t primeira =
-      static_cast<std::size_t>(std::partition_point(latLinhas_.begin(), latLinhas_.end(),
-                                                    [&](double l) { return !(l <= latMaxDupla); }) -
-                               latLinhas_.begin());
-  while (primeira < linhas_.size() && latLinhas_[primeira] == latMaxDupla &&
-         !(linhas_[primeira].latGraus <= latMax))
-    ++primeira;
-  auto linha = linhas_.begin() + static_cast<std::ptrdiff_t>(primeira);
-  // The window spans a few rows: find where each starts and ask for their nodes
-  // at once, so that the memory fetches overlap instead of following one another.
-  constexpr std::size_t kLinhasAdiante = 6;
-  constexpr std::size_t kNosPorLinha = 6;
+  // The bounds as pairs of doubles, compared exactly with the nodes' pairs.
+  const DuplaDupla minimo = DuplaDupla::De(lonMin), maximoLon = DuplaDupla::De(lonMax);
+  const std::size_t primeira = PrimeiraLinha(latMax);
+  // Ask for every row at once, so that the memory fetches overlap instead of
+  // following one another (a block of queries has asked already).
   std::size_t inicioLinha[kLinhasAdiante];
   std::size_t previstas = 0;
-  for (auto l = linha; l != linhas_.end() && previstas < kLinhasAdiante; ++l, ++previstas) {
-    const std::size_t k = l->lonCrescente ? PalpiteOeste(*l, lonMin) : l->inicio;
+  for (std::size_t l = primeira; l < linhas_.size() && previstas < kLinhasAdiante; ++l, ++previstas) {
+    const LinhaNos& linha = linhas_[l];
+    const std::size_t k = linha.lonCrescente ? PalpiteOeste(linha, minimo.alto) : linha.inicio;
     inicioLinha[previstas] = k;
-    // From the node before the guess to the last one the band can hold.
-    const std::size_t ate = std::min(l->fim, k + kNosPorLinha);
-    for (std::size_t j = k > l->inicio ? k - 1 : k; j < ate; j += 2) __builtin_prefetch(&busca_[j]);
+    const std::size_t ate = std::min(linha.fim, k + kNosPorLinha);
+    for (std::size_t j = k > linha.inicio ? k - 1 : k; j < ate; j += 2) __builtin_prefetch(&busca_[j]);
     if (ate > 0) __builtin_prefetch(&busca_[ate - 1]);
   }
-  for (std::size_t indice = 0; linha != linhas_.end() && n < maximo; ++linha, ++indice) {
-    if (!linha->lonCrescente) {
-      for (std::size_t k = linha->inicio; k < linha->fim && n < maximo; ++k) tomar(k);
+  std::size_t indice = 0;
+  for (std::size_t l = primeira; l < linhas_.size() && n < maximo; ++l, ++indice) {
+    const LinhaNos& linha = linhas_[l];
+    bool nova = true;  // rows are runs of one latitude
+    if (!linha.lonCrescente) {
+      for (std::size_t k = linha.inicio; k < linha.fim && n < maximo; ++k)
+        if (minimo <= busca_[k].lon && busca_[k].lon <= maximoLon) {
+          tomados[n++] = NoJanela{k, linha.latGraus, nova};
+          nova = false;
+        }
       continue;
     }
     std::size_t k = PrimeiroAOeste(
-        *linha, lonMin, indice < previstas ? inicioLinha[indice] : PalpiteOeste(*linha, lonMin));
-    for (; k < linha->fim && n < maximo && busca_[k].lonGraus <= lonMax; ++k)
-      tomados[n++] = NoJanela{k, linha->latGraus};
+        linha, minimo, indice < previstas ? inicioLinha[indice] : PalpiteOeste(linha, minimo.alto));
+    for (; k < linha.fim && n < maximo && busca_[k].lon <= maximoLon; ++k) {
+      tomados[n++] = NoJanela{k, linha.latGraus, nova};
+      nova = false;
+    }
   }
   return n;
 }

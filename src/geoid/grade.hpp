@@ -1,6 +1,7 @@
 // The parsed grid: its nodes in file order, indexed by rows, and the search of a point's window.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -57,18 +58,34 @@ struct NoCarregado {
   long double cosLat;    ///< cosl(latGraus * rad)
 };
 
+/// A long double as the unevaluated sum of two doubles: `alto` the nearest double,
+/// `baixo` the rest (exact: a 64-bit significand splits into 53 and 11 bits).
+/// Two such pairs compare as their long doubles do, `alto` first.
+struct DuplaDupla {
+  double alto;
+  double baixo;
+  static DuplaDupla De(long double x) {
+    const auto alto = static_cast<double>(x);
+    // An infinity has no rest (x - alto would be NaN).
+    return {alto, std::isinf(alto) ? 0.0 : static_cast<double>(x - alto)};
+  }
+  bool operator<=(const DuplaDupla& b) const { return alto < b.alto || (alto == b.alto && baixo <= b.baixo); }
+  bool operator<(const DuplaDupla& b) const { return alto < b.alto || (alto == b.alto && baixo < b.baixo); }
+};
+
 /// What the window search and the double estimate read of a node, kept apart
-/// from NoCarregado so that two nodes share a cache line.
+/// from NoCarregado so that two nodes share a cache line: no 80-bit arithmetic.
 struct NoBusca {
-  long double lonGraus;  ///< as in NoCarregado, for the exact comparisons of the window
-  double nMetros;        ///< N rounded to double
-  double cosLat;         ///< cosLat rounded to double
+  DuplaDupla lon;  ///< lonGraus of NoCarregado, exactly
+  double nMetros;  ///< N rounded to double
+  double cosLat;   ///< cosLat rounded to double
 };
 
 /// A node that the window of a point took.
 struct NoJanela {
   std::size_t indice;    ///< into Nos() and Busca()
   long double latGraus;  ///< its latitude
+  bool novaLinha;        ///< its latitude differs from the previous node's taken (or it is the first)
 };
 
 /// A run of consecutive nodes of equal latitude, as they stand in the file.
@@ -77,7 +94,7 @@ struct LinhaNos {
   std::size_t fim;        ///< one past the last node
   long double latGraus;   ///< the run's latitude
   bool lonCrescente;      ///< longitudes strictly increase along the run
-  long double lonInicio;  ///< longitude of the run's first node
+  double lonInicio;       ///< longitude of the run's first node, rounded (a hint)
   double passoInverso;    ///< 1 / mean longitude step of an increasing run, else 0 (a hint)
 };
 
@@ -98,6 +115,10 @@ class GradeCarregada {
   int Janela(long double latMax, long double lonMin, long double lonMax, int maximo,
              NoJanela* tomados) const;
 
+  /// Asks for the memory that Janela will read for these bounds, without waiting
+  /// for it (a block of queries asks for the next point's while it fits this one's).
+  void Antecipar(long double latMax, long double lonMin) const;
+
   template <class T>
   using Vetor = std::vector<T, AlocadorPaginasGrandes<T>>;
   const Vetor<NoCarregado>& Nos() const { return nos_; }
@@ -114,9 +135,11 @@ class GradeCarregada {
  private:
   /// Where the first node of an increasing run with longitude >= lonMin should be,
   /// from the run's first longitude and mean step alone (no node is read).
-  static std::size_t PalpiteOeste(const LinhaNos& linha, long double lonMin);
+  static std::size_t PalpiteOeste(const LinhaNos& linha, double lonMin);
   /// That node exactly, starting from a guess.
-  std::size_t PrimeiroAOeste(const LinhaNos& linha, long double lonMin, std::size_t k) const;
+  std::size_t PrimeiroAOeste(const LinhaNos& linha, const DuplaDupla& lonMin, std::size_t k) const;
+  /// The first row at or south of latMax (ordered grids).
+  std::size_t PrimeiraLinha(long double latMax) const;
 
   Vetor<NoCarregado> nos_;
   Vetor<NoBusca> busca_;

@@ -188,8 +188,9 @@ class ConsultaRapida : public ::testing::Test {
       EXPECT_EQ(a, Estendido(consulta, p.lat, p.lon)) << onde;
       EXPECT_EQ(Arredondado(a), Final(consulta, p.lat, p.lon, &contagem)) << onde;
       double e = 0, limite = 0;
-      if (!a.falhou && EstimativaDupla(consulta.Grade(), p.lat, p.lon, e, limite))
+      if (!a.falhou && EstimativaDupla(consulta.Grade(), p.lat, p.lon, e, limite)) {
         EXPECT_LE(std::fabs(static_cast<long double>(e) - a.bruto), limite) << onde;
+      }
     }
     return contagem;
   }

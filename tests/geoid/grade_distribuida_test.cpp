@@ -126,8 +126,9 @@ TEST(GradeDistribuida, TheEstimateDecidesAlmostEveryPointWithTheSameResult) {
         << onde;
     contagem.Contar(caminho);
     double e = 0, limite = 0;
-    if (EstimativaDupla(consulta.Grade(), la, lo, e, limite))
+    if (EstimativaDupla(consulta.Grade(), la, lo, e, limite)) {
       ASSERT_LE(std::fabs(static_cast<long double>(e) - bruto), limite) << onde;
+    }
   }
   // The shipped grid's bound is about 4e-11 m: one query in some 10^7 falls near
   // enough to a rounding boundary to need the 80-bit fit (points 1e-17 degrees from a
