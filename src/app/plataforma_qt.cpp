@@ -13,6 +13,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTreeView>
 #include <QUrl>
@@ -152,7 +153,9 @@ void DimensionarDialogoArquivo(QFileDialog& caixa) {
       soma += cabecalho->sectionSize(coluna);
     }
     const int falta = soma - arvore->viewport()->width();
-    if (falta > 0) caixa.resize(caixa.width() + falta, caixa.height());
+    const QScreen* tela = caixa.screen();
+    const int maximo = tela != nullptr ? tela->availableGeometry().width() : caixa.width() + falta;
+    if (falta > 0) caixa.resize(std::min(caixa.width() + falta, maximo), caixa.height());
   });
 }
 

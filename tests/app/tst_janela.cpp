@@ -529,66 +529,30 @@ class TesteJanela : public QObject {
     QTest::addColumn<QString>("teclas");
     QTest::addColumn<QString>("texto");  // before the field is left
     QTest::addColumn<QString>("sinal");  // the sign field afterwards
-    QTest::newRow("virgula vira ponto") << true << "Ed_Lat"
-                                        << "12,5"
-                                        << "12.5"
-                                        << "";
-    QTest::newRow("um separador so") << true << "Ed_Lat"
-                                     << "12,5.3,1"
-                                     << "12.531"
-                                     << "";
-    QTest::newRow("latitude sul") << true << "Ed_Lat"
-                                  << "-3.1190"
-                                  << "3.1190"
-                                  << "-";
-    QTest::newRow("sinais e letras") << true << "Ed_Lat"
-                                     << "-1a+2 "
-                                     << "12"
-                                     << "+";
-    QTest::newRow("longitude") << true << "Ed_Lon"
-                               << "-47.8x"
-                               << "47.8"
-                               << "";
-    QTest::newRow("segundos") << false << "Ed_seg_Lon"
-                              << "59,99"
-                              << "59.99"
-                              << "";
-    QTest::newRow("grau sul") << false << "Ed_grau_Lat"
-                              << "-3"
-                              << "3"
-                              << "-";
-    QTest::newRow("grau so digitos") << false << "Ed_grau_Lat"
-                                     << "1.a5"
-                                     << "15"
-                                     << "";
-    QTest::newRow("minuto sem sinal") << false << "Ed_min_Lat"
-                                      << "-12"
-                                      << "12"
-                                      << "";
-    QTest::newRow("minuto dois digitos") << false << "Ed_min_Lon"
-                                         << "123"
-                                         << "12"
-                                         << "";
-    QTest::newRow("sinal menos") << false << "Ed_sinal_Lat"
-                                 << "a-+"
-                                 << "-"
-                                 << "-";
-    QTest::newRow("sinal branco") << false << "Ed_sinal_Lat"
-                                  << "x -"
-                                  << " "
-                                  << " ";
-    QTest::newRow("sinal mais") << false << "Ed_sinal_Lat"
-                                << "9+"
-                                << "+"
-                                << "+";
-    QTest::newRow("identificador maiusculas") << false << "ed_IdPonto"
-                                              << "ab-1.x"
-                                              << "AB-1.X"
-                                              << "";
-    QTest::newRow("identificador oito") << false << "ed_IdPonto"
-                                        << "abcdefghij"
-                                        << "ABCDEFGH"
-                                        << "";
+    struct Linha {
+      const char* nome;
+      bool decimal;
+      const char *campo, *teclas, *texto, *sinal;
+    };
+    const Linha linhas[] = {
+        {"virgula vira ponto", true, "Ed_Lat", "12,5", "12.5", ""},
+        {"um separador so", true, "Ed_Lat", "12,5.3,1", "12.531", ""},
+        {"latitude sul", true, "Ed_Lat", "-3.1190", "3.1190", "-"},
+        {"sinais e letras", true, "Ed_Lat", "-1a+2 ", "12", "+"},
+        {"longitude", true, "Ed_Lon", "-47.8x", "47.8", ""},
+        {"segundos", false, "Ed_seg_Lon", "59,99", "59.99", ""},
+        {"grau sul", false, "Ed_grau_Lat", "-3", "3", "-"},
+        {"grau so digitos", false, "Ed_grau_Lat", "1.a5", "15", ""},
+        {"minuto sem sinal", false, "Ed_min_Lat", "-12", "12", ""},
+        {"minuto dois digitos", false, "Ed_min_Lon", "123", "12", ""},
+        {"sinal menos", false, "Ed_sinal_Lat", "a-+", "-", "-"},
+        {"sinal branco", false, "Ed_sinal_Lat", "x -", " ", " "},
+        {"sinal mais", false, "Ed_sinal_Lat", "9+", "+", "+"},
+        {"identificador maiusculas", false, "ed_IdPonto", "ab-1.x", "AB-1.X", ""},
+        {"identificador oito", false, "ed_IdPonto", "abcdefghij", "ABCDEFGH", ""},
+    };
+    for (const Linha& l : linhas)
+      QTest::newRow(l.nome) << l.decimal << U(l.campo) << U(l.teclas) << U(l.texto) << U(l.sinal);
   }
   void keyFilters() {
     QFETCH(bool, decimal);
