@@ -57,9 +57,9 @@ completar=$(bash -c 'source "$1"; COMP_WORDS=(nivora2015-cli --sai); COMP_CWORD=
 # the same bytes as the build's CLI on every example.
 for exemplo in "$R/$P"/exemplos/*.txt; do
   nome=$(basename "$exemplo" .txt)
-  case $nome in latlon_dec*) c=0 ;; lonlat_dec*) c=1 ;; latlon_gms*) c=2 ;; lonlat_gms*) c=3 ;; esac
+  case $nome in latlon_dec*) c=0 ;; lonlat_dec*) c=1 ;; latlon_gms*) c=2 ;; lonlat_gms*) c=3 ;; *) c=0 ;; esac
   case $nome in *_id_antes) f=(-f "ID,$c") ;; *_id_depois) f=(-f "$c,ID") ;; *) f=(-f "$c") ;; esac
-  [[ $nome == gnss ]] && f=(-f ID,0,H --altura elipsoidal)
+  [[ $nome == gnss ]] && f=(-f ID,0,H --altura elipsoidal)  # heights after the coordinates
   "$R/usr/bin/nivora2015-cli" --quiet "${f[@]}" --saida-id --saida-coord "$exemplo" "$TRAB/$nome.pacote"
   "$BUILD/bin/nivora2015-cli" --quiet "${f[@]}" --saida-id --saida-coord "$exemplo" "$TRAB/$nome.build"
   cmp "$TRAB/$nome.pacote" "$TRAB/$nome.build" || falha "$nome: saídas diferentes"
