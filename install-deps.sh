@@ -9,11 +9,11 @@ PACKAGES=(
   libjpeg-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   proj-bin proj-data
-  gmt gmt-gshhg-low gmt-dcw ghostscript
+  gmt gmt-gshhg-low gmt-dcw ghostscript fonts-urw-base35  # the face of the maps and the PDFs
   poppler-utils xvfb xauth libxcb1-dev fonts-dejavu-core
   clang libclang-rt-14-dev
   time hyperfine
-  dpkg-dev desktop-file-utils
+  dpkg-dev desktop-file-utils file  # file: the package's library scan (shlibdeps) runs it
 )
 
 missing=()

@@ -24,6 +24,11 @@ TXT
 out=$(mktemp -d)
 for f in "$BIN"/exemplos/*.txt; do
   name=$(basename "$f" .txt)
+  if [ "$name" = gnss ]; then  # ellipsoidal heights: the orthometric ones are written too
+    "$BIN/nivora2015-cli" --quiet -f ID,0,H --altura elipsoidal --saida-id --saida-coord "$f" \
+      "$out/${name}_saida.txt"
+    continue
+  fi
   case "$name" in
     latlon_dec*) code=0 ;;
     lonlat_dec*) code=1 ;;

@@ -1,6 +1,8 @@
-// Any bytes as a batch input file, under a token list chosen by the first byte:
-// the serial run and the parallel run write the same bytes and end the same
-// way, and the output is exactly one line per record processed.
+// Any bytes as a batch input file, under a token list (any of the 24, heights
+// included) and output boxes chosen by the first byte, and the kind of height and
+// UTF-8 in and out (--utf8) chosen by the second: the serial run and the parallel
+// run write the same bytes and end the same way, and the output is exactly one line
+// per record processed.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -20,8 +22,10 @@ namespace {
 using namespace nivora;
 using fuzz::Exigir;
 
-const std::vector<std::string> kListas = {"0",    "1",    "2",    "3",    "ID,0", "ID,1",
-                                          "ID,2", "ID,3", "0,ID", "1,ID", "2,ID", "3,ID"};
+const std::vector<std::string> kListas = {
+    "0",      "1",      "2",      "3",      "ID,0",   "ID,1",   "ID,2",   "ID,3",
+    "0,ID",   "1,ID",   "2,ID",   "3,ID",   "0,H",    "1,H",    "2,H",    "3,H",
+    "ID,0,H", "ID,1,H", "ID,2,H", "ID,3,H", "0,H,ID", "1,H,ID", "2,H,ID", "3,H,ID"};
 
 /// An anonymous in-memory file holding `bytes`, positioned at its start.
 int ArquivoMemoria(std::string_view bytes) {
@@ -56,11 +60,14 @@ std::size_t ContarQuebras(std::string_view s) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tamanho) {
   static const TRetratoGrade grade = TRetratoGrade::DoArquivo(fuzz::GradeDistribuida());
-  if (tamanho < 1) return 0;
+  if (tamanho < 2) return 0;
   const bool id = dados[0] & 0x80;
-  const OpcoesLote opcoes = OpcoesLote::De(
-      TListaFormato::DeTexto(kListas[dados[0] % kListas.size()]), id, dados[0] & 0x40);
-  const std::string_view entrada(reinterpret_cast<const char*>(dados) + 1, tamanho - 1);
+  OpcoesLote opcoes = OpcoesLote::De(TListaFormato::DeTexto(kListas[dados[0] % kListas.size()]), id,
+                                     dados[0] & 0x40);
+  if (opcoes.formato.TemAltura())
+    opcoes.altura = dados[1] & 0x02 ? TipoAltura::Ortometrica : TipoAltura::Elipsoidal;
+  const bool utf8 = dados[1] & 0x01;
+  const std::string_view entrada(reinterpret_cast<const char*>(dados) + 2, tamanho - 2);
 
   // Serial.
   const int fdEntrada = ArquivoMemoria(entrada);
@@ -70,6 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
   {
     LeitorLinhas leitor(fdEntrada, "entrada");
     EscritorSaida escritor(fdSaida, "saida", false);
+    leitor.DefinirUtf8(utf8);
+    escritor.DefinirUtf8(utf8);
     ObservadorLote observador;
     try {
       serial = ProcessarLote(leitor, escritor, opcoes, grade, observador);
@@ -87,6 +96,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
   {
     LeitorLinhas leitor(fdEntrada, "entrada");
     EscritorSaida escritor(fdSaida2, "saida", false);
+    leitor.DefinirUtf8(utf8);
+    escritor.DefinirUtf8(utf8);
     ConfigParalelo config;
     config.trabalhadores = 2;
     config.linhasPorBloco = 1 + dados[0] % 3;

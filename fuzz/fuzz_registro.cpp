@@ -1,6 +1,8 @@
-// One batch record, under every token list: the parser either delivers all its
-// values or fails with the program's own error, and the line that the run
-// writes for it is whole (one CR LF, at its end) and of the expected kind.
+// One batch record, under every token list (the 24 of the command line, with and
+// without a height column): the parser either delivers all its values or fails with
+// the program's own error, and the line that the run writes for it is whole (one CR
+// LF, at its end) and of the expected kind; a record whose height is no number stops
+// the run like one that does not split.
 #include <algorithm>
 #include <climits>
 #include <cstdint>
@@ -24,9 +26,12 @@ using namespace nivora;
 using fuzz::Exigir;
 using fuzz::Visivel;
 
-/// The twelve token lists: no identification, identification first, last; four layouts.
-const std::vector<std::string> kListas = {"0",    "1",    "2",    "3",    "ID,0", "ID,1",
-                                          "ID,2", "ID,3", "0,ID", "1,ID", "2,ID", "3,ID"};
+/// The 24 token lists: no identification, identification first, last; four layouts;
+/// with and without a height column.
+const std::vector<std::string> kListas = {
+    "0",      "1",      "2",      "3",      "ID,0",   "ID,1",   "ID,2",   "ID,3",
+    "0,ID",   "1,ID",   "2,ID",   "3,ID",   "0,H",    "1,H",    "2,H",    "3,H",
+    "ID,0,H", "ID,1,H", "ID,2,H", "ID,3,H", "0,H,ID", "1,H,ID", "2,H,ID", "3,H,ID"};
 
 constexpr std::string_view kInicioRejeicao = "Entrada Inv\xE1lida : ";
 
@@ -38,20 +43,23 @@ struct Alvo {
     for (const std::string& lista : kListas) {
       // Both output boxes ticked: the result line carries every column.
       opcoes.push_back(OpcoesLote::De(TListaFormato::DeTexto(lista), true, true));
+      // Heights of both kinds, by turns.
+      if (opcoes.back().formato.TemAltura())
+        opcoes.back().altura = opcoes.size() % 2 ? TipoAltura::Elipsoidal : TipoAltura::Ortometrica;
     }
   }
 };
 
 /// Everything a parser delivers for one record.
 struct Valores {
-  std::string id, sinal;
+  std::string id, sinal, altura;
   long double lat = 0, lon = 0, sLat = 0, sLon = 0;
   std::int32_t gLat = 0, mLat = 0, gLon = 0, mLon = 0;
   bool operator==(const Valores& o) const {
     const auto igual = [](long double a, long double b) { return std::memcmp(&a, &b, 10) == 0; };
-    return id == o.id && sinal == o.sinal && igual(lat, o.lat) && igual(lon, o.lon) &&
-           igual(sLat, o.sLat) && igual(sLon, o.sLon) && gLat == o.gLat && mLat == o.mLat &&
-           gLon == o.gLon && mLon == o.mLon;
+    return id == o.id && sinal == o.sinal && altura == o.altura && igual(lat, o.lat) &&
+           igual(lon, o.lon) && igual(sLat, o.sLat) && igual(sLon, o.sLon) && gLat == o.gLat &&
+           mLat == o.mLat && gLon == o.gLon && mLon == o.mLon;
   }
 };
 
@@ -59,10 +67,10 @@ struct Valores {
 bool Divide(const OpcoesLote& opcoes, const std::string& linha, Valores& v) {
   try {
     if (opcoes.formato.Decimal()) {
-      ObterCoordDecimal(opcoes.formato, linha, v.id, v.lat, v.lon);
+      ObterCoordDecimal(opcoes.formato, linha, v.id, v.lat, v.lon, &v.altura);
     } else {
       ObterCoordGMS(opcoes.formato, linha, v.id, v.sinal, v.gLat, v.mLat, v.gLon, v.mLon, v.sLat,
-                    v.sLon);
+                    v.sLon, &v.altura);
       Exigir(v.sinal == "+" || v.sinal == "-", "sinal de latitude '" + Visivel(v.sinal) + "'");
       Exigir(v.gLat >= 0, "graus de latitude negativos");
     }
@@ -92,7 +100,19 @@ bool DivideLiteral(const TListaFormato& formato, const std::string& linha, Valor
   }
   const int posId = formato.IndexOf(kTokenId);
   const int ultimo = quantos + 1;
-  if (posId >= 0) t[ultimo] = Trim(s);
+  // The height column stands right after the coordinates: after the last coordinate
+  // (the rest of the record without it) when the identification comes first, before
+  // the identification (the rest of the record) when it comes last.
+  const auto proxima = [&s] {
+    const std::string termo = ObterTermo(1, " ", s);
+    s = Trim(s.substr(termo.size()));
+    return termo;
+  };
+  if (formato.TemAltura()) {
+    if (posId == 0) t[ultimo] = proxima();
+    v.altura = posId == 0 ? Trim(s) : proxima();
+  }
+  if (posId > 0 || (posId == 0 && !formato.TemAltura())) t[ultimo] = Trim(s);
   const auto justifica = [](const std::string& x) { return Justifica(x, 8, "R", ' '); };
   try {
     if (decimal) {
@@ -101,7 +121,7 @@ bool DivideLiteral(const TListaFormato& formato, const std::string& linha, Valor
       const std::string& b = posId == 0 ? t[3] : t[2];
       v.lat = StrToFloat(latLon ? a : b);
       v.lon = StrToFloat(latLon ? b : a);
-      v.id = posId == 0 ? justifica(t[1]) : posId == 1 ? justifica(t[3]) : "";
+      v.id = posId == 0 ? justifica(t[1]) : posId > 0 ? justifica(t[3]) : "";
     } else {
       const bool latLon = formato.IndexOf(kLatLonGMS) >= 0;
       const int base = posId == 0 ? 2 : 1;
@@ -116,7 +136,7 @@ bool DivideLiteral(const TListaFormato& formato, const std::string& linha, Valor
       v.gLon = StrToInt(t[cLon]);
       v.mLon = StrToInt(t[cLon + 1]);
       v.sLon = StrToFloat(t[cLon + 2]);
-      v.id = posId == 0 ? justifica(t[1]) : posId == 1 ? justifica(t[7]) : "";
+      v.id = posId == 0 ? justifica(t[1]) : posId > 0 ? justifica(t[7]) : "";
     }
     return true;
   } catch (const EConversao&) {
@@ -134,18 +154,23 @@ void Verificar(Alvo& alvo, const OpcoesLote& opcoes, std::string_view lida) {
   const bool divide = Divide(opcoes, linha, valores);
   const bool divideLiteral = DivideLiteral(opcoes.formato, linha, literal);
   Exigir(divide == divideLiteral, "divisao difere da regra passo a passo" + contexto);
+  const bool temAltura = opcoes.formato.TemAltura();
+  long double altura = 0;
   if (divide) {
     Exigir(valores == literal, "valores diferem da regra passo a passo" + contexto);
     const bool temId = opcoes.formato.IndexOf(kTokenId) >= 0;
     Exigir(valores.id.size() == (temId ? static_cast<size_t>(kLarguraId) : 0u),
            "identificacao de " + std::to_string(valores.id.size()) + " caracteres" + contexto);
+    Exigir(temAltura || valores.altura.empty(), "altura sem coluna H" + contexto);
   }
+  // The run writes a line only for a record whose columns, the height included, convert.
+  const bool processa = divide && (!temAltura || TryStrToFloat(valores.altura, altura));
 
   ProcessadorLinha processador(opcoes, alvo.grade);
   std::string saida = "x";  // what was there before must stay
   try {
     const TipoLinha tipo = processador.Processar(semCR, saida);
-    Exigir(divide, "linha escrita para um registro que nao divide" + contexto);
+    Exigir(processa, "linha escrita para um registro que nao divide" + contexto);
     Exigir(saida.size() >= 3 && saida.front() == 'x', "inicio da saida alterado" + contexto);
     const std::string_view escrita = std::string_view(saida).substr(1);
     Exigir(escrita.size() >= 2 && escrita.substr(escrita.size() - 2) == kFimDeLinha,
@@ -156,18 +181,28 @@ void Verificar(Alvo& alvo, const OpcoesLote& opcoes, std::string_view lida) {
     if (tipo == TipoLinha::Rejeicao) {
       Exigir(rejeicao, "rejeicao sem motivo" + contexto);
     } else {
-      // The undulation closes the line: a number with two decimals.
-      const std::string n = Trim(escrita.substr(escrita.size() - 2 - 12, 12));
-      long double valor = 0;
-      Exigir(TryStrToFloat(n, valor) && n.size() >= 4 && n[n.size() - 3] == '.',
-             "ondulacao '" + Visivel(n) + "'" + contexto);
+      // The undulation closes the line, a number with two decimals; with a height
+      // column the other height follows it, with three (wider than its 12 characters
+      // when it must).
+      std::string_view resto = escrita.substr(0, escrita.size() - 2);
+      const auto numero = [&](std::size_t decimais, const char* nome) {
+        const std::size_t inicio = resto.find_last_of(' ') + 1;
+        const std::string n(resto.substr(inicio));
+        resto = resto.substr(0, resto.find_last_not_of(' ', inicio - 1) + 1);
+        long double valor = 0;
+        Exigir(inicio > 0 && TryStrToFloat(n, valor) && n.size() >= decimais + 2 &&
+                   n[n.size() - decimais - 1] == '.',
+               std::string(nome) + " '" + Visivel(n) + "'" + contexto);
+      };
+      if (temAltura) numero(3, "outra altura");
+      numero(2, "ondulacao");
     }
   } catch (const EErroFormatacao&) {
-    Exigir(!divide, "erro de formatacao para um registro que divide" + contexto);
+    Exigir(!processa, "erro de formatacao para um registro que divide" + contexto);
     Exigir(saida == "x", "saida alterada por um registro que falhou" + contexto);
   } catch (const ErroNivora&) {
     // A query outside the grid's cover: nothing may have been written.
-    Exigir(divide, "consulta de um registro que nao divide" + contexto);
+    Exigir(processa, "consulta de um registro que nao divide" + contexto);
     Exigir(saida == "x", "saida alterada por uma consulta que falhou" + contexto);
   }
 }

@@ -41,7 +41,7 @@ constexpr double kPassoEgm96Deg = 0.25;  // node spacing of the EGM96 grid PROJ 
 constexpr int kPontosControle = 3000;    // independent check points
 constexpr std::uint32_t kSementeControle = 2015;
 constexpr int kResolucaoPdfDpi = 300;
-constexpr double kMetroParaCm = 100.0;
+constexpr double kMetroParaMm = 1000.0;
 
 struct Ponto {
   double latDeg;
@@ -141,8 +141,10 @@ class Documento {
     if (!pintor_.end()) throw std::runtime_error("falha ao concluir o PDF");
   }
 
+  /// Nimbus Sans, the face in which ghostscript draws GMT's Helvetica: the text around
+  /// the maps and the text in them are of one family.
   static QFont Fonte(double pontos, bool negrito = false) {
-    QFont fonte(QStringLiteral("DejaVu Sans"));
+    QFont fonte(QStringLiteral("Nimbus Sans"));
     fonte.setStyleHint(QFont::SansSerif);
     fonte.setPointSizeF(pontos);
     fonte.setBold(negrito);
@@ -167,11 +169,16 @@ class Documento {
     y_ += Mm(1.5);
   }
 
-  /// Two-column table of labels and values.
+  /// Two-column table of labels and values: the values right-aligned as wide as the
+  /// widest of them, the labels in all the room left.
   void Tabela(const std::vector<std::pair<QString, QString>>& linhas) {
     const QFont fonte = Fonte(9.5);
     const QFontMetricsF medidas(fonte, &escritor_);
     const double alturaLinha = medidas.height() * 1.3;
+    double larguraValores = 0;
+    for (const auto& linha : linhas)
+      larguraValores = std::max(larguraValores, medidas.horizontalAdvance(linha.second));
+    const double inicioValores = largura_ - Mm(2) - larguraValores;
     Reservar(alturaLinha * static_cast<double>(linhas.size()));
     pintor_.setFont(fonte);
     bool sombra = false;
@@ -179,9 +186,9 @@ class Documento {
       if (sombra) pintor_.fillRect(QRectF(0, y_, largura_, alturaLinha), QColor(235, 240, 248));
       sombra = !sombra;
       pintor_.setPen(Qt::black);
-      pintor_.drawText(QRectF(Mm(2), y_, largura_ * 0.45, alturaLinha),
+      pintor_.drawText(QRectF(Mm(2), y_, inicioValores - Mm(6), alturaLinha),
                        Qt::AlignLeft | Qt::AlignVCenter, rotulo);
-      pintor_.drawText(QRectF(largura_ * 0.45, y_, largura_ * 0.55 - Mm(2), alturaLinha),
+      pintor_.drawText(QRectF(inicioValores, y_, larguraValores, alturaLinha),
                        Qt::AlignRight | Qt::AlignVCenter, valor);
       y_ += alturaLinha;
     }
@@ -281,8 +288,8 @@ QString U(const char* utf8) {
 QString Metros(double valor) {
   return Numero(valor, "#0.000") + " m";
 }
-QString Cm(double valorM) {
-  return Numero(valorM * kMetroParaCm, "#0.00") + " cm";
+QString Milimetros(double valorM) {
+  return Numero(valorM * kMetroParaMm, "#0.0") + " mm";
 }
 QString Inteiro(std::size_t valor) {
   return QString::fromStdString(std::to_string(valor));
@@ -328,7 +335,8 @@ void DocumentoModelo(const Avaliacao& a, const ferramentas::Mapas& mapas,
         "geoide e o elipsoide, em metros) de pontos do Brasil referidos ao SIRGAS2000, a partir "
         "de uma grade regular que acompanha o programa (grid/NIVORA2015_SIRGAS2000.txt). Este "
         "documento descreve essa grade, a origem dos seus valores e o m\u00e9todo de "
-        "interpola\u00e7\u00e3o, e mostra o mapa e as estat\u00edsticas de N."));
+        "interpola\u00e7\u00e3o, e mostra o mapa e as estat\u00edsticas de N. Todos os valores "
+        "de N neste documento est\u00e3o em metros (m)."));
   doc.Secao(U("Extens\u00e3o e espa\u00e7amento"));
   doc.Tabela({
       {U("Latitude dos n\u00f3s"), RotuloLat(g.latNorteDeg - (g.linhas - 1) * g.passoDeg) +
@@ -444,11 +452,11 @@ void DocumentoDiferencas(const Avaliacao& a, const ferramentas::Mapas& mapas,
   Documento doc(pasta + "/diferencas_NIVORA2015.pdf",
                 U("Diferen\u00e7as entre o NIVORA2015 e o EGM96"));
   const Estatisticas est = ferramentas::CalcularEstatisticas(a.diferencas);
-  std::size_t ate1mm = 0, ate1cm = 0;
+  std::size_t ate1mm = 0, ate10mm = 0;
   for (double d : a.diferencas.valores) {
     if (std::isnan(d)) continue;
     if (std::fabs(d) <= 0.0015) ++ate1mm;
-    if (std::fabs(d) <= 0.0105) ++ate1cm;
+    if (std::fabs(d) <= 0.0105) ++ate10mm;
   }
   doc.Destaque(
       U("O que este documento compara"),
@@ -457,7 +465,8 @@ void DocumentoDiferencas(const Avaliacao& a, const ferramentas::Mapas& mapas,
         "NIVORA2015 com o modelo global de que ele foi derivado, o EGM96. Em cada ponto, "
         "diferen\u00e7a = N calculado pelo NIVORA2015 \u2212 N do EGM96 calculado pelo PROJ. "
         "O mapa abaixo mostra essa diferen\u00e7a no centro de cada c\u00e9lula de 5' da grade "
-        "dentro da \u00e1rea do modelo."));
+        "dentro da \u00e1rea do modelo. Todas as diferen\u00e7as neste documento est\u00e3o em "
+        "mil\u00edmetros (mm)."));
   doc.Paragrafo(
       U("O NIVORA2015 calcula N com uma janela de 5 \u00d7 5 n\u00f3s e uma superf\u00edcie "
         "de grau 2 ajustada com pesos inversos ao quadrado da dist\u00e2ncia, e arredonda o "
@@ -472,21 +481,21 @@ void DocumentoDiferencas(const Avaliacao& a, const ferramentas::Mapas& mapas,
   doc.Secao(U("Estat\u00edsticas nos centros das c\u00e9lulas"));
   doc.Tabela({
       {U("Centros de c\u00e9lula avaliados"), Inteiro(est.quantidade)},
-      {U("M\u00e9dia"), Cm(est.media)},
-      {U("Desvio padr\u00e3o"), Cm(est.desvioPadrao)},
-      {U("Raiz do erro m\u00e9dio quadr\u00e1tico"), Cm(est.rms)},
+      {U("M\u00e9dia"), Milimetros(est.media)},
+      {U("Desvio padr\u00e3o"), Milimetros(est.desvioPadrao)},
+      {U("Raiz do erro m\u00e9dio quadr\u00e1tico"), Milimetros(est.rms)},
       {U("M\u00ednima"),
-       Cm(est.minimo) + U("  (") + Local(est.latMinimoDeg, est.lonMinimoDeg) + U(")")},
+       Milimetros(est.minimo) + U("  (") + Local(est.latMinimoDeg, est.lonMinimoDeg) + U(")")},
       {U("M\u00e1xima"),
-       Cm(est.maximo) + U("  (") + Local(est.latMaximoDeg, est.lonMaximoDeg) + U(")")},
+       Milimetros(est.maximo) + U("  (") + Local(est.latMaximoDeg, est.lonMaximoDeg) + U(")")},
       {U("Centros com |diferen\u00e7a| at\u00e9 1 mm"),
        Numero(100.0 * static_cast<double>(ate1mm) / static_cast<double>(est.quantidade), "#0.0") +
            U(" %")},
-      {U("Centros com |diferen\u00e7a| at\u00e9 1 cm"),
-       Numero(100.0 * static_cast<double>(ate1cm) / static_cast<double>(est.quantidade), "#0.0") +
+      {U("Centros com |diferen\u00e7a| at\u00e9 10 mm"),
+       Numero(100.0 * static_cast<double>(ate10mm) / static_cast<double>(est.quantidade), "#0.0") +
            U(" %")},
   });
-  doc.Nota(U("Limites de 1 mm e 1 cm contados sobre valores arredondados ao mil\u00edmetro."));
+  doc.Nota(U("Limites de 1 mm e 10 mm contados sobre valores arredondados ao mil\u00edmetro."));
   NotaDaGrade(doc, mapas);
   doc.Concluir();
 }
@@ -510,7 +519,8 @@ void DocumentoDiscrepancias(const Avaliacao& a, const ferramentas::Mapas& mapas,
         "n\u00f3s da grade. Em cada ponto, a discrep\u00e2ncia \u00e9 o N calculado pelo "
         "NIVORA2015 menos o valor do EGM96 calculado pelo PROJ no mesmo ponto. Para "
         "compara\u00e7\u00e3o, a tabela mostra tamb\u00e9m a interpola\u00e7\u00e3o bilinear "
-        "simples na mesma grade de 5'."));
+        "simples na mesma grade de 5'. Todas as discrep\u00e2ncias neste documento est\u00e3o em "
+        "mil\u00edmetros (mm)."));
   doc.Secao(U("Mapa das discrep\u00e2ncias"), 150);
   doc.Figura(mapas.Ler("discrepancias"));
   doc.Secao(U("Histograma das discrep\u00e2ncias"), 80);
@@ -591,18 +601,18 @@ void DocumentoDiscrepancias(const Avaliacao& a, const ferramentas::Mapas& mapas,
   doc.Secao(U("Estat\u00edsticas"));
   doc.Tabela({
       {U("Pontos de controle"), Inteiro(est.quantidade)},
-      {U("M\u00e9dia"), Cm(est.media)},
-      {U("Desvio padr\u00e3o"), Cm(est.desvioPadrao)},
-      {U("Raiz do erro m\u00e9dio quadr\u00e1tico"), Cm(est.rms)},
-      {U("M\u00ednima"), Cm(est.minimo) + U("  (") +
+      {U("M\u00e9dia"), Milimetros(est.media)},
+      {U("Desvio padr\u00e3o"), Milimetros(est.desvioPadrao)},
+      {U("Raiz do erro m\u00e9dio quadr\u00e1tico"), Milimetros(est.rms)},
+      {U("M\u00ednima"), Milimetros(est.minimo) + U("  (") +
                              Local(a.pontosControle[iMin].latDeg, a.pontosControle[iMin].lonDeg) +
                              U(")")},
-      {U("M\u00e1xima"), Cm(est.maximo) + U("  (") +
+      {U("M\u00e1xima"), Milimetros(est.maximo) + U("  (") +
                              Local(a.pontosControle[iMax].latDeg, a.pontosControle[iMax].lonDeg) +
                              U(")")},
-      {U("Bilinear na grade de 5': desvio padr\u00e3o"), Cm(bil.desvioPadrao)},
+      {U("Bilinear na grade de 5': desvio padr\u00e3o"), Milimetros(bil.desvioPadrao)},
       {U("Bilinear na grade de 5': m\u00ednima / m\u00e1xima"),
-       Cm(bil.minimo) + U(" / ") + Cm(bil.maximo)},
+       Milimetros(bil.minimo) + U(" / ") + Milimetros(bil.maximo)},
   });
   doc.Paragrafo(
       U("Estas discrep\u00e2ncias medem o erro da interpola\u00e7\u00e3o do programa somado ao "

@@ -208,7 +208,7 @@ mapa_rede() {
 -48 -16
 EOF
   gmt basemap -Bxa5g5 -Bya5g5 -BWSne+t"$(t 'Nós do EGM96 (15′) sobre a área do modelo')"
-  fonte 0 "$(wc -l < egm96.txt) nós do EGM96, um a cada 0,25° (cerca de 28 km). Quadrado vermelho: o detalhe de 1° × 1°."
+  fonte 0 "$(wc -l < egm96.txt) nós do EGM96, um a cada 0.25° (cerca de 28 km). Quadrado vermelho: o detalhe de 1° × 1°."
   fonte 1 "Costa e fronteiras: GSHHG; divisas estaduais: DCW."
   gmt end
 }
@@ -234,7 +234,7 @@ mapa_detalhe() {
   cat > legenda.txt <<EOF
 S 0.3c c 0.22c 0/0/128 white 0.7c $(t 'Nó do EGM96 (15′), valor de origem')
 S 0.3c c 0.07c 90/90/90 - 0.7c $(t 'Nó da grade NIVORA2015 (5′)')
-S 0.3c - 0.5c - 0.3p,50/50/50 0.7c $(t 'Contorno de N a cada 0,25 m')
+S 0.3c - 0.5c - 0.3p,50/50/50 0.7c $(t 'Contorno de N a cada 0.25 m')
 S 0.3c - 0.5c - 1p,black 0.7c $(t 'Divisas estaduais (DF, GO, MG)')
 EOF
   gmt legend legenda.txt -DJBC+w8c+o0/1.0c -F+p0.5p+gwhite --FONT_ANNOT_PRIMARY=7p

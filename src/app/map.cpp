@@ -8,6 +8,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QMenu>
@@ -170,9 +171,30 @@ void TForm1::Mostrar(nivora::TipoMensagem tipo, const char* titulo, const std::s
   plataforma_.MostrarMensagem(nivora::CaixaOk(tipo, titulo, texto));
 }
 
-void TForm1::DarFoco(QWidget* controle) {
-  if (!controle->isEnabled() || !controle->isVisible()) throw nivora::ErroNivora(kErroFoco);
+void TForm1::DarFoco(QWidget* controle, const char* mensagem) {
+  if (!controle->isEnabled() || !controle->isVisible()) throw nivora::ErroNivora(mensagem);
   controle->setFocus(Qt::OtherFocusReason);
+}
+
+void TForm1::AbrirArquivo(const QString& caminho) {
+  if (const std::optional<std::string> falha = plataforma_.AbrirDocumento(caminho)) {
+    Mostrar(nivora::TipoMensagem::Erro, nivora::kTituloErro,
+            std::string(kMsgNaoAbriu) + "\r" + nivora::ParaCp1252(caminho) + "\r" + *falha);
+  }
+}
+
+void TForm1::TravarComposicao(bool travar) {
+  composicaoTravada_ = travar;
+  for (QWidget* controle :
+       {static_cast<QWidget*>(ui->CheckBox1), static_cast<QWidget*>(ui->CheckBox2),
+        static_cast<QWidget*>(ui->GroupBox1), static_cast<QWidget*>(ui->GrB_Arq_Entrada),
+        static_cast<QWidget*>(ui->GrB_Arq_Saida)}) {
+    controle->setEnabled(!travar);
+  }
+}
+
+void TForm1::RecusarDuranteLote() const {
+  if (composicaoTravada_) throw nivora::ErroNivora(kMsgLoteEmAndamento);
 }
 
 void TForm1::FormKeyPress() {
@@ -273,19 +295,19 @@ void TForm1::Sair2Click() {
 }
 
 void TForm1::ModeloGeoidalSIRGAS1Click() {
-  plataforma_.AbrirDocumento(estado_.PastaPrograma + QLatin1String(kDocModelo));
+  AbrirArquivo(estado_.PastaPrograma + QLatin1String(kDocModelo));
 }
 void TForm1::DistribuiodeDadosGravimetricosTerrestres1Click() {
-  plataforma_.AbrirDocumento(estado_.PastaPrograma + QLatin1String(kDocRede));
+  AbrirArquivo(estado_.PastaPrograma + QLatin1String(kDocRede));
 }
 void TForm1::DiferenasentreNIVORA2004NIVora20101Click() {
-  plataforma_.AbrirDocumento(estado_.PastaPrograma + QLatin1String(kDocDiferencas));
+  AbrirArquivo(estado_.PastaPrograma + QLatin1String(kDocDiferencas));
 }
 void TForm1::erromdiogeoide1Click() {
-  plataforma_.AbrirDocumento(estado_.PastaPrograma + QLatin1String(kDocDiscrepancias));
+  AbrirArquivo(estado_.PastaPrograma + QLatin1String(kDocDiscrepancias));
 }
 void TForm1::AjudaNNIVORA20041Click() {
-  plataforma_.AbrirDocumento(estado_.PastaAplicacao + QLatin1String(kArquivoAjuda));
+  AbrirArquivo(estado_.PastaAplicacao + QLatin1String(kArquivoAjuda));
 }
 
 void TForm1::N11Click() {

@@ -48,6 +48,16 @@ inline constexpr const char* kLegendaJanela = "QIRA - NIVORA2015 - Vers\xE3o 1.0
 /// Message of a focus request on a disabled or hidden control (Windows-1252).
 inline constexpr const char* kErroFoco =
     "N\xE3o \xE9 poss\xEDvel focar uma janela desabilitada ou invis\xEDvel.";
+/// A keyboard command of the menu while keyboard entry is off: what to do.
+inline constexpr const char* kMsgTecladoDesligado =
+    "A entrada via teclado est\xE1 desligada: marque ENTRADA VIA TECLADO para digitar e "
+    "processar um ponto.";
+/// A menu command that would change the entry while a file is being processed.
+inline constexpr const char* kMsgLoteEmAndamento =
+    "H\xE1 um arquivo em processamento: a entrada s\xF3 muda depois do fim. Aguarde o fim "
+    "ou clique em Cancela.";
+/// First line of the box of a file that the desktop could not open.
+inline constexpr const char* kMsgNaoAbriu = "N\xE3o foi poss\xEDvel abrir o arquivo";
 
 /// The state of the window's unit, kept by its handlers.
 struct EstadoJanela {
@@ -113,9 +123,19 @@ class TForm1 : public QMainWindow {
 
   /// A box of the given kind, title and text with one standard OK button.
   void Mostrar(nivora::TipoMensagem tipo, const char* titulo, const std::string& texto);
-  /// Gives `controle` the focus. @throws nivora::ErroNivora (kErroFoco) when it is
+  /// Gives `controle` the focus. @throws nivora::ErroNivora (`mensagem`) when it is
   /// disabled or hidden.
-  void DarFoco(QWidget* controle);
+  void DarFoco(QWidget* controle, const char* mensagem = kErroFoco);
+  /// Opens a file with the desktop's application, or says which file could not be
+  /// opened and why.
+  void AbrirArquivo(const QString& caminho);
+  /// While a run is in progress the boxes that compose the entry (both mode boxes,
+  /// the notation buttons, the input and output format boxes) are disabled, so that
+  /// the layout of the running file cannot change under it.
+  void TravarComposicao(bool travar);
+  /// The menu commands that would change the entry refuse while a run is in
+  /// progress. @throws nivora::ErroNivora (kMsgLoteEmAndamento).
+  void RecusarDuranteLote() const;
 
   // Start-up, keys and menus (map.cpp).
   void FormCreate();
@@ -209,6 +229,7 @@ class TForm1 : public QMainWindow {
   nivora::Plataforma& plataforma_;
   EstadoJanela estado_;
   bool processando_ = false;                    ///< a batch run is in progress
+  bool composicaoTravada_ = false;              ///< the entry cannot change (TravarComposicao)
   std::unique_ptr<nivora::TCacheGrade> grade_;  ///< the parsed grid, for as long as the window
   std::unique_ptr<nivora::TModeloGeoide> modelo_;
   std::unique_ptr<TForm2> form2_;

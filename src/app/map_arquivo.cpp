@@ -246,30 +246,38 @@ void TForm1::ChckBx_Coord_SClick() {
 }
 
 void TForm1::IdentificaodoPonto2Click() {
+  RecusarDuranteLote();
   Alternar(ui->ChckBx_Ponto_E);
 }
 void TForm1::LatitudeLongitudeGGDDDD1Click() {
+  RecusarDuranteLote();
   Alternar(ui->Chck_LatLon_Dec);
 }
 void TForm1::LongitudeLatitudeGGDDDD1Click() {
+  RecusarDuranteLote();
   Alternar(ui->Chck_LonLat_Dec);
 }
 void TForm1::LatitudeLongitudeG1Click() {
+  RecusarDuranteLote();
   Alternar(ui->Chck_LatLon_GMS);
 }
 void TForm1::IdPontoLongitudeLatitudeGGMMSSSSSS1Click() {
+  RecusarDuranteLote();
   Alternar(ui->Chck_LonLat_GMS);
 }
 
 void TForm1::IdentificaodoPonto3Click() {
+  RecusarDuranteLote();
   Alternar(ui->ChckBx_Ponto_S);
   ui->ChckBx_Coord_S->setChecked(false);
 }
 void TForm1::Las1Click() {
+  RecusarDuranteLote();
   ui->ChckBx_Ponto_S->setChecked(true);
   ui->ChckBx_Coord_S->setChecked(true);
 }
 void TForm1::Ondulao1Click() {
+  RecusarDuranteLote();
   ui->ChckBx_Coord_S->setChecked(true);
   ui->ChckBx_Ponto_S->setChecked(false);
 }

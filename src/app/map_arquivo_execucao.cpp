@@ -126,6 +126,7 @@ class TForm1::LoteEmCurso {
  public:
   explicit LoteEmCurso(TForm1& janela) : janela_(janela) {
     janela_.processando_ = true;
+    janela_.TravarComposicao(true);
     janela_.plataforma_.CursorEspera(true);
   }
   ~LoteEmCurso() {
@@ -139,6 +140,7 @@ class TForm1::LoteEmCurso {
   void Ocioso() {
     if (ocioso_) return;
     ocioso_ = true;
+    janela_.TravarComposicao(false);
     janela_.plataforma_.CursorEspera(false);
     janela_.ui->bbt_ProcessaArq->show();
     janela_.ui->bbt_Cancela->hide();
@@ -277,6 +279,6 @@ void TForm1::ConcluirLote(const nivora::ResultadoLote& resultado, const QString&
   pergunta.escape = nivora::Resposta::Nao;
   if (plataforma_.MostrarMensagem(pergunta) == nivora::Resposta::Sim) {
     // The desktop's text viewer stands in for the notepad.
-    plataforma_.AbrirDocumento(QFileInfo(saida).absoluteFilePath());
+    AbrirArquivo(QFileInfo(saida).absoluteFilePath());
   }
 }

@@ -212,6 +212,13 @@ bool TForm1::RecusaTecla(QLineEdit* campo, QKeyEvent* tecla) {
   if (texto.isEmpty()) return false;  // cursor movement, not a character
   if (texto.size() != 1) return true;
   const QChar c = texto.front();
+  // A sign typed where the latitude begins goes to the sign field: the fields hold
+  // magnitudes, and a dropped "-" would put the point north of the equator.
+  if ((campo == ui->Ed_Lat || campo == ui->Ed_grau_Lat) &&
+      (c == QLatin1Char('-') || c == QLatin1Char('+'))) {
+    ui->Ed_sinal_Lat->setText(c);
+    return true;
+  }
   switch (filtro) {
     case FiltroTecla::Decimal:
       if (EhDigito(c)) return false;
@@ -235,25 +242,30 @@ bool TForm1::RecusaTecla(QLineEdit* campo, QKeyEvent* tecla) {
 }
 
 void TForm1::Latitude1Click() {
+  RecusarDuranteLote();
   CheckBox1Click();
   ui->RadioButton1->setChecked(true);
   DarFoco(ui->RadioButton1);
 }
 
 void TForm1::Longirude1Click() {
+  RecusarDuranteLote();
   CheckBox2Click();
   ui->RadioButton2->setChecked(true);
   DarFoco(ui->RadioButton2);
 }
 
 void TForm1::IdentificaodoPonto1Click() {
+  RecusarDuranteLote();
   LimpaEntradaArquivo();
-  DarFoco(ui->ed_IdPonto);
+  DarFoco(ui->ed_IdPonto, kMsgTecladoDesligado);
 }
 
 void TForm1::Executar1Click() {
+  RecusarDuranteLote();
   LimpaEntradaArquivo();
-  DarFoco(ui->bbt_ProcessaPonto);  // the field being left is normalised first
+  // The field being left is normalised first.
+  DarFoco(ui->bbt_ProcessaPonto, kMsgTecladoDesligado);
   bbt_ProcessaPontoClick();
 }
 

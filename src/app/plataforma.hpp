@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+class QFileDialog;
 class QPrinter;
 class QWidget;
 
@@ -77,8 +78,9 @@ class Plataforma {
   /// @throws EEntradaSaida when the job cannot be started or finished.
   virtual void ImprimirLinhas(const std::vector<std::string>& linhas, int pontos) = 0;
 
-  /// Opens a file with the desktop's default application; the outcome is ignored.
-  virtual void AbrirDocumento(const QString& caminho) = 0;
+  /// Opens a file with the desktop's default application: nothing when the desktop
+  /// took it, else what could not open it (Windows-1252, said to the user).
+  virtual std::optional<std::string> AbrirDocumento(const QString& caminho) = 0;
 
   /// Takes the single-instance lock "NIVORA2015" for the life of the process.
   virtual EstadoTrava TravarInstancia() = 0;
@@ -114,6 +116,11 @@ class TravaInstancia {
 /// @throws EEntradaSaida when the printer cannot be opened or the job not finished.
 void ImprimirLinhasEm(QPrinter& impressora, const std::vector<std::string>& linhas, int pontos);
 
+/// Gives Qt's own file dialog a size that shows its detail columns whole (name, size,
+/// type, date), and widens the columns to their contents each time a folder is read.
+/// Does nothing to a dialog of the desktop's.
+void DimensionarDialogoArquivo(QFileDialog& caixa);
+
 /// Turns a "Label|pattern|Label|pattern" filter into the Qt form "Label (pattern);;...".
 QString FiltroQt(const QString& filtro);
 
@@ -135,7 +142,7 @@ class PlataformaQt : public Plataforma {
   std::optional<QString> EscolherArquivoSalvar(const DialogoArquivo& dialogo) override;
   bool EscolherImpressora() override;
   void ImprimirLinhas(const std::vector<std::string>& linhas, int pontos) override;
-  void AbrirDocumento(const QString& caminho) override;
+  std::optional<std::string> AbrirDocumento(const QString& caminho) override;
   EstadoTrava TravarInstancia() override;
   void ProcessarEventos() override;
   void CursorEspera(bool ligado) override;

@@ -5,13 +5,19 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QFontMetrics>
+#include <QHeaderView>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTreeView>
 #include <QUrl>
+#include <algorithm>
 
 #include "app/plataforma.hpp"
 #include "text/cp1252.hpp"
@@ -121,6 +127,38 @@ Resposta PlataformaQt::MostrarMensagem(const PedidoMensagem& pedido) {
   return pedido.escape;  // the box was closed
 }
 
+void DimensionarDialogoArquivo(QFileDialog& caixa) {
+  auto* arvore = caixa.findChild<QTreeView*>(QStringLiteral("treeView"));
+  auto* modelo = caixa.findChild<QFileSystemModel*>();
+  if (arvore == nullptr || modelo == nullptr) return;  // the desktop's own dialog
+  // Room for a long name and the other three columns, in the dialog's own font.
+  const QFontMetrics medidas(caixa.font());
+  constexpr int kCaracteresDeLargura = 110;
+  constexpr int kLinhasDeAltura = 28;
+  caixa.resize(std::max(caixa.sizeHint().width(),
+                        medidas.horizontalAdvance(QString(kCaracteresDeLargura, QChar('x')))),
+               std::max(caixa.sizeHint().height(), medidas.lineSpacing() * kLinhasDeAltura));
+  // Qt sizes the columns from sample texts ("128.88 GB"...) that may be narrower than
+  // what they show ("281 bytes"): once a folder is read, every column gets the width of
+  // its contents (the name column never narrower than it was), and the dialog grows if
+  // they need more room than it has.
+  QObject::connect(modelo, &QFileSystemModel::directoryLoaded, &caixa, [&caixa, arvore] {
+    QHeaderView* cabecalho = arvore->header();
+    const int larguraNome = cabecalho->sectionSize(0);
+    int soma = 0;
+    for (int coluna = 0; coluna < cabecalho->count(); ++coluna) {
+      arvore->resizeColumnToContents(coluna);
+      if (coluna == 0)
+        cabecalho->resizeSection(0, std::max(larguraNome, cabecalho->sectionSize(0)));
+      soma += cabecalho->sectionSize(coluna);
+    }
+    const int falta = soma - arvore->viewport()->width();
+    const QScreen* tela = caixa.screen();
+    const int maximo = tela != nullptr ? tela->availableGeometry().width() : caixa.width() + falta;
+    if (falta > 0) caixa.resize(std::min(caixa.width() + falta, maximo), caixa.height());
+  });
+}
+
 namespace {
 QString PastaDoDialogo(const DialogoArquivo& dialogo) {
   return dialogo.nomeArquivo.isEmpty() ? dialogo.pastaInicial : dialogo.nomeArquivo;
@@ -128,15 +166,17 @@ QString PastaDoDialogo(const DialogoArquivo& dialogo) {
 }  // namespace
 
 std::optional<QString> PlataformaQt::EscolherArquivoAbrir(const DialogoArquivo& dialogo) {
-  const QString nome = QFileDialog::getOpenFileName(janela_, QString(), PastaDoDialogo(dialogo),
-                                                    FiltroQt(dialogo.filtro));
-  if (nome.isEmpty()) return std::nullopt;
-  return nome;
+  QFileDialog caixa(janela_, QString(), PastaDoDialogo(dialogo), FiltroQt(dialogo.filtro));
+  caixa.setFileMode(QFileDialog::ExistingFile);
+  DimensionarDialogoArquivo(caixa);
+  if (caixa.exec() != QDialog::Accepted || caixa.selectedFiles().isEmpty()) return std::nullopt;
+  return caixa.selectedFiles().constFirst();
 }
 
 std::optional<QString> PlataformaQt::EscolherArquivoSalvar(const DialogoArquivo& dialogo) {
   QFileDialog caixa(janela_, QString(), PastaDoDialogo(dialogo), FiltroQt(dialogo.filtro));
   caixa.setAcceptMode(QFileDialog::AcceptSave);
+  DimensionarDialogoArquivo(caixa);
   // The window asks before it overwrites or appends: no question of the dialog's own.
   caixa.setOption(QFileDialog::DontConfirmOverwrite, true);
   if (caixa.exec() != QDialog::Accepted || caixa.selectedFiles().isEmpty()) return std::nullopt;
@@ -154,8 +194,19 @@ void PlataformaQt::ImprimirLinhas(const std::vector<std::string>& linhas, int po
   ImprimirLinhasEm(*impressora_, linhas, pontos);
 }
 
-void PlataformaQt::AbrirDocumento(const QString& caminho) {
-  QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::cleanPath(caminho)));
+std::optional<std::string> PlataformaQt::AbrirDocumento(const QString& caminho) {
+  if (QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::cleanPath(caminho)))) {
+    return std::nullopt;
+  }
+  // Qt found no program to hand the file to; it says so on standard error only.
+  if (QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty()) {
+    return "A \xE1rea de trabalho n\xE3o tem o programa que abre arquivos (xdg-open, do "
+           "pacote xdg-utils): instale-o ou abra o arquivo num programa de sua escolha.";
+  }
+  return "A \xE1rea de trabalho n\xE3o abriu o arquivo (xdg-open, plataforma gr\xE1"
+         "fica \"" +
+         Utf8ParaCp1252(QGuiApplication::platformName().toStdString()) +
+         "\"): abra-o num programa de sua escolha.";
 }
 
 EstadoTrava PlataformaQt::TravarInstancia() {

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
+#include <string>
 #include <string_view>
 
 namespace nivora::cli {
@@ -177,6 +179,29 @@ constexpr Codigo kCodigos[] = {
     {"2,H", "o mesmo em GMS", "-23 30 00 -46 37 30 760.412"},
 };
 
+/// Every form of a token list, "c" standing for each of the four codes: with or
+/// without the height column, with the identification before, after or not at all.
+constexpr const char* kFormas[] = {"c", "ID,c", "c,ID", "c,H", "ID,c,H", "c,H,ID"};
+constexpr char kCodigosCoord[] = {'0', '1', '2', '3'};
+
+/// The forms of kFormas as the help lists them: "c, ID,c, ... e c,H,ID".
+std::string FormasNoTexto() {
+  std::string texto;
+  for (std::size_t i = 0; i < std::size(kFormas); ++i) {
+    if (i > 0) texto += i + 1 == std::size(kFormas) ? " e " : ", ";
+    texto += kFormas[i];
+  }
+  return texto;
+}
+
+/// What the table of layouts leaves out, and the letter case.
+std::string TextoFormas() {
+  return "Cada c\xF3"
+         "digo c de 0 a 3 vale em todas estas formas: " +
+         FormasNoTexto() + " (" + std::to_string(std::size(kFormas) * std::size(kCodigosCoord)) +
+         " listas; ID e H tamb\xE9m em min\xFAsculas).";
+}
+
 /// The heights.
 constexpr const char* kAlturas =
     "Com H em --formato e --altura, cada linha de resultado ganha depois de N mais uma "
@@ -195,12 +220,21 @@ constexpr const char* kRegistros =
     "espa\xE7os. A latitude leva sinal; as longitudes da \xE1rea do modelo s\xE3o negativas "
     "(oeste).";
 
+/// Where the examples run.
+constexpr const char* kOndeExemplos =
+    "Os exemplos usam os arquivos das pastas entradas e exemplos que acompanham o programa: "
+    "rode-os na pasta do programa ou numa c\xF3pia dessas pastas onde voc\xEA possa gravar "
+    "(no pacote Debian elas ficam em /usr/lib/nivora2015).";
+
+/// Each example runs as written on the shipped files; a line break continues the
+/// command on the next line.
 constexpr const char* kExemplos[] = {
-    "nivora2015-cli pontos.txt pontos_saida.txt",
-    "nivora2015-cli --formato ID,0 --saida-id --saida-coord < pontos.txt > saida.txt",
+    "nivora2015-cli -f ID,0 --saida-coord entradas/pontos.txt pontos_saida.txt",
+    "nivora2015-cli -f ID,0 --saida-id < entradas/pontos.txt > saida.txt",
     "nivora2015-cli -f 3,ID --saida-coord exemplos/lonlat_gms_id_depois.txt",
-    "nivora2015-cli -f ID,0,H --altura elipsoidal --saida-id gnss.txt ortometricas.txt",
-    "nivora2015-cli --utf8 -f 0,ID pontos_utf8.txt saida_utf8.txt",
+    "nivora2015-cli -f ID,0,H --altura elipsoidal --saida-id exemplos/gnss.txt",
+    "iconv -f WINDOWS-1252 -t UTF-8 exemplos/latlon_dec_id_depois.txt |\n"
+    "  nivora2015-cli --utf8 -f 0,ID --saida-id > saida_utf8.txt",
 };
 
 struct Termino {
@@ -221,8 +255,9 @@ constexpr Termino kTerminos[] = {
 };
 
 constexpr const char* kProgresso =
-    "No terminal, o progresso aparece na sa\xED"
-    "da de erros (--quiet o omite).";
+    "Com o resultado num arquivo ou pipe, o progresso aparece no terminal, na sa\xED"
+    "da de erros (--quiet o omite); com o resultado no pr\xF3prio terminal, as linhas "
+    "dele s\xE3o o progresso.";
 
 /// `texto` broken into lines of at most `largura` characters at blanks, the lines
 /// after the first indented by `recuo` blanks; the first line is taken to start at
@@ -320,23 +355,36 @@ std::string TextoAjuda() {
       "\n"
       "C\xF3"
       "digos de coordenadas (TOKENS) e um registro de exemplo de cada um:\n";
+  // Columns as wide as their longest entry, two blanks apart: nothing is cut.
+  std::size_t larguraTokens = 0;
+  std::size_t larguraDescricao = 0;
+  for (const Codigo& codigo : kCodigos) {
+    larguraTokens = std::max(larguraTokens, std::string_view(codigo.tokens).size());
+    larguraDescricao = std::max(larguraDescricao, std::string_view(codigo.descricao).size());
+  }
   for (const Codigo& codigo : kCodigos) {
     std::string linha = std::string("  ") + codigo.tokens;
-    linha.resize(9, ' ');
+    linha.resize(2 + larguraTokens + 2, ' ');
     linha += codigo.descricao;
-    linha.resize(37, ' ');
+    linha.resize(2 + larguraTokens + 2 + larguraDescricao + 2, ' ');
     ajuda += linha + codigo.exemplo + "\n";
   }
-  ajuda += Quebrar(kRegistros, kLarguraAjuda) + "\n\n" + Quebrar(kAlturas, kLarguraAjuda) +
-           "\n\nExemplos:\n";
-  for (const char* exemplo : kExemplos) ajuda += std::string("  ") + exemplo + "\n";
+  ajuda += Quebrar(TextoFormas(), kLarguraAjuda) + "\n\n" + Quebrar(kRegistros, kLarguraAjuda) +
+           "\n\n" + Quebrar(kAlturas, kLarguraAjuda) + "\n\nExemplos:\n" +
+           Quebrar(kOndeExemplos, kLarguraAjuda) + "\n";
+  for (const char* exemplo : kExemplos) {
+    std::string linhas = std::string("  ") + exemplo;
+    for (std::size_t p = linhas.find('\n'); p != std::string::npos; p = linhas.find('\n', p + 1))
+      linhas.insert(p + 1, "  ");
+    ajuda += linhas + "\n";
+  }
   std::string terminos = "Situa\xE7\xE3o de t\xE9rmino:";
   for (const Termino& t : kTerminos) {
     terminos.append(t.codigo == 0 ? " " : "; ").append(std::to_string(t.codigo));
     terminos.append(" ").append(t.significado);
   }
   ajuda.append("\n").append(Quebrar(terminos + ".", kLarguraAjuda));
-  ajuda.append("\n").append(kProgresso).append("\n");
+  ajuda.append("\n").append(Quebrar(kProgresso, kLarguraAjuda)).append("\n");
   return ajuda;
 }
 
@@ -369,8 +417,8 @@ std::string TextoManual() {
     man += ".TP\n.B " + Troff(codigo.tokens) + "\n" + Troff(codigo.descricao) +
            "; registro de exemplo: \\fB" + Troff(codigo.exemplo) + "\\fR\n";
   }
-  man +=
-      ".PP\n" + Troff(kRegistros) + "\n.SH ALTURAS\n" + Troff(kAlturas) + "\n.SH EXEMPLOS\n.nf\n";
+  man += ".PP\n" + Troff(TextoFormas()) + "\n.PP\n" + Troff(kRegistros) + "\n.SH ALTURAS\n" +
+         Troff(kAlturas) + "\n.SH EXEMPLOS\n" + Troff(kOndeExemplos) + "\n.PP\n.nf\n";
   for (const char* exemplo : kExemplos) man += Troff(exemplo) + "\n";
   man += ".fi\n.SH SITUA\xC7\xC3O DE T\xC9RMINO\n";
   for (const Termino& t : kTerminos) {
@@ -396,8 +444,15 @@ std::string TextoCompletacao() {
       Juntar(destino, nome, '|');
     }
   }
+  // Every token list the parser takes, in upper case.
   std::string tokens;
-  for (const Codigo& codigo : kCodigos) Juntar(tokens, codigo.tokens, ' ');
+  for (const char codigo : kCodigosCoord) {
+    for (const std::string_view forma : kFormas) {
+      std::string lista(forma);
+      std::replace(lista.begin(), lista.end(), 'c', codigo);
+      Juntar(tokens, lista, ' ');
+    }
+  }
   // One branch per kind of argument, for the options that take it.
   std::string casos;
   const auto caso = [&casos](const std::string& nomes, const std::string& resposta) {

@@ -159,10 +159,13 @@ int Executar(const std::vector<std::string>& lista) {
   EscritorSaida escritor(fdSaida, nomeSaida, !saidaPadrao);
   // Files and pipes get Windows-1252 unless UTF-8 was asked for; a person reading a
   // terminal always gets UTF-8 (nothing is stored there).
-  escritor.DefinirUtf8(args.utf8 || (saidaPadrao && ::isatty(STDOUT_FILENO) == 1));
+  const bool resultadoNoTerminal = saidaPadrao && ::isatty(STDOUT_FILENO) == 1;
+  escritor.DefinirUtf8(args.utf8 || resultadoNoTerminal);
 
-  // Progress only for a person watching a terminal.
-  const bool mostrar = !args.silencioso && ::isatty(STDERR_FILENO) == 1;
+  // Progress only for a person watching a terminal, and only when the results go
+  // elsewhere: on the terminal itself they are the progress, and a redrawn progress
+  // line would run into them.
+  const bool mostrar = !args.silencioso && !resultadoNoTerminal && ::isatty(STDERR_FILENO) == 1;
   Progresso progresso(mostrar, mostrar ? ContarLinhasDoInicio(fdEntrada, nomeEntrada) : -1);
 
   LeitorLinhas leitor(fdEntrada, nomeEntrada);

@@ -15,7 +15,8 @@ set_tests_properties(test_documentos PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=off
 
 add_executable(test_documentos_gerados ${CMAKE_CURRENT_LIST_DIR}/test_documentos_gerados.cpp)
 set_target_properties(test_documentos_gerados PROPERTIES AUTOMOC ON)
-target_link_libraries(test_documentos_gerados PRIVATE nivora_coords nivora_text Qt6::Test Qt6::Gui)
+target_link_libraries(test_documentos_gerados PRIVATE nivora_app nivora_cli_argumentos nivora_coords
+                                                      nivora_text Qt6::Test Qt6::Gui)
 target_include_directories(test_documentos_gerados PRIVATE ${CMAKE_SOURCE_DIR}/src)
 target_compile_definitions(test_documentos_gerados PRIVATE
   NIVORA_BIN_DIR="${NIVORA_BIN_DIR}" NIVORA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")

@@ -38,6 +38,7 @@ class PlataformaRoteiro : public nivora::Plataforma {
   std::deque<QString> arquivosAbrir;   ///< an empty name cancels the dialog
   std::deque<bool> impressoras;
   nivora::EstadoTrava trava = nivora::EstadoTrava::Obtida;
+  std::optional<std::string> falhaAoAbrir;  ///< what the desktop says when it opens nothing
 
   /// When set, a print job really prints into this PDF file.
   QString pdfImpressao;
@@ -53,7 +54,10 @@ class PlataformaRoteiro : public nivora::Plataforma {
   std::optional<QString> EscolherArquivoSalvar(const nivora::DialogoArquivo& dialogo) override;
   bool EscolherImpressora() override;
   void ImprimirLinhas(const std::vector<std::string>& linhas, int pontos) override;
-  void AbrirDocumento(const QString& caminho) override { documentos.push_back(caminho); }
+  std::optional<std::string> AbrirDocumento(const QString& caminho) override {
+    documentos.push_back(caminho);
+    return falhaAoAbrir;
+  }
   nivora::EstadoTrava TravarInstancia() override { return trava; }
   void ProcessarEventos() override;
   void CursorEspera(bool ligado) override;

@@ -117,7 +117,10 @@ class PlataformaGravada : public nivora::Plataforma {
   }
   bool EscolherImpressora() override { return false; }
   void ImprimirLinhas(const std::vector<std::string>&, int) override {}
-  void AbrirDocumento(const QString& caminho) override { abertos.push_back(caminho); }
+  std::optional<std::string> AbrirDocumento(const QString& caminho) override {
+    abertos.push_back(caminho);
+    return std::nullopt;
+  }
   nivora::EstadoTrava TravarInstancia() override { return nivora::EstadoTrava::Obtida; }
   void ProcessarEventos() override {}
   void CursorEspera(bool) override {}

@@ -11,7 +11,9 @@
 #include <fstream>
 #include <string>
 
+#include "app/map.hpp"
 #include "batch/lote.hpp"
+#include "cli/argumentos.hpp"
 #include "coords/ponto.hpp"
 #include "text/cp1252.hpp"
 #include "text/numeros.hpp"
@@ -55,6 +57,14 @@ QList<ImagemPdf> ImagensDoPdf(const QString& caminho) {
   return imagens;
 }
 
+// What a poppler tool prints for a PDF.
+QString Poppler(const QString& ferramenta, const QString& caminho) {
+  QProcess processo;
+  processo.start(ferramenta, {caminho});
+  return processo.waitForFinished(60000) ? QString::fromUtf8(processo.readAllStandardOutput())
+                                         : QString();
+}
+
 QString Sha256DaGrade() {
   QFile grade(kPastaBin + "/grid/NIVORA2015_SIRGAS2000.txt");
   if (!grade.open(QIODevice::ReadOnly)) return {};
@@ -89,13 +99,14 @@ class TesteDocumentosGerados : public QObject {
     QTest::addColumn<int>("mapas");
     QTest::addColumn<bool>("mapaNaPrimeiraPagina");
     QTest::addColumn<QStringList>("primeiraPagina");
+    QTest::addColumn<QString>("unidade");  // the one unit of its values, as it says
     QTest::newRow("modelo") << "NIVORA2015.pdf"
                             << QString::fromUtf8("Modelo de Ondula\u00e7\u00e3o Geoidal SIRGAS2000")
-                            << 1 << false << QStringList{"EGM96"};
+                            << 1 << false << QStringList{"EGM96"} << "metros (m)";
     QTest::newRow("rede") << "rede_NIVORA2015.pdf"
                           << QString::fromUtf8(
                                  "Distribui\u00e7\u00e3o de Dados Gravim\u00e9tricos Terrestres")
-                          << 2 << true << QStringList{"EGM96"};
+                          << 2 << true << QStringList{"EGM96"} << "";
     // The menu promises two versions of the model; there is one, compared with the global
     // model it came from, and the first page says so with the map of that difference.
     QTest::newRow("diferen\u00e7as")
@@ -104,11 +115,12 @@ class TesteDocumentosGerados : public QObject {
         << QStringList{QString::fromUtf8("O que este documento compara"),
                        QString::fromUtf8("N\u00e3o existe uma vers\u00e3o NIVORA2010"),
                        QString::fromUtf8("modelo global de que ele foi derivado, o EGM96"),
-                       QString::fromUtf8("N calculado pelo NIVORA2015 \u2212 N do EGM96")};
+                       QString::fromUtf8("N calculado pelo NIVORA2015 \u2212 N do EGM96")}
+        << QString::fromUtf8("mil\u00edmetros (mm)");
     QTest::newRow("discrep\u00e2ncias")
         << "discrepancias_NIVORA2015.pdf"
         << QString::fromUtf8("Discrep\u00e2ncias no Modelo de Ondula\u00e7\u00e3o Geoidal") << 1
-        << true << QStringList{"3000 pontos"};
+        << true << QStringList{"3000 pontos"} << QString::fromUtf8("mil\u00edmetros (mm)");
   }
   void pdfsExistWithTheirTitles() {
     QFETCH(QString, arquivo);
@@ -116,6 +128,7 @@ class TesteDocumentosGerados : public QObject {
     QFETCH(int, mapas);
     QFETCH(bool, mapaNaPrimeiraPagina);
     QFETCH(QStringList, primeiraPagina);
+    QFETCH(QString, unidade);
     const QString caminho = kPastaBin + "/imagens/" + arquivo;
     QVERIFY2(QFileInfo::exists(caminho), qPrintable(caminho));
     const QString texto = TextoDoPdf(caminho);
@@ -132,6 +145,16 @@ class TesteDocumentosGerados : public QObject {
     const QString sha256 = Sha256DaGrade();
     QCOMPARE(sha256.size(), 64);
     QVERIFY2(texto.contains("SHA-256 " + sha256), qPrintable(texto.right(300)));
+    // One decimal mark, one unit (said), one font family with the maps' own.
+    QVERIFY2(!texto.contains(QRegularExpression("\\d,\\d")), qPrintable(texto));
+    if (!unidade.isEmpty()) {
+      QVERIFY(texto.contains(unidade));
+      const QString simbolo = unidade.section('(', 1).chopped(1);  // "m", "mm"
+      for (auto it = QRegularExpression("\\d (cm|mm|m)\\b").globalMatch(texto); it.hasNext();)
+        QCOMPARE(it.next().captured(1), simbolo);
+    }
+    const QString fontes = Poppler("pdffonts", caminho);  // one line per font after 2 lines
+    QCOMPARE(fontes.count("\nNimbusSans-"), fontes.count('\n') - 2);
   }
 
   // The statistics of the model document agree with the shipped grid, read here on its own.
@@ -212,12 +235,27 @@ class TesteDocumentosGerados : public QObject {
     QTest::addColumn<QString>("mensagem");
     for (const char* mensagem :
          {nivora::kMsgErroFormatacao, nivora::kMsgArquivoInvalido, nivora::kMsgEntradaInvalida,
-          nivora::kMsgPreenchimento, nivora::kMsgMesmoArquivo})
+          nivora::kMsgPreenchimento, nivora::kMsgMesmoArquivo, kMsgTecladoDesligado,
+          kMsgLoteEmAndamento, kMsgNaoAbriu})
       QTest::newRow(mensagem) << Utf8(mensagem);
   }
   void helpExplainsEveryBatchMessage() {
     QFETCH(QString, mensagem);
     QVERIFY2(SemEntidades(LerHtml()).contains(mensagem), qPrintable(mensagem));
+  }
+
+  // The commands the help shows for the command line are examples of its --help, which
+  // the command-line tests run as written.
+  void helpCommandsAreTheToolsExamples() {
+    const QString html = LerHtml();
+    const qsizetype secao = html.indexOf("<h2 id=\"linha\">");
+    const QRegularExpression pre("<pre>(.*?)</pre>",
+                                 QRegularExpression::DotMatchesEverythingOption);
+    const QString comandos = SemEntidades(pre.match(html, secao).captured(1));
+    QVERIFY(secao > 0 && !comandos.isEmpty());
+    const QString ajuda = Utf8(nivora::cli::TextoAjuda());
+    for (const QString& comando : comandos.split('\n'))
+      QVERIFY2(ajuda.contains("\n  " + comando + "\n"), qPrintable(comando));
   }
 };
 

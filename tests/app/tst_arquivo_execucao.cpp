@@ -22,6 +22,7 @@
 #include <cmath>
 #include <cstdio>
 #include <iostream>
+#include <utility>
 
 #include "apoio.hpp"
 #include "batch/lote.hpp"
@@ -43,6 +44,9 @@ const std::string kPergunta =
     "Deseja abrir o arquivo de sa\xED"
     "da  ?";
 const std::string kErroFormatacao = "Erro na formata\xE7\xE3o do arquivo.";
+const std::string kLoteEmAndamento =
+    "H\xE1 um arquivo em processamento: a entrada s\xF3 muda depois do fim. Aguarde o fim ou "
+    "clique em Cancela.";
 
 /// Small deterministic generator (Park-Miller), the same sequence everywhere.
 class Sorteio {
@@ -563,6 +567,42 @@ class TesteExecucao : public QObject {
     const SaidaCli cli = ExecutarCli(GradeComum(), "2,ID", true, false, pasta.path() + "/e.txt",
                                      pasta.path() + "/c.txt");
     QCOMPARE(LerArquivo(pasta.path() + "/s.txt"), cli.bytes);
+  }
+
+  // Regression: ticking ENTRADA VIA TECLADO during a run emptied the file band while
+  // the run went on. The boxes that compose the entry are disabled for the run, and
+  // the menu commands that would change it say so and change nothing.
+  void entryLockedDuringARun_data() {
+    QTest::addColumn<QString>("item");
+    for (const char* item : {"Latitude1", "Longirude1", "IdentificaodoPonto1", "Executar1",
+                             "LatitudeLongitudeG1", "Las1"})
+      QTest::newRow(item) << item;
+  }
+  void entryLockedDuringARun() {
+    QFETCH(QString, item);
+    JanelaDeTeste t(Comum());
+    QTemporaryDir pasta;
+    GravarArquivo(pasta.path() + "/e.txt", GerarEntrada(0, 0, 30, 5));
+    Compor(t, 0, 0, true, false);
+    t.Arquivos(pasta.path() + "/e.txt", pasta.path() + "/s.txt");
+    const QString padrao = t.Campo("Edt_Entrada")->text();
+    bool tentou = false;
+    t.plataforma.aoBombear = [&] {
+      if (std::exchange(tentou, true)) return;
+      for (const char* nome :
+           {"CheckBox1", "CheckBox2", "RadioButton1", "Chck_LonLat_Dec", "ChckBx_Ponto_S"})
+        QVERIFY2(!t.Controle(nome)->isEnabled(), nome);
+      QTest::mouseClick(t.Controle("CheckBox1"), Qt::LeftButton);
+      t.janela->findChild<QAction*>(item)->trigger();
+    };
+    t.Processar();
+    QVERIFY(tentou);
+    QCOMPARE(Mensagens(t), Juntar(std::vector<std::string>{kLoteEmAndamento, kFim, kPergunta}));
+    QVERIFY(t.Caixa("CheckBox2")->isChecked() && !t.Caixa("CheckBox1")->isChecked());
+    QCOMPARE(t.Campo("Edt_Entrada")->text(), padrao);
+    QCOMPARE(t.Campo("Ed_EntradaArquivo")->text(), pasta.path() + "/e.txt");
+    for (const char* nome : {"CheckBox1", "RadioButton1", "Chck_LonLat_Dec", "ChckBx_Ponto_S"})
+      QVERIFY2(t.Controle(nome)->isEnabled(), nome);
   }
 
   void processFileMenu() {

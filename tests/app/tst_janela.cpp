@@ -6,7 +6,10 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -16,12 +19,14 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolTip>
+#include <QTreeView>
 #include <clocale>
 
 #include "apoio.hpp"
@@ -516,53 +521,45 @@ class TesteJanela : public QObject {
              t.Controle(entrada == "Latitude1" ? "RadioButton1" : "RadioButton2"));
   }
 
+  // A "-" or "+" typed where the latitude begins sets the sign field (regression: the
+  // minus was dropped and the point went north of the equator); nowhere else.
   void keyFilters_data() {
     QTest::addColumn<bool>("decimal");
     QTest::addColumn<QString>("campo");
     QTest::addColumn<QString>("teclas");
     QTest::addColumn<QString>("texto");  // before the field is left
-    QTest::newRow("virgula vira ponto") << true << "Ed_Lat"
-                                        << "12,5"
-                                        << "12.5";
-    QTest::newRow("um separador so") << true << "Ed_Lat"
-                                     << "12,5.3,1"
-                                     << "12.531";
-    QTest::newRow("sinal e letras recusados") << true << "Ed_Lat"
-                                              << "-1a+2 "
-                                              << "12";
-    QTest::newRow("longitude") << true << "Ed_Lon"
-                               << "-47.8x"
-                               << "47.8";
-    QTest::newRow("segundos") << false << "Ed_seg_Lon"
-                              << "59,99"
-                              << "59.99";
-    QTest::newRow("grau so digitos") << false << "Ed_grau_Lat"
-                                     << "1.a5"
-                                     << "15";
-    QTest::newRow("minuto dois digitos") << false << "Ed_min_Lon"
-                                         << "123"
-                                         << "12";
-    QTest::newRow("sinal menos") << false << "Ed_sinal_Lat"
-                                 << "a-+"
-                                 << "-";
-    QTest::newRow("sinal branco") << false << "Ed_sinal_Lat"
-                                  << "x -"
-                                  << " ";
-    QTest::newRow("sinal mais") << false << "Ed_sinal_Lat"
-                                << "9+"
-                                << "+";
-    QTest::newRow("identificador maiusculas") << false << "ed_IdPonto"
-                                              << "ab-1.x"
-                                              << "AB-1.X";
-    QTest::newRow("identificador oito") << false << "ed_IdPonto"
-                                        << "abcdefghij"
-                                        << "ABCDEFGH";
+    QTest::addColumn<QString>("sinal");  // the sign field afterwards
+    struct Linha {
+      const char* nome;
+      bool decimal;
+      const char *campo, *teclas, *texto, *sinal;
+    };
+    const Linha linhas[] = {
+        {"virgula vira ponto", true, "Ed_Lat", "12,5", "12.5", ""},
+        {"um separador so", true, "Ed_Lat", "12,5.3,1", "12.531", ""},
+        {"latitude sul", true, "Ed_Lat", "-3.1190", "3.1190", "-"},
+        {"sinais e letras", true, "Ed_Lat", "-1a+2 ", "12", "+"},
+        {"longitude", true, "Ed_Lon", "-47.8x", "47.8", ""},
+        {"segundos", false, "Ed_seg_Lon", "59,99", "59.99", ""},
+        {"grau sul", false, "Ed_grau_Lat", "-3", "3", "-"},
+        {"grau so digitos", false, "Ed_grau_Lat", "1.a5", "15", ""},
+        {"minuto sem sinal", false, "Ed_min_Lat", "-12", "12", ""},
+        {"minuto dois digitos", false, "Ed_min_Lon", "123", "12", ""},
+        {"sinal menos", false, "Ed_sinal_Lat", "a-+", "-", "-"},
+        {"sinal branco", false, "Ed_sinal_Lat", "x -", " ", " "},
+        {"sinal mais", false, "Ed_sinal_Lat", "9+", "+", "+"},
+        {"identificador maiusculas", false, "ed_IdPonto", "ab-1.x", "AB-1.X", ""},
+        {"identificador oito", false, "ed_IdPonto", "abcdefghij", "ABCDEFGH", ""},
+    };
+    for (const Linha& l : linhas)
+      QTest::newRow(l.nome) << l.decimal << U(l.campo) << U(l.teclas) << U(l.texto) << U(l.sinal);
   }
   void keyFilters() {
     QFETCH(bool, decimal);
     QFETCH(QString, campo);
     QFETCH(QString, teclas);
     QFETCH(QString, texto);
+    QFETCH(QString, sinal);
     JanelaDeTeste t;
     t.Controle<QRadioButton>(decimal ? "RadioButton1" : "RadioButton2")->setChecked(true);
     t.Controle<QCheckBox>("CheckBox1")->setChecked(true);
@@ -570,6 +567,7 @@ class TesteJanela : public QObject {
     c->setFocus(Qt::TabFocusReason);
     for (const QChar ch : teclas) QTest::keyClick(c, ch.toLatin1());
     QCOMPARE(c->text(), texto);
+    QCOMPARE(t.Campo("Ed_sinal_Lat")->text(), sinal);
   }
 
   void clipboardShortcuts() {
@@ -740,9 +738,11 @@ class TesteJanela : public QObject {
     t.Controle<QCheckBox>("CheckBox2")->setChecked(true);
     t.Controle<QCheckBox>("Chck_LatLon_Dec")->setChecked(true);
     t.janela->findChild<QAction*>(item)->trigger();
-    // The standard error report shows the focus failure, and nothing else runs.
+    // The standard error report says what to do, and nothing else runs.
     QCOMPARE(t.plataforma.mensagens.size(), size_t{1});
-    QCOMPARE(t.plataforma.mensagens[0].texto, std::string(kErroFoco));
+    QCOMPARE(t.plataforma.mensagens[0].texto,
+             std::string("A entrada via teclado est\xE1 desligada: marque ENTRADA VIA TECLADO "
+                         "para digitar e processar um ponto."));
     QCOMPARE(t.plataforma.mensagens[0].titulo, std::string("NIVORA2015 v1.0"));
     QVERIFY(t.Campo("Ed_Ondulacao")->text().isEmpty());
     QCOMPARE(t.plataforma.bombeamentos, 0);
@@ -790,6 +790,45 @@ class TesteJanela : public QObject {
         t.janela->Estado().PastaAplicacao + "Ajuda_Nivora2015.html"};
     QCOMPARE(t.plataforma.documentos, esperados);
     QVERIFY(t.plataforma.mensagens.empty());
+    // Where the desktop opens nothing, a box names the file and what could not open it:
+    // the platform's own reason, here with no xdg-open on the way.
+    const QByteArray caminhoAntes = qgetenv("PATH");
+    qputenv("PATH", "/nenhuma");
+    t.plataforma.falhaAoAbrir = nivora::PlataformaQt().AbrirDocumento(esperados.back());
+    qputenv("PATH", caminhoAntes);
+    QVERIFY(t.plataforma.falhaAoAbrir &&
+            t.plataforma.falhaAoAbrir->find("xdg-open") != std::string::npos);
+    t.janela->findChild<QAction*>("AjudaNNIVORA20041")->trigger();
+    QCOMPARE(t.plataforma.Textos(),
+             std::vector<std::string>{"N\xE3o foi poss\xEDvel abrir o arquivo\r" +
+                                      esperados.back().toStdString() + "\r" +
+                                      *t.plataforma.falhaAoAbrir});
+  }
+
+  // Regression: the file dialog cut its columns ("281...tes"). Once a folder is read,
+  // every column is as wide as its contents and the dialog shows them all.
+  void fileDialogShowsItsColumns() {
+    QTemporaryDir pasta, ajustes;
+    // Column widths a user left in Qt's settings stay out of it, and the test leaves none.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, ajustes.path());
+    GravarArquivo(pasta.path() + "/pontos_com_um_nome_bem_comprido.txt", QByteArray(281, 'x'));
+    QFileDialog caixa(nullptr, QString(), pasta.path());
+    caixa.setOption(QFileDialog::DontUseNativeDialog);
+    nivora::DimensionarDialogoArquivo(caixa);
+    QSignalSpy lida(caixa.findChild<QFileSystemModel*>(), &QFileSystemModel::directoryLoaded);
+    caixa.show();
+    QTRY_VERIFY(!lida.isEmpty());
+    auto* arvore = caixa.findChild<QTreeView*>("treeView");
+    QCOMPARE(arvore->model()->rowCount(arvore->rootIndex()), 1);
+    QHeaderView* cabecalho = arvore->header();
+    int soma = 0;
+    for (int coluna = 0; coluna < cabecalho->count(); ++coluna) {
+      const int largura = cabecalho->sectionSize(coluna);
+      arvore->resizeColumnToContents(coluna);  // what its contents need
+      QVERIFY2(cabecalho->sectionSize(coluna) <= largura, qPrintable(QString::number(coluna)));
+      soma += largura;
+    }
+    QVERIFY(soma <= arvore->viewport()->width());
   }
 
   void auxiliaryWindowsAreUnique() {

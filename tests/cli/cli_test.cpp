@@ -1,11 +1,16 @@
 // nivora2015-cli as a filter: each case runs the binary with its arguments and
 // standard input, and checks the output bytes, the exit status and stderr.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <random>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -14,6 +19,7 @@
 #include "apoio/grade.hpp"
 #include "apoio/processo.hpp"
 #include "batch/lote.hpp"
+#include "cli/argumentos.hpp"
 #include "geoid/consulta.hpp"
 
 namespace nivora {
@@ -270,6 +276,120 @@ TEST_F(Cli, HelpIsPortugueseUtf8WithAnExampleForEachLayout) {
   }
 }
 
+/// The lines of `texto` (no line ends).
+std::vector<std::string> Linhas(const std::string& texto) {
+  std::vector<std::string> linhas;
+  std::istringstream leitor(texto);
+  for (std::string linha; std::getline(leitor, linha);) {
+    if (!linha.empty() && linha.back() == '\r') linha.pop_back();
+    linhas.push_back(linha);
+  }
+  return linhas;
+}
+
+// Every example the help shows runs as written: the whole commands (one row each, in
+// order) in a copy of the shipped folders with the tool on PATH, and the record of every
+// layout under its tokens; and no help line but the usage is wider than 79 characters.
+TEST_F(Cli, EveryExampleOfTheHelpRunsAsWritten) {
+  struct Exemplo {
+    std::string comando;   // as the help shows it, a continuation line after "\n"
+    std::string arquivo;   // where the lines go; empty: standard output
+    std::string primeira;  // the first of its 12 lines
+  };
+  const std::vector<Exemplo> tabela = {
+      {"nivora2015-cli -f ID,0 --saida-coord entradas/pontos.txt pontos_saida.txt",
+       "pontos_saida.txt", "    -15.7939      -47.8828        -12.66"},
+      {"nivora2015-cli -f ID,0 --saida-id < entradas/pontos.txt > saida.txt", "saida.txt",
+       "BSB             -12.66"},
+      {"nivora2015-cli -f 3,ID --saida-coord exemplos/lonlat_gms_id_depois.txt", "",
+       "-47 52 58.0800  -15 47 38.0400        -12.66"},
+      {"nivora2015-cli -f ID,0,H --altura elipsoidal --saida-id exemplos/gnss.txt", "",
+       "BSB             -12.66      1172.344"},
+      {"iconv -f WINDOWS-1252 -t UTF-8 exemplos/latlon_dec_id_depois.txt |\n"
+       "  nivora2015-cli --utf8 -f 0,ID --saida-id > saida_utf8.txt",
+       "saida_utf8.txt", "Bras\xC3\xADlia        -12.66"},
+  };
+  const std::regex layout("  (\\S+) {2,}\\S.*?\\S {2,}(\\S.*)");
+  std::vector<std::string> comandos;
+  int layouts = 0;
+  bool exemplos = false;
+  for (const std::string& linha : Linhas(Rodar(pasta_, {"--help"}, "").saida)) {
+    SCOPED_TRACE(linha);
+    if (linha.rfind("Uso:", 0) != 0) {
+      EXPECT_LE(
+          std::count_if(linha.begin(), linha.end(), [](char c) { return (c & 0xC0) != 0x80; }), 79);
+    }
+    exemplos = (exemplos || linha == "Exemplos:") && !linha.empty();
+    std::smatch partes;
+    if (exemplos && linha.rfind("  ", 0) == 0) {
+      if (!comandos.empty() && comandos.back().back() == '|') {
+        comandos.back() += "\n" + linha.substr(2);
+      } else {
+        comandos.push_back(linha.substr(2));
+      }
+    } else if (std::regex_match(linha, partes, layout)) {
+      std::vector<std::string> args = {"-f", partes[1], "--saida-id"};
+      if (partes[1].str().find('H') != std::string::npos)
+        args.insert(args.end(), {"--altura", "elipsoidal"});
+      const Execucao r = Rodar(pasta_, args, partes[2].str() + "\n");
+      EXPECT_EQ(r.status, 0) << r.erros;
+      EXPECT_EQ(Linhas(r.saida).size(), 1u);
+      EXPECT_EQ(r.saida.find("Entrada Inv"), std::string::npos) << r.saida;
+      ++layouts;
+    }
+  }
+  EXPECT_EQ(layouts, 16);
+  ASSERT_EQ(comandos.size(), tabela.size());
+  const std::string bin = std::filesystem::path(NIVORA_CLI).parent_path();
+  for (size_t i = 0; i < tabela.size(); ++i) {
+    SCOPED_TRACE(comandos[i]);
+    EXPECT_EQ(comandos[i], tabela[i].comando);
+    PastaTemporaria aqui;
+    for (const char* pasta : {"entradas", "exemplos"})
+      std::filesystem::copy(std::string(NIVORA_SOURCE_DIR) + "/dist/" + pasta, aqui / pasta);
+    const Execucao r = teste::RodarAteOFim(
+        "/bin/sh", pasta_,
+        {"-c", "cd '" + aqui.Caminho() + "' && PATH='" + bin + "':$PATH && " + comandos[i]}, "");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.erros, "");
+    const auto saida =
+        Linhas(tabela[i].arquivo.empty() ? r.saida : LerArquivoTodo(aqui / tabela[i].arquivo));
+    ASSERT_EQ(saida.size(), 12u);
+    EXPECT_EQ(saida.front(), tabela[i].primeira);
+  }
+}
+
+// The completion offers exactly the token lists --formato takes (in upper case).
+TEST_F(Cli, CompletionOffersEveryTokenList) {
+  GravarArquivo(pasta_ / "completar.bash", cli::TextoCompletacao());
+  const Execucao r = teste::RodarAteOFim(
+      "/bin/bash", pasta_,
+      {"-c",
+       "source \"$1\"; COMP_WORDS=(nivora2015-cli -f ''); COMP_CWORD=2; _nivora2015_cli; "
+       "printf '%s\\n' \"${COMPREPLY[@]}\"",
+       "bash", pasta_ / "completar.bash"},
+      "");
+  std::vector<std::string> oferecidas = Linhas(r.saida), aceitas, listas = {""};
+  for (int tamanho = 1; tamanho <= 3; ++tamanho) {
+    std::vector<std::string> maiores;
+    for (const std::string& lista : listas) {
+      for (const char* token : {"0", "1", "2", "3", "ID", "H"}) {
+        maiores.push_back(lista + (tamanho > 1 ? "," : "") + token);
+        try {
+          TListaFormato::DeTexto(maiores.back());
+          aceitas.push_back(maiores.back());
+        } catch (const EFormatoInvalido&) {
+        }
+      }
+    }
+    listas = maiores;
+  }
+  std::sort(oferecidas.begin(), oferecidas.end());
+  std::sort(aceitas.begin(), aceitas.end());
+  EXPECT_EQ(aceitas.size(), 24u);
+  EXPECT_EQ(oferecidas, aceitas);
+}
+
 // Random points on the shipped grid: h to H (ellipsoidal) and H back to h
 // (orthometric) gives h again to the millimetre, and h - H is the N shown.
 TEST_F(Cli, HeightsGoBothWaysToTheMillimetre) {
@@ -320,16 +440,25 @@ TEST_F(Cli, HeightsGoBothWaysToTheMillimetre) {
   }
 }
 
-// A person reading a terminal sees UTF-8 even without --utf8 (script(1) gives the
-// tool a terminal as its standard output).
-TEST_F(Cli, ATerminalShowsUtf8) {
-  GravarArquivo(pasta_ / "fora.txt", "10 -50\n");
+// A person reading a terminal sees UTF-8 even without --utf8, and no progress line
+// runs into the lines (script(1) gives the tool a terminal as stdout and stderr).
+TEST_F(Cli, ATerminalShowsUtf8AndNoProgressBesideTheLines) {
+  const int pty = ::posix_openpt(O_RDWR | O_NOCTTY);
+  const bool escravo = pty >= 0 && ::grantpt(pty) == 0 && ::unlockpt(pty) == 0 &&
+                       std::filesystem::exists(::ptsname(pty));  // /dev/pts mounted
+  const int erro = errno;
+  if (pty >= 0) ::close(pty);
+  if (!escravo) GTEST_SKIP() << "no pseudo-terminal can be made here: " << std::strerror(erro);
+  GravarArquivo(pasta_ / "fora.txt", "10 -50\n-23.5 -46.625\n");
   const std::string comando =
       std::string(NIVORA_CLI) + " --grade " + grade_ + " " + (pasta_ / "fora.txt");
   const Execucao r =
       teste::RodarAteOFim("/usr/bin/script", pasta_, {"-qec", comando, "/dev/null"}, "");
   EXPECT_EQ(r.status, 0) << r.erros;
-  EXPECT_NE(r.saida.find("Entrada Inv\xC3\xA1lida : LATITUDE ACIMA"), std::string::npos) << r.saida;
+  EXPECT_EQ(r.saida.rfind("     10.0000      -50.0000|Entrada Inv\xC3\xA1lida : LATITUDE ACIMA", 0),
+            0u)
+      << r.saida;
+  EXPECT_EQ(r.saida.find("linhas"), std::string::npos) << r.saida;
 }
 
 TEST_F(Cli, OutputThatIsTheInputIsRefusedAndTheInputKept) {
@@ -346,6 +475,7 @@ TEST_F(Cli, OutputThatIsTheInputIsRefusedAndTheInputKept) {
 
 /// The layout tokens of an example file, from its name.
 std::string TokensDoExemplo(const std::string& nome) {
+  if (nome == "gnss.txt") return "ID,0,H";  // with ellipsoidal heights
   const std::string codigo = nome.rfind("latlon_dec", 0) == 0   ? "0"
                              : nome.rfind("lonlat_dec", 0) == 0 ? "1"
                              : nome.rfind("latlon_gms", 0) == 0 ? "2"
@@ -369,7 +499,8 @@ TEST_F(Cli, ShippedExamplesGiveTheRunnersBytes) {
     for (const int caixas : {0, 3}) {  // no output box, both boxes
       const bool saidaId = caixas & 1, saidaCoord = caixas & 2;
       SCOPED_TRACE(nome + " " + tokens + " boxes " + std::to_string(caixas));
-      const OpcoesLote opcoes = OpcoesLote::De(TListaFormato::DeTexto(tokens), saidaId, saidaCoord);
+      OpcoesLote opcoes = OpcoesLote::De(TListaFormato::DeTexto(tokens), saidaId, saidaCoord);
+      if (opcoes.formato.TemAltura()) opcoes.altura = TipoAltura::Elipsoidal;
       ObservadorLote observador;
       const ResultadoLote esperado =
           ExecutarLote(arquivo.path().string(), pasta_ / "runner.txt", opcoes, modelo, observador);
@@ -378,6 +509,7 @@ TEST_F(Cli, ShippedExamplesGiveTheRunnersBytes) {
       EXPECT_GT(esperado.rejeicoes, 0);
 
       std::vector<std::string> args = {"--formato", tokens, "--grade", grade};
+      if (opcoes.formato.TemAltura()) args.insert(args.end(), {"--altura", "elipsoidal"});
       if (saidaId) args.push_back("--saida-id");
       if (saidaCoord) args.push_back("--saida-coord");
       args.push_back(arquivo.path().string());
@@ -387,7 +519,7 @@ TEST_F(Cli, ShippedExamplesGiveTheRunnersBytes) {
       EXPECT_EQ(LerArquivoTodo(pasta_ / "cli.txt"), LerArquivoTodo(pasta_ / "runner.txt"));
     }
   }
-  EXPECT_EQ(exemplos, 12);
+  EXPECT_EQ(exemplos, 13);
 }
 
 }  // namespace

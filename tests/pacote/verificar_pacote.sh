@@ -54,7 +54,7 @@ for f in usr/bin/nivora2015 usr/bin/nivora2015-cli $P/nivora2015 $P/nivora2015-c
   grep -qx "$f" "$TRAB/conteudo.txt" || falha "o pacote não traz $f"
 done
 exemplos=$(grep -c "^$P/exemplos/.*\.txt$" "$TRAB/conteudo.txt" || true)
-[[ $exemplos -eq 12 ]] || falha "$exemplos exemplos no pacote (esperados 12)"
+[[ $exemplos -eq 13 ]] || falha "$exemplos exemplos no pacote (esperados 13)"
 
 # Dependencies: the libraries come from the binaries (shlibdeps), the rest by name.
 depende=$(dpkg-deb -f "$deb" Depends)
@@ -85,10 +85,11 @@ completar=$(bash -c 'source "$1"; COMP_WORDS=(nivora2015-cli --sai); COMP_CWORD=
 # the same bytes as the build's CLI on every example.
 for exemplo in "$R/$P"/exemplos/*.txt; do
   nome=$(basename "$exemplo" .txt)
-  case $nome in latlon_dec*) c=0 ;; lonlat_dec*) c=1 ;; latlon_gms*) c=2 ;; lonlat_gms*) c=3 ;; esac
-  case $nome in *_id_antes) f="ID,$c" ;; *_id_depois) f="$c,ID" ;; *) f=$c ;; esac
-  "$R/usr/bin/nivora2015-cli" --quiet -f "$f" --saida-id --saida-coord "$exemplo" "$TRAB/$nome.pacote"
-  "$BUILD/bin/nivora2015-cli" --quiet -f "$f" --saida-id --saida-coord "$exemplo" "$TRAB/$nome.build"
+  case $nome in latlon_dec*) c=0 ;; lonlat_dec*) c=1 ;; latlon_gms*) c=2 ;; lonlat_gms*) c=3 ;; *) c=0 ;; esac
+  case $nome in *_id_antes) f=(-f "ID,$c") ;; *_id_depois) f=(-f "$c,ID") ;; *) f=(-f "$c") ;; esac
+  [[ $nome == gnss ]] && f=(-f ID,0,H --altura elipsoidal)  # heights after the coordinates
+  "$R/usr/bin/nivora2015-cli" --quiet "${f[@]}" --saida-id --saida-coord "$exemplo" "$TRAB/$nome.pacote"
+  "$BUILD/bin/nivora2015-cli" --quiet "${f[@]}" --saida-id --saida-coord "$exemplo" "$TRAB/$nome.build"
   cmp "$TRAB/$nome.pacote" "$TRAB/$nome.build" || falha "$nome: saídas diferentes"
   [[ -s "$TRAB/$nome.pacote" ]] || falha "$nome: saída vazia"
 done
