@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <exception>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -159,6 +160,36 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
   long double latUlps = lat0;
   for (int k = dados[4] % 4; k >= 0; --k) latUlps = nextafterl(latUlps, dados[2] & 1 ? 90 : -90);
   Comparar(consulta, *ref, grade, latUlps, lon0, conteudo);
+
+  // The block form on eight of these points (two groups side by side): each point's
+  // own result, up to the first failure, which is that point's own error.
+  const long double lat[] = {lat0 - 2 * kGrausPorPasso + fracao(0), latArea, lat0, latUlps,
+                             lat0 + fracao(2) / 4, lat0 - fracao(3), latArea, lat0};
+  const long double lon[] = {lon0 + 2 * kGrausPorPasso + fracao(1), lonArea, lon0, lon0,
+                             lon0 + fracao(3) / 4, lon0 - fracao(4), lonArea, lon0 + fracao(0)};
+  long double N[8];
+  std::exception_ptr erroBloco;
+  const std::size_t feitos = consulta.OndulacoesEstendidas(lat, lon, 8, N, erroBloco);
+  for (std::size_t i = 0; i < 8 && i <= feitos; ++i) {
+    Resposta sozinho;
+    try {
+      sozinho.arredondado = consulta.Ondulacao(lat[i], lon[i]);
+      sozinho.ok = true;
+    } catch (const ErroNivora& e) {
+      sozinho.erro = Descrever(e);
+    }
+    if (i < feitos) {
+      Exigir(sozinho.ok && Iguais(sozinho.arredondado, N[i]), "bloco e ponto a ponto diferem");
+    } else {
+      std::string erro;
+      try {
+        std::rethrow_exception(erroBloco);
+      } catch (const ErroNivora& e) {
+        erro = Descrever(e);
+      }
+      Exigir(!sozinho.ok && sozinho.erro == erro, "o bloco parou sem o erro do ponto: '" + erro + "'");
+    }
+  }
 
   // Rewritten in place with the same size and one byte changed: the very next
   // query sees it, though the file's size and name stay.

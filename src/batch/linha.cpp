@@ -56,10 +56,21 @@ ProcessadorLinha::ProcessadorLinha(const OpcoesLote& opcoes, const TRetratoGrade
 }
 
 TipoLinha ProcessadorLinha::Processar(std::string_view linhaLida, std::string& saida) {
+  RegistroLido registro;
+  Ler(linhaLida, registro);
+  const long double N = registro.tipo == TipoLinha::Resultado
+                            ? grade_.ObterOndulacao(registro.ponto.LatDec, registro.ponto.LonDec)
+                            : 0.0L;
+  Escrever(registro, N, saida);
+  return registro.tipo;
+}
+
+void ProcessadorLinha::Ler(std::string_view linhaLida, RegistroLido& registro) {
   linha_.assign(linhaLida);
   VirgPontoNoLugar(linha_);
 
-  TPonto ponto;
+  TPonto& ponto = registro.ponto;
+  ponto = TPonto();
   std::string id;
   bool recusado = false;
   if (decimal_) {
@@ -72,6 +83,7 @@ TipoLinha ProcessadorLinha::Processar(std::string_view linhaLida, std::string& s
     }
     ponto.Id = id;
     ponto.TipoEntrada = TipoEntradaPonto::Decimal;
+    ponto.DerivaGMS = false;  // the lines of a decimal layout write decimal degrees only
     try {
       ponto.AtribuiLatLonDec(lat, lon);
     } catch (const EForaDoDominio&) {
@@ -98,15 +110,20 @@ TipoLinha ProcessadorLinha::Processar(std::string_view linhaLida, std::string& s
 
   // The given height is a column of the record like the coordinates: one that is
   // missing or no number stops the run as a record that does not split.
-  long double alturaDada = 0;
+  registro.alturaDada = 0;
   if (opcoes_.altura != TipoAltura::Nenhuma) {
     try {
-      alturaDada = StrToFloat(altura_);
+      registro.alturaDada = StrToFloat(altura_);
     } catch (const ErroNivora&) {
       throw EErroFormatacao();
     }
   }
+  registro.temId = !id.empty();
+  registro.tipo = recusado ? TipoLinha::Rejeicao : TipoLinha::Resultado;
+}
 
+void ProcessadorLinha::Escrever(RegistroLido& registro, long double N, std::string& saida) const {
+  TPonto& ponto = registro.ponto;
   // The two coordinates in the input order of FormatoCoord (only when written:
   // formatting them costs more than the rest of the line).
   std::string c1, c2;
@@ -131,24 +148,24 @@ TipoLinha ProcessadorLinha::Processar(std::string_view linhaLida, std::string& s
     }
   };
 
-  if (recusado) {
+  if (registro.tipo == TipoLinha::Rejeicao) {
     coordenadas();
-    const std::string_view separadorId = id.empty() ? std::string_view() : kSeparadorColunas;
+    const std::string_view separadorId = registro.temId ? kSeparadorColunas : std::string_view();
     saida.append(ponto.Id).append(separadorId).append(c1).append(kSeparadorColunas).append(c2);
     saida.append(codigo_ == '3' ? kSeparadorColunas : kSeparadorMotivo);
     saida.append(MensagemErro(ponto.Erro)).append(kFimDeLinha);
-    return TipoLinha::Rejeicao;
+    return;
   }
 
   ponto.SaidaId = opcoes_.SaidaId;
   ponto.SaidaCoord = opcoes_.SaidaCoord;
-  ponto.Ondulacao = grade_.ObterOndulacao(ponto.LatDec, ponto.LonDec);
+  ponto.Ondulacao = N;
   if (ponto.SaidaId) saida.append(ponto.Id).append(kSeparadorColunas);
   if (ponto.SaidaCoord) {
     coordenadas();
     saida.append(c1).append(kSeparadorColunas).append(c2).append(kSeparadorColunas);
     if (opcoes_.altura != TipoAltura::Nenhuma) {
-      saida.append(AjustaCampo12(FormatFloat(kMascaraAltura, alturaDada)))
+      saida.append(AjustaCampo12(FormatFloat(kMascaraAltura, registro.alturaDada)))
           .append(kSeparadorColunas);
     }
   }
@@ -156,12 +173,11 @@ TipoLinha ProcessadorLinha::Processar(std::string_view linhaLida, std::string& s
   if (opcoes_.altura != TipoAltura::Nenhuma) {
     // From the three-decimal N the query returned: H = h - N, or h = H + N.
     const long double outra = opcoes_.altura == TipoAltura::Elipsoidal
-                                  ? alturaDada - ponto.Ondulacao
-                                  : alturaDada + ponto.Ondulacao;
+                                  ? registro.alturaDada - ponto.Ondulacao
+                                  : registro.alturaDada + ponto.Ondulacao;
     saida.append(kSeparadorColunas).append(AjustaCampo12(FormatFloat(kMascaraAltura, outra)));
   }
   saida.append(kFimDeLinha);
-  return TipoLinha::Resultado;
 }
 
 }  // namespace nivora

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "batch/formato.hpp"
+#include "coords/ponto.hpp"
 #include "text/erros.hpp"
 
 namespace nivora {
@@ -52,6 +53,14 @@ struct OpcoesLote {
 /// Kind of line written for one record.
 enum class TipoLinha { Resultado, Rejeicao };
 
+/// One record read and checked: a rejection, or a point waiting for its N.
+struct RegistroLido {
+  TipoLinha tipo = TipoLinha::Resultado;
+  TPonto ponto;
+  long double alturaDada = 0;  ///< the height column, with one
+  bool temId = false;          ///< the record has an identification column
+};
+
 /// Turns one read line into its output line, on a new point record each time.
 class ProcessadorLinha {
  public:
@@ -66,6 +75,13 @@ class ProcessadorLinha {
   /// @throws EErroFormatacao when the record fails to split (nothing appended);
   ///         the query's errors propagate as they are (nothing appended).
   TipoLinha Processar(std::string_view linhaLida, std::string& saida);
+
+  /// The first half of Processar: the record split and its point checked.
+  /// @throws EErroFormatacao when the record fails to split.
+  void Ler(std::string_view linhaLida, RegistroLido& registro);
+  /// The second half: the output line of a record read by Ler, appended to `saida`;
+  /// `N` is the query's value for a result (unused for a rejection).
+  void Escrever(RegistroLido& registro, long double N, std::string& saida) const;
 
  private:
   const OpcoesLote& opcoes_;

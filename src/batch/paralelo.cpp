@@ -157,6 +157,7 @@ class Execucao {
 
   void Trabalhar() {
     ProcessadorLinha processador(opcoes_, grade_);
+    Trabalho trabalho;
     while (true) {
       std::unique_ptr<Bloco> bloco;
       {
@@ -167,7 +168,7 @@ class Execucao {
         fila_.pop_front();
         if (bloco->indice > primeiroErro_) bloco->fins.clear();  // never written
       }
-      Processar(processador, *bloco);
+      Processar(processador, trabalho, *bloco);
       const bool falhou = bloco->estado != FimLote::FimDoArquivo;
       {
         std::lock_guard trava(mutex_);
@@ -178,32 +179,81 @@ class Execucao {
     }
   }
 
-  static void Processar(ProcessadorLinha& processador, Bloco& bloco) {
-    bloco.saida.reserve(bloco.fins.size() * 48);
-    std::size_t inicio = 0;
-    for (std::size_t fim : bloco.fins) {
+  // Reusable per worker: the records of a block and their points' coordinates.
+  struct Trabalho {
+    std::vector<RegistroLido> registros;
+    std::vector<long double> lat, lon, N;
+  };
+
+  // A block in three steps, with the same ends as the line-by-line run: every record
+  // read up to the first that does not split, the N of its points asked for all at
+  // once (the query's block form), then the lines written in order up to the first
+  // failed query.
+  void Processar(ProcessadorLinha& processador, Trabalho& t, Bloco& bloco) const {
+    const std::size_t linhas = bloco.fins.size();
+    if (t.registros.size() < linhas) t.registros.resize(linhas);
+    t.lat.clear();
+    t.lon.clear();
+    std::size_t lidas = 0;
+    bool naoDivide = false;
+    for (std::size_t inicio = 0; lidas < linhas; ++lidas) {
+      const std::size_t fim = bloco.fins[lidas];
       const std::string_view linha(bloco.dados.data() + inicio, fim - inicio);
       inicio = fim;
-      TipoLinha tipo;
       try {
-        tipo = processador.Processar(linha, bloco.saida);
+        processador.Ler(linha, t.registros[lidas]);
       } catch (const EErroFormatacao&) {
-        bloco.estado = FimLote::ErroFormato;
-        return;
-      } catch (const std::exception& e) {
-        bloco.estado = FimLote::ErroConsulta;
-        bloco.mensagem = e.what();
-        if (const auto* grade = dynamic_cast<const EGradeDanificada*>(&e)) {
-          bloco.arquivoGrade = grade->Arquivo();
-          bloco.linhaGrade = static_cast<std::int64_t>(grade->Linha());
-        }
-        return;
+        naoDivide = true;
+        break;
       }
-      if (tipo == TipoLinha::Resultado) {
+      const RegistroLido& r = t.registros[lidas];
+      if (r.tipo == TipoLinha::Resultado) {
+        t.lat.push_back(r.ponto.LatDec);
+        t.lon.push_back(r.ponto.LonDec);
+      }
+    }
+    t.N.resize(t.lat.size());
+    std::exception_ptr erro;
+    std::size_t respondidos = 0;
+    if (const TConsultaGrade* consulta = grade_.Consulta()) {
+      respondidos = consulta->OndulacoesEstendidas(t.lat.data(), t.lon.data(), t.lat.size(),
+                                                   t.N.data(), erro);
+    } else if (!t.lat.empty()) {
+      try {
+        grade_.ObterOndulacao(t.lat[0], t.lon[0]);  // the failure of the run's start
+      } catch (...) {
+        erro = std::current_exception();
+      }
+    }
+    bloco.saida.reserve(linhas * 48);
+    std::size_t ponto = 0;
+    for (std::size_t j = 0; j < lidas; ++j) {
+      RegistroLido& r = t.registros[j];
+      if (r.tipo == TipoLinha::Resultado) {
+        if (ponto == respondidos) {
+          Falhar(bloco, erro);
+          return;
+        }
+        processador.Escrever(r, t.N[ponto++], bloco.saida);
         ++bloco.resultados;
       } else {
+        processador.Escrever(r, 0.0L, bloco.saida);
         ++bloco.rejeicoes;
       }
+    }
+    if (naoDivide) bloco.estado = FimLote::ErroFormato;
+  }
+
+  static void Falhar(Bloco& bloco, const std::exception_ptr& erro) {
+    bloco.estado = FimLote::ErroConsulta;
+    try {
+      std::rethrow_exception(erro);
+    } catch (const EGradeDanificada& e) {
+      bloco.mensagem = e.what();
+      bloco.arquivoGrade = e.Arquivo();
+      bloco.linhaGrade = static_cast<std::int64_t>(e.Linha());
+    } catch (const std::exception& e) {
+      bloco.mensagem = e.what();
     }
   }
 

@@ -141,7 +141,7 @@ void TPonto::AtribuiLatDec(long double x) {
   VerificaDominio(x >= kLimiteNorte || x <= kLimiteSul || x <= -kLatMaxGraus || x >= kLatMaxGraus ||
                   std::isnan(x));
   if (x < 0) SinalLat.assign(1, '-');
-  if (TipoEntrada == TipoEntradaPonto::Decimal)
+  if (TipoEntrada == TipoEntradaPonto::Decimal && DerivaGMS)
     DecimalParaGMS(static_cast<double>(x), GrauLat, MinLat, SegLat);
 }
 
@@ -162,7 +162,7 @@ void VerificaLonDec(TPonto& p, long double x) {
 
 void TPonto::AtribuiLonDec(long double x) {
   VerificaLonDec(*this, x);
-  if (TipoEntrada == TipoEntradaPonto::Decimal)
+  if (TipoEntrada == TipoEntradaPonto::Decimal && DerivaGMS)
     DecimalParaGMS(static_cast<double>(x), GrauLon, MinLon, SegLon);
 }
 

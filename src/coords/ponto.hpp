@@ -64,6 +64,9 @@ class TPonto {
   bool SaidaCoord = false;
   long double Ondulacao = 0;           ///< metres, stored by the caller
   ErroPonto Erro = ErroPonto::Nenhum;  ///< reason of the last failing check; never reset
+  /// Whether the decimal assignments derive the GMS fields too. A batch of a decimal
+  /// layout never reads them, and skips the work.
+  bool DerivaGMS = true;
 
   /// Decimal degrees. @throws EForaDoDominio after storing the value.
   void AtribuiLatDec(long double x);

@@ -60,13 +60,26 @@ long double ValorEmMilimetros(long long milimetros) {
   return static_cast<long double>(milimetros) / 1000.0L;
 }
 
+namespace {
+
+// The band of a point's window: LatMax = Lat + 2e, LonMin = Lon - 2e, LonMax = Lon + 3e,
+// e the spacing in degrees, all in extended precision.
+struct Banda {
+  long double latMax, lonMin, lonMax;
+  Banda(long double Lat, long double Lon) {
+    const long double e = kEspacamentoGradeMin / 60.0L;
+    latMax = Lat + kGrauPolinomio * e;
+    lonMin = Lon - kGrauPolinomio * e;
+    lonMax = Lon + (kGrauPolinomio + 1) * e;
+  }
+};
+
+}  // namespace
+
 JanelaPonto BuscarJanela(const GradeCarregada& grade, long double Lat, long double Lon) {
-  const long double e = kEspacamentoGradeMin / 60.0L;
-  const long double LatMax = Lat + kGrauPolinomio * e;
-  const long double LonMin = Lon - kGrauPolinomio * e;
-  const long double LonMax = Lon + (kGrauPolinomio + 1) * e;
+  const Banda banda(Lat, Lon);
   JanelaPonto janela;
-  janela.quantos = grade.Janela(LatMax, LonMin, LonMax, kNumNos, janela.nos);
+  janela.quantos = grade.Janela(banda.latMax, banda.lonMin, banda.lonMax, kNumNos, janela.nos);
   return janela;
 }
 
@@ -102,7 +115,11 @@ TConsultaGrade::TConsultaGrade(std::shared_ptr<const GradeCarregada> grade)
 
 long double TConsultaGrade::Consultar(long double Lat, long double Lon, CaminhoConsulta& caminho,
                                       long long& milimetros) const {
-  const JanelaPonto janela = BuscarJanela(*grade_, Lat, Lon);
+  return Consultar(Lat, Lon, BuscarJanela(*grade_, Lat, Lon), caminho, milimetros);
+}
+
+long double TConsultaGrade::Consultar(long double Lat, long double Lon, const JanelaPonto& janela,
+                                      CaminhoConsulta& caminho, long long& milimetros) const {
   if (janela.quantos == kNumNos && !grade_->TemErro()) {
     EstimativaLimitada estimativa;
     if (Estimar(*grade_, janela.nos, Lat, Lon, estimativa) &&
@@ -126,39 +143,157 @@ long double TConsultaGrade::Ondulacao(long double Lat, long double Lon,
   return valor;
 }
 
-ContagemCaminhos TConsultaGrade::Ondulacoes(const double* lat, const double* lon, std::size_t n,
-                                            double* N, std::int32_t* codigo) const {
-  // Below this the three-decimal value times 1000 rounds back to its integer.
-  constexpr long double kMilimetrosExatos = 1e12L;
-  ContagemCaminhos contagem;
-  for (std::size_t i = 0; i < n; ++i) {
-    bool recusado = false;
-    const ErroPonto erro = RecusaLatLonDec(lat[i], lon[i], recusado);
-    if (recusado) {
-      codigo[i] = erro == ErroPonto::Nenhum ? kCodigoNaoNumero : static_cast<std::int32_t>(erro);
-      N[i] = std::numeric_limits<double>::quiet_NaN();
-      ++contagem.recusas;
-      continue;
+namespace {
+
+// Below this the three-decimal value times 1000 rounds back to its integer.
+constexpr long double kMilimetrosExatos = 1e12L;
+
+// The double nearest to the decimal the query's result stands for.
+double DuplaDoResultado(long double valor, CaminhoConsulta caminho, long long milimetros) {
+  if (caminho != CaminhoConsulta::Dupla) {
+    if (!(std::fabs(valor) < kMilimetrosExatos)) return static_cast<double>(valor);
+    milimetros = std::llround(valor * 1000.0L);
+  }
+  // k / 1000 in one correctly rounded division.
+  return static_cast<double>(milimetros) / 1000.0;
+}
+
+// One group of points of the block form: their refusals, and where their windows
+// start (located, and their memory asked for, one group ahead).
+struct Grupo {
+  std::size_t inicio = 0, fim = 0;
+  long double Lat[kLarguraLote], Lon[kLarguraLote];
+  bool aceito[kLarguraLote];
+  LocalJanela local[kLarguraLote];
+};
+
+}  // namespace
+
+template <class Ponto, class Decidido, class Consultado>
+bool TConsultaGrade::Percorrer(std::size_t n, Ponto&& ponto, Decidido&& decidido,
+                               Consultado&& consultado) const {
+  constexpr std::size_t W = kLarguraLote;
+  const bool semErro = !grade_->TemErro();
+  // Which points to query, and the first step of their windows' search.
+  auto localizar = [&](Grupo& g, std::size_t inicio) {
+    g.inicio = inicio;
+    g.fim = std::min(n, inicio + W);
+    for (std::size_t i = g.inicio; i < g.fim; ++i) {
+      const std::size_t k = i - g.inicio;
+      g.aceito[k] = ponto(i, g.Lat[k], g.Lon[k]);
+      if (!g.aceito[k]) continue;
+      const Banda banda(g.Lat[k], g.Lon[k]);
+      g.local[k] = grade_->Localizar(banda.latMax, banda.lonMin);
     }
-    CaminhoConsulta caminho{};
-    try {
-      long long milimetros = 0;
-      const long double valor = Consultar(lat[i], lon[i], caminho, milimetros);
-      if (caminho != CaminhoConsulta::Dupla && std::fabs(valor) < kMilimetrosExatos)
-        milimetros = std::llround(valor * 1000.0L);
-      // The double nearest to the decimal k / 1000: one correctly rounded division.
-      N[i] = caminho == CaminhoConsulta::Dupla || std::fabs(valor) < kMilimetrosExatos
-                 ? static_cast<double>(milimetros) / 1000.0
-                 : static_cast<double>(valor);
-      codigo[i] = 0;
-      contagem.Contar(caminho);
-    } catch (const EForaDaGrade&) {
-      codigo[i] = kCodigoForaDaGrade;
-      N[i] = std::numeric_limits<double>::quiet_NaN();
-      ++contagem.recusas;
+  };
+  Grupo grupos[2];
+  localizar(grupos[0], 0);
+  for (std::size_t vez = 0, inicio = 0; inicio < n; ++vez, inicio += W) {
+    Grupo& g = grupos[vez % 2];
+    localizar(grupos[(vez + 1) % 2], inicio + W);
+    JanelaPonto janelas[W];
+    std::size_t cheias = 0;
+    for (std::size_t k = 0; k < g.fim - g.inicio; ++k) {
+      if (!g.aceito[k]) continue;
+      const Banda banda(g.Lat[k], g.Lon[k]);
+      janelas[k].quantos = grade_->Janela(g.local[k], banda.latMax, banda.lonMin, banda.lonMax,
+                                          kNumNos, janelas[k].nos);
+      cheias += janelas[k].quantos == kNumNos;
+    }
+    // A whole group of full windows: estimated side by side.
+    bool feito[W] = {};
+    if (cheias == W && semErro) {
+      const NoJanela* nos[W];
+      for (std::size_t k = 0; k < W; ++k) nos[k] = janelas[k].nos;
+      EstimativaLimitada estimativas[W];
+      bool dada[W];
+      if (EstimarLote(*grade_, nos, g.Lat, g.Lon, estimativas, dada) > 0) {
+        for (std::size_t k = 0; k < W; ++k) {
+          long long milimetros = 0;
+          feito[k] = dada[k] && DecidirMilimetros(estimativas[k], milimetros);
+          if (feito[k]) decidido(g.inicio + k, milimetros);
+        }
+      }
+    }
+    // The others one by one, the whole query, in order.
+    for (std::size_t k = 0; k < g.fim - g.inicio; ++k) {
+      if (!g.aceito[k] || feito[k]) continue;
+      if (!consultado(g.inicio + k, [&](CaminhoConsulta& caminho, long long& milimetros) {
+            return Consultar(g.Lat[k], g.Lon[k], janelas[k], caminho, milimetros);
+          }))
+        return false;
     }
   }
+  return true;
+}
+
+ContagemCaminhos TConsultaGrade::Ondulacoes(const double* lat, const double* lon, std::size_t n,
+                                            double* N, std::int32_t* codigo) const {
+  ContagemCaminhos contagem;
+  auto recusar = [&](std::size_t i, std::int32_t c) {
+    codigo[i] = c;
+    N[i] = std::numeric_limits<double>::quiet_NaN();
+    ++contagem.recusas;
+  };
+  Percorrer(
+      n,
+      [&](std::size_t i, long double& Lat, long double& Lon) {
+        bool recusado = false;
+        const ErroPonto erro = RecusaLatLonDec(lat[i], lon[i], recusado);
+        if (recusado) {
+          recusar(i, erro == ErroPonto::Nenhum ? kCodigoNaoNumero : static_cast<std::int32_t>(erro));
+          return false;
+        }
+        Lat = lat[i];
+        Lon = lon[i];
+        return true;
+      },
+      [&](std::size_t i, long long milimetros) {
+        N[i] = DuplaDoResultado(0, CaminhoConsulta::Dupla, milimetros);
+        codigo[i] = 0;
+        contagem.Contar(CaminhoConsulta::Dupla);
+      },
+      [&](std::size_t i, auto&& consultar) {
+        CaminhoConsulta caminho{};
+        try {
+          long long milimetros = 0;
+          const long double valor = consultar(caminho, milimetros);
+          N[i] = DuplaDoResultado(valor, caminho, milimetros);
+          codigo[i] = 0;
+          contagem.Contar(caminho);
+        } catch (const EForaDaGrade&) {
+          recusar(i, kCodigoForaDaGrade);
+        }
+        return true;
+      });
   return contagem;
+}
+
+std::size_t TConsultaGrade::OndulacoesEstendidas(const long double* lat, const long double* lon,
+                                                 std::size_t n, long double* N,
+                                                 std::exception_ptr& erro) const {
+  std::size_t falha = n;
+  Percorrer(
+      n,
+      [&](std::size_t i, long double& Lat, long double& Lon) {
+        Lat = lat[i];
+        Lon = lon[i];
+        return true;
+      },
+      [&](std::size_t i, long long milimetros) { N[i] = ValorEmMilimetros(milimetros); },
+      [&](std::size_t i, auto&& consultar) {
+        try {
+          CaminhoConsulta caminho{};
+          long long milimetros = 0;
+          N[i] = consultar(caminho, milimetros);
+          return true;
+        } catch (...) {
+          erro = std::current_exception();
+          falha = i;
+          return false;
+        }
+      });
+  return falha;
 }
 
 TRetratoGrade TRetratoGrade::DoArquivo(const std::string& caminho) {

@@ -84,10 +84,26 @@ class TConsultaGrade {
   ContagemCaminhos Ondulacoes(const double* lat, const double* lon, std::size_t n, double* N,
                               std::int32_t* codigo) const;
 
+  /// Block form for points the caller has already checked, in extended precision:
+  /// N[i] exactly as Ondulacao returns it, point after point, up to the first whose
+  /// query fails. Returns how many were answered (n when all were); the failure, if
+  /// any, in `erro`.
+  std::size_t OndulacoesEstendidas(const long double* lat, const long double* lon, std::size_t n,
+                                   long double* N, std::exception_ptr& erro) const;
+
  private:
+  /// The points 0..n-1 in groups estimated side by side: ponto(i, Lat, Lon) gives a
+  /// point (false: skip it), decidido(i, milimetros) takes what the estimate decided,
+  /// consultado(i, consultar) runs the whole query through consultar(caminho,
+  /// milimetros) and returns false to stop there. False when stopped.
+  template <class Ponto, class Decidido, class Consultado>
+  bool Percorrer(std::size_t n, Ponto&& ponto, Decidido&& decidido, Consultado&& consultado) const;
   /// The result, and its millimetres in `milimetros` when the estimate decided it.
   long double Consultar(long double Lat, long double Lon, CaminhoConsulta& caminho,
                         long long& milimetros) const;
+  /// The same with the point's window already found.
+  long double Consultar(long double Lat, long double Lon, const JanelaPonto& janela,
+                        CaminhoConsulta& caminho, long long& milimetros) const;
 
   std::shared_ptr<const GradeCarregada> grade_;
 };

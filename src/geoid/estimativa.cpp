@@ -160,161 +160,291 @@ double ConstantePlano() {
   return k;
 }
 
+// Four points side by side, one per lane (GCC's vector extension: one AVX2
+// instruction or two SSE2 ones per operation, each lane rounded as a double is).
+// These vectors never cross a function boundary between translation units, so the
+// ABI of passing them (which AVX would change) does not matter here (GCC warns at
+// the end of the file, so the warning stays off to the end of this file).
+#pragma GCC diagnostic ignored "-Wpsabi"
+using Lote = double __attribute__((vector_size(4 * sizeof(double))));
+using MascaraLote = decltype(Lote{} > Lote{});
+
+// What the arithmetic needs for a scalar or for a lane vector.
+inline double Raiz(double x) { return std::sqrt(x); }
+inline Lote Raiz(Lote x) {
+  return Lote{std::sqrt(x[0]), std::sqrt(x[1]), std::sqrt(x[2]), std::sqrt(x[3])};
+}
+inline double Modulo(double x) { return std::fabs(x); }
+inline Lote Modulo(Lote x) {
+  return reinterpret_cast<Lote>(reinterpret_cast<MascaraLote>(x) & 0x7FFFFFFFFFFFFFFFLL);
+}
+inline double Maior(double a, double b) { return std::max(a, b); }
+inline Lote Maior(Lote a, Lote b) { return a > b ? a : b; }
+inline bool Verdade(double) { return true; }
+inline MascaraLote Verdade(Lote) { return MascaraLote{} - 1; }
+
+// The inputs of one window for the arithmetic: rows (shared by the lanes) and, per
+// lane, X of each row, the point's longitude and each node's longitude, cosine and N.
+template <class V>
+struct EntradaJanela {
+  int linhas = 0;
+  int fimLinha[kNumNos];
+  V x[kNumNos];  // per row
+  V lonAlto, lonBaixo;
+  V noLonAlto[kNumNos], noLonBaixo[kNumNos], cosLat[kNumNos], n[kNumNos];
+};
+
+// The scalar part of the inputs, lane `k` of `entrada` (the rows must be already
+// there, the same for every lane): the 80-bit latitude differences of the rows and
+// the nodes' data. False where the estimate cannot be used (see 1 and 9).
+template <class V, class Escrever>
+bool Preparar(const GradeCarregada& grade, const NoJanela* nos, long double Lat, long double Lon,
+              Escrever&& escrever) {
+  const NoBusca* busca = grade.Busca().data();
+  const double kPlano = ConstantePlano();
+  const DuplaDupla lon = DuplaDupla::De(Lon);
+  // Every node of the window lies within 3/12 degree of the point's longitude: from
+  // 1 degree on, both are of one sign and within a factor 2 (Sterbenz).
+  if (!(std::fabs(lon.alto) >= 1.0)) return false;
+  escrever.Ponto(lon);
+  for (int t = 0, linha = 0; t < kNumNos; ++t) {
+    if (nos[t].novaLinha) {
+      const long double d = nos[t].latGraus - Lat;
+      if (d != 0.0L && std::fabs(d) < kDiferencaMinima) return false;
+      escrever.Linha(linha++, static_cast<double>(d) * kPlano);
+    }
+    escrever.No(t, busca[nos[t].indice]);
+  }
+  return true;
+}
+
+// Rows of a window: where each ends. The lanes of a batch share them.
+int Linhas(const NoJanela* nos, int* fimLinha) {
+  int linhas = 0;
+  for (int t = 1; t < kNumNos; ++t)
+    if (nos[t].novaLinha) fimLinha[linhas++] = t;
+  fimLinha[linhas++] = kNumNos;
+  return linhas;
+}
+
 // The entry (i, j) of the normal matrix: the moment of X^(p_i + p_j) Y^(q_i + q_j),
 // monomial j being X^(j / 3) Y^(j % 3).
 #define NIVORA_A(i, j) S[(i) / 3 + (j) / 3][(i) % 3 + (j) % 3]
 
-}  // namespace
-
-bool Estimar(const GradeCarregada& grade, const NoJanela* nos, long double Lat, long double Lon,
-             EstimativaLimitada& saida) {
-  const NoBusca* busca = grade.Busca().data();
+// The arithmetic of 1.-8. on one window per lane: the estimate, its bound, and in
+// `boa` the lanes whose pivots, conditioning and values allow the bound (the
+// floating-point flags are the caller's to read).
+template <class V>
+[[gnu::always_inline]] inline void Calcular(const EntradaJanela<V>& in, V& valor, V& limite,
+                                            decltype(V{} > V{})& boa) {
   const double kPlano = ConstantePlano();
-  const DuplaDupla lon = DuplaDupla::De(Lon);
-
-  const unsigned csr = _mm_getcsr();
-  _mm_setcsr(csr & ~kFlagsExcecao);
-  auto recusar = [csr] {
-    _mm_setcsr(csr);
-    return false;
-  };
+  auto ok = Verdade(V{});
 
   // 1.-2. Per node the terms w Y^q (q <= 4) and w n Y^q (q <= 2), summed per row; each
   // row's sums multiplied by X^p and added into the moments S[p][q] = sum w X^p Y^q
   // (p, q <= 4) and B[p][q] = sum w n X^p Y^q (p, q <= 2).
-  double S[5][5] = {};
-  double B[3][3] = {};
-  double s[kTermos] = {};
-  double xLinha = 0, xx = 0;  // X of the row, and its square
-  auto somarLinha = [&] {
-    const double potencia[5] = {1, xLinha, xx, xx * xLinha, xx * xx};
+  V S[5][5] = {};
+  V B[3][3] = {};
+  V nu = V{};
+  for (int l = 0, t = 0; l < in.linhas; ++l) {
+    const V x = in.x[l], xx = x * x;
+    V s[kTermos] = {};
+    for (; t < in.fimLinha[l]; ++t) {
+      const V e = (in.lonAlto - in.noLonAlto[t]) + (in.lonBaixo - in.noLonBaixo[t]);
+      const V Y = in.cosLat[t] * (e * kPlano);
+      const V Y2 = Y * Y;
+      const V w = 1 / (xx + Y2);
+      const V n = in.n[t];
+      nu = Maior(nu, Modulo(n));
+      const V wY2 = w * Y2;
+      const V wn = w * n;
+      s[0] += w;
+      s[1] += w * Y;
+      s[2] += wY2;
+      s[3] += wY2 * Y;
+      s[4] += wY2 * Y2;
+      s[5] += wn;
+      s[6] += wn * Y;
+      s[7] += wn * Y2;
+    }
+    const V potencia[5] = {V{} + 1, x, xx, xx * x, xx * xx};
     for (int q = 0; q < 5; ++q) S[0][q] += s[q];
     for (int p = 1; p < 5; ++p)
       for (int q = 0; q < 5; ++q) S[p][q] += potencia[p] * s[q];
     for (int q = 0; q < 3; ++q) B[0][q] += s[5 + q];
     for (int p = 1; p < 3; ++p)
       for (int q = 0; q < 3; ++q) B[p][q] += potencia[p] * s[5 + q];
-  };
-  // Every node of the window lies within 3/12 degree of the point's longitude: from
-  // 1 degree on, both are of one sign and within a factor 2 (Sterbenz).
-  if (!(std::fabs(lon.alto) >= 1.0)) return recusar();
-  double nu = 0;
-  for (int t = 0; t < kNumNos; ++t) {
-    if (nos[t].novaLinha) {
-      if (t > 0) somarLinha();
-      const long double d = nos[t].latGraus - Lat;
-      if (d != 0.0L && std::fabs(d) < kDiferencaMinima) return recusar();
-      xLinha = static_cast<double>(d) * kPlano;
-      xx = xLinha * xLinha;
-      for (double& soma : s) soma = 0;
-    }
-    const NoBusca& no = busca[nos[t].indice];
-    const double e = (lon.alto - no.lon.alto) + (lon.baixo - no.lon.baixo);
-    const double Y = no.cosLat * (e * kPlano);
-    const double Y2 = Y * Y;
-    const double w = 1 / (xx + Y2);
-    const double n = no.nMetros;
-    nu = std::max(nu, std::fabs(n));
-    const double wY2 = w * Y2;
-    const double wn = w * n;
-    s[0] += w;
-    s[1] += w * Y;
-    s[2] += wY2;
-    s[3] += wY2 * Y;
-    s[4] += wY2 * Y2;
-    s[5] += wn;
-    s[6] += wn * Y;
-    s[7] += wn * Y2;
   }
-  somarLinha();
   nu /= 1 - kU;  // the largest |n| of the data, from the rounded ones
 
-  // 4. Cholesky factor R (upper, A = R'R) with the reciprocals of its pivots.
-  double R[kN][kN];
-  double v[kN];
-  double diag[kN];  // D_j^2 = A^_jj
+  // 4. Cholesky factor R (upper, A = R'R) with the reciprocals of its pivots. A pivot
+  // that is not positive spoils its lane (the square root raises the invalid flag).
+  V R[kN][kN];
+  V v[kN];
+  V diag[kN];  // D_j^2 = A^_jj
   _Pragma("GCC unroll 16") for (int i = 0; i < kN; ++i) {
     _Pragma("GCC unroll 16") for (int j = 0; j <= i; ++j) {
-      double s = NIVORA_A(j, i);
+      V s = NIVORA_A(j, i);
       _Pragma("GCC unroll 16") for (int k = 0; k < j; ++k) s -= R[k][j] * R[k][i];
       if (j < i) {
         R[j][i] = s * v[j];
       } else {
         diag[i] = NIVORA_A(i, i);
-        if (!(s > 0)) return recusar();
-        R[i][i] = std::sqrt(s);
+        ok &= s > 0;
+        R[i][i] = Raiz(s);
         v[i] = 1 / R[i][i];
       }
     }
   }
   // x^: R't = b, then R x = t.
-  double t[kN], x[kN];
+  V t[kN], x[kN];
   _Pragma("GCC unroll 16") for (int i = 0; i < kN; ++i) {
-    double s = B[i / 3][i % 3];
+    V s = B[i / 3][i % 3];
     _Pragma("GCC unroll 16") for (int k = 0; k < i; ++k) s -= R[k][i] * t[k];
     t[i] = s * v[i];
   }
   _Pragma("GCC unroll 16") for (int i = kN - 1; i >= 0; --i) {
-    double s = t[i];
+    V s = t[i];
     _Pragma("GCC unroll 16") for (int k = i + 1; k < kN; ++k) s -= R[i][k] * x[k];
     x[i] = s * v[i];
   }
-  double normaY = 0;
+  V normaY = V{};
   _Pragma("GCC unroll 16") for (int j = 0; j < kN; ++j) normaY += diag[j] * (x[j] * x[j]);
 
   // 5. ||T^-1||_inf and ||T^-1||_1 through the comparison matrix of R (positive sums).
-  double D[kN], linha[kN], coluna[kN];
-  _Pragma("GCC unroll 16") for (int j = 0; j < kN; ++j) D[j] = std::sqrt(diag[j]);
-  double normaInf = 0, norma1 = 0;
+  V D[kN], linha[kN], coluna[kN];
+  _Pragma("GCC unroll 16") for (int j = 0; j < kN; ++j) D[j] = Raiz(diag[j]);
+  V normaInf = V{}, norma1 = V{};
   _Pragma("GCC unroll 16") for (int i = kN - 1; i >= 0; --i) {
-    double s = 1;
-    _Pragma("GCC unroll 16") for (int k = i + 1; k < kN; ++k) s += std::fabs(R[i][k]) * linha[k];
+    V s = V{} + 1;
+    _Pragma("GCC unroll 16") for (int k = i + 1; k < kN; ++k) s += Modulo(R[i][k]) * linha[k];
     linha[i] = s * v[i];
-    normaInf = std::max(normaInf, D[i] * linha[i]);
+    normaInf = Maior(normaInf, D[i] * linha[i]);
   }
   _Pragma("GCC unroll 16") for (int j = 0; j < kN; ++j) {
-    double s = D[j];
-    _Pragma("GCC unroll 16") for (int k = 0; k < j; ++k) s += std::fabs(R[k][j]) * coluna[k];
+    V s = D[j];
+    _Pragma("GCC unroll 16") for (int k = 0; k < j; ++k) s += Modulo(R[k][j]) * coluna[k];
     coluna[j] = s * v[j];
-    norma1 = std::max(norma1, coluna[j]);
+    norma1 = Maior(norma1, coluna[j]);
   }
 
   // 5.-8. The bound.
-  const double psi = std::sqrt(normaY / diag[0]);
-  const double betaD = norma1 * normaInf;
-  const bool condicionada = betaD * kEpsH <= 0.5;
-  const double beta = 1 / (1 / betaD - kEpsH);
-  const double rho = beta * (3 * kGamaB * nu / (1 - kGamaA) + kEpsE * psi);
+  const V psi = Raiz(normaY / diag[0]);
+  const V betaD = norma1 * normaInf;
+  ok &= betaD * kEpsH <= 0.5;
+  const V beta = 1 / (1 / betaD - kEpsH);
+  const V rho = beta * (3 * kGamaB * nu / (1 - kGamaA) + kEpsE * psi);
 
-  const double tau2 = 9 * (1 + kGama80A) / ((1 - kGama80Fator) * (1 - kGamaA));
-  const double epsH8 = kGama80Fator * tau2 + 9 * kGama80A / (1 - kGamaA);
-  const double beta8 = 1 / (1 / beta - epsH8);
-  const double a = 3 * kGama80Fator * std::sqrt(tau2 * beta8);
-  const double phi8 = a / (1 - a);
-  const double sigma8 = (1 + phi8) * 3 * std::sqrt(beta8);
-  const double kappa = 3 * (1 + kGama80B) * nu / (1 - kGamaA);
-  const double phif = 3 * kGama80B * nu / (1 - kGamaA);
-  const double termoA = kGama80Final * sigma8 * sigma8 * kappa;
-  const double termoB = (2 * phi8 + phi8 * phi8) * beta8 * kappa;
-  const double termoC = beta * (phif + epsH8 * (psi + rho + beta * phif) / (1 - beta * epsH8));
-  const bool condicionada8 =
-      beta * epsH8 <= 0.5 && a <= 0.5 && 1 / beta > 10 * (kGama80A + kGama80Fator);
-  const double limite = (rho + termoA + termoB + termoC) * (1 + kFolgaRelativa) + kFolgaAbsoluta;
+  constexpr double tau2 = 9 * (1 + kGama80A) / ((1 - kGama80Fator) * (1 - kGamaA));
+  constexpr double epsH8 = kGama80Fator * tau2 + 9 * kGama80A / (1 - kGamaA);
+  const V beta8 = 1 / (1 / beta - epsH8);
+  const V a = (3 * kGama80Fator) * Raiz(tau2 * beta8);
+  const V phi8 = a / (1 - a);
+  const V sigma8 = (1 + phi8) * 3 * Raiz(beta8);
+  const V kappa = 3 * (1 + kGama80B) * nu / (1 - kGamaA);
+  const V phif = 3 * kGama80B * nu / (1 - kGamaA);
+  const V termoA = kGama80Final * sigma8 * sigma8 * kappa;
+  const V termoB = (2 * phi8 + phi8 * phi8) * beta8 * kappa;
+  const V termoC = beta * (phif + epsH8 * (psi + rho + beta * phif) / (1 - beta * epsH8));
+  ok &= beta * epsH8 <= 0.5;
+  ok &= a <= 0.5;
+  ok &= 1 / beta > 10 * (kGama80A + kGama80Fator);
+  limite = (rho + termoA + termoB + termoC) * (1 + kFolgaRelativa) + kFolgaAbsoluta;
+  valor = x[0];
+  ok &= limite < 1;
+  ok &= valor - valor == 0;  // finite
+  boa = ok;
+  (void)kPlano;
+}
 
-  // 9. Every value above computed before the flags are read.
-  const double valor = x[0];
-  asm volatile("" : : "x"(valor), "x"(limite));
-  const unsigned flags = _mm_getcsr();
+#undef NIVORA_A
+
+// Reads the MXCSR flags only once every value the lanes give has been computed.
+template <class V>
+[[gnu::always_inline]] inline unsigned FlagsApos(const V& valor, const V& limite) {
+  asm volatile("" : : "m"(valor), "m"(limite));
+  return _mm_getcsr();
+}
+
+// The four-lane arithmetic, compiled for AVX2 as well where the processor has it.
+__attribute__((target_clones("avx2", "default"))) unsigned CalcularLote(
+    const EntradaJanela<Lote>& entrada, Lote& valor, Lote& limite, MascaraLote& boa) {
+  const unsigned csr = _mm_getcsr();
+  _mm_setcsr(csr & ~kFlagsExcecao);
+  Calcular(entrada, valor, limite, boa);
+  const unsigned flags = FlagsApos(valor, limite);
   _mm_setcsr(csr);
-  if ((flags & kFlagsProibidos) != 0 || !condicionada || !condicionada8 || !std::isfinite(valor) ||
-      !(limite < 1))
-    return false;
+  return flags;
+}
+
+}  // namespace
+
+bool Estimar(const GradeCarregada& grade, const NoJanela* nos, long double Lat, long double Lon,
+             EstimativaLimitada& saida) {
+  EntradaJanela<double> entrada;
+  entrada.linhas = Linhas(nos, entrada.fimLinha);
+  struct {
+    EntradaJanela<double>& e;
+    void Ponto(const DuplaDupla& lon) { e.lonAlto = lon.alto, e.lonBaixo = lon.baixo; }
+    void Linha(int l, double x) { e.x[l] = x; }
+    void No(int t, const NoBusca& no) {
+      e.noLonAlto[t] = no.lon.alto, e.noLonBaixo[t] = no.lon.baixo;
+      e.cosLat[t] = no.cosLat, e.n[t] = no.nMetros;
+    }
+  } escrever{entrada};
+  if (!Preparar<double>(grade, nos, Lat, Lon, escrever)) return false;
+
+  const unsigned csr = _mm_getcsr();
+  _mm_setcsr(csr & ~kFlagsExcecao);
+  double valor = 0, limite = 0;
+  bool boa = false;
+  Calcular(entrada, valor, limite, boa);
+  const unsigned flags = FlagsApos(valor, limite);
+  _mm_setcsr(csr);
+  if ((flags & kFlagsProibidos) != 0 || !boa) return false;
   saida.valor = valor;
   saida.limite = limite;
   return true;
 }
 
-#undef NIVORA_A
+int EstimarLote(const GradeCarregada& grade, const NoJanela* const* nos, const long double* Lat,
+                const long double* Lon, EstimativaLimitada* saida, bool* dada) {
+  EntradaJanela<Lote> entrada;
+  entrada.linhas = Linhas(nos[0], entrada.fimLinha);
+  for (int k = 1; k < kLarguraLote; ++k) {
+    int fim[kNumNos];
+    const int linhas = Linhas(nos[k], fim);
+    if (linhas != entrada.linhas || !std::equal(fim, fim + linhas, entrada.fimLinha)) return -1;
+  }
+  int preparadas = 0;
+  for (int k = 0; k < kLarguraLote; ++k) {
+    struct {
+      EntradaJanela<Lote>& e;
+      int k;
+      void Ponto(const DuplaDupla& lon) { e.lonAlto[k] = lon.alto, e.lonBaixo[k] = lon.baixo; }
+      void Linha(int l, double x) { e.x[l][k] = x; }
+      void No(int t, const NoBusca& no) {
+        e.noLonAlto[t][k] = no.lon.alto, e.noLonBaixo[t][k] = no.lon.baixo;
+        e.cosLat[t][k] = no.cosLat, e.n[t][k] = no.nMetros;
+      }
+    } escrever{entrada, k};
+    dada[k] = Preparar<Lote>(grade, nos[k], Lat[k], Lon[k], escrever);
+    preparadas += dada[k];
+  }
+  if (preparadas < kLarguraLote) return -1;  // each one by itself
+  Lote valor, limite;
+  MascaraLote boa;
+  const unsigned flags = CalcularLote(entrada, valor, limite, boa);
+  // A flag belongs to no lane in particular: each point then by itself.
+  if ((flags & kFlagsProibidos) != 0) return -1;
+  int boas = 0;
+  for (int k = 0; k < kLarguraLote; ++k) {
+    dada[k] = boa[k] != 0;
+    saida[k] = EstimativaLimitada{valor[k], limite[k]};
+    boas += dada[k];
+  }
+  return boas;
+}
 
 bool DecidirMilimetros(const EstimativaLimitada& estimativa, long long& milimetros) {
   constexpr double kMmMaximo = 1e6;  // |N| < 1000 m, where the millimetre form is exact

@@ -20,6 +20,17 @@ struct EstimativaLimitada {
 bool Estimar(const GradeCarregada& grade, const NoJanela* nos, long double Lat, long double Lon,
              EstimativaLimitada& saida);
 
+/// Windows estimated side by side, one per lane of the vector unit.
+inline constexpr int kLarguraLote = 4;
+
+/// The estimates of kLarguraLote windows at once, each as Estimar would give it:
+/// `dada[k]` tells whether window k got one (in `saida[k]`). Returns how many did, or
+/// -1 when the windows cannot go together (rows of different shapes, a point the
+/// estimate cannot take, a floating-point flag that belongs to no window in
+/// particular): then each is to be estimated by itself.
+int EstimarLote(const GradeCarregada& grade, const NoJanela* const* nos, const long double* Lat,
+                const long double* Lon, EstimativaLimitada* saida, bool* dada);
+
 /// The millimetres that the mask "#0.000" gives for every value within the bound
 /// of the estimate (sign included; a zero has none), when they are the same for
 /// all of them and |N| < 1000 m; false otherwise.

@@ -95,6 +95,10 @@ std::shared_ptr<const GradeCarregada> GradeCarregada::Analisar(std::string_view 
     }
     grade->latLinhas_.push_back(static_cast<double>(linha.latGraus));
   }
+  const auto& latLinhas = grade->latLinhas_;
+  if (grade->ordenada_ && latLinhas.size() > 1 && latLinhas.front() > latLinhas.back())
+    grade->passoLinhasInverso_ =
+        static_cast<double>(latLinhas.size() - 1) / (latLinhas.front() - latLinhas.back());
   return grade;
 }
 
@@ -116,13 +120,16 @@ std::size_t GradeCarregada::PrimeiraLinha(long double latMax) const {
   // Rows run north to south. Searched among the latitudes rounded to double, which
   // keep their order: a row whose rounded latitude is above latMax's is north of it,
   // one below is south, and only those that round alike are compared in extended
-  // precision.
+  // precision. The search starts from where evenly spaced rows would put it.
   const auto latMaxDupla = static_cast<double>(latMax);
-  auto primeira = static_cast<std::size_t>(
-      std::partition_point(latLinhas_.begin(), latLinhas_.end(),
-                           [&](double l) { return !(l <= latMaxDupla); }) -
-      latLinhas_.begin());
-  while (primeira < linhas_.size() && latLinhas_[primeira] == latMaxDupla &&
+  const std::size_t total = latLinhas_.size();
+  std::size_t primeira = 0;
+  const double passos = (latLinhas_.empty() ? 0 : latLinhas_.front() - latMaxDupla) *
+                        passoLinhasInverso_;
+  if (passos > 0) primeira = passos >= static_cast<double>(total) ? total : static_cast<std::size_t>(passos);
+  while (primeira > 0 && latLinhas_[primeira - 1] <= latMaxDupla) --primeira;
+  while (primeira < total && !(latLinhas_[primeira] <= latMaxDupla)) ++primeira;
+  while (primeira < total && latLinhas_[primeira] == latMaxDupla &&
          !(linhas_[primeira].latGraus <= latMax))
     ++primeira;
   return primeira;
@@ -130,56 +137,57 @@ std::size_t GradeCarregada::PrimeiraLinha(long double latMax) const {
 
 namespace {
 
-// The window spans a few rows, each asked for from the node before the guess to
-// the last one the band can hold.
-constexpr std::size_t kLinhasAdiante = 6;
+// Nodes of a row that the band can hold (six when both its ends fall on nodes).
 constexpr std::size_t kNosPorLinha = 6;
 
 }  // namespace
 
-void GradeCarregada::Antecipar(long double latMax, long double lonMin) const {
-  if (!ordenada_) return;
+LocalJanela GradeCarregada::Localizar(long double latMax, long double lonMin) const {
+  LocalJanela local;
+  if (!ordenada_) return local;
   const auto lonMinDupla = static_cast<double>(lonMin);
-  const std::size_t primeira = PrimeiraLinha(latMax);
-  for (std::size_t l = primeira; l < linhas_.size() && l < primeira + kLinhasAdiante; ++l) {
+  local.primeira = PrimeiraLinha(latMax);
+  // Every row at once, so that the memory fetches overlap instead of following one
+  // another: from the node before the guess to the last one the band can hold.
+  for (std::size_t l = local.primeira;
+       l < linhas_.size() && local.previstas < kLinhasLocalizadas; ++l, ++local.previstas) {
     const LinhaNos& linha = linhas_[l];
     const std::size_t k = linha.lonCrescente ? PalpiteOeste(linha, lonMinDupla) : linha.inicio;
+    local.inicio[local.previstas] = k;
     const std::size_t ate = std::min(linha.fim, k + kNosPorLinha);
     for (std::size_t j = k > linha.inicio ? k - 1 : k; j < ate; j += 2) __builtin_prefetch(&busca_[j]);
     if (ate > 0) __builtin_prefetch(&busca_[ate - 1]);
   }
+  return local;
+}
+
+int GradeCarregada::JanelaDesordenada(long double latMax, long double lonMin, long double lonMax,
+                                      int maximo, NoJanela* tomados) const {
+  int n = 0;
+  for (std::size_t k = 0; k < nos_.size() && n < maximo; ++k) {
+    const NoCarregado& no = nos_[k];
+    if (no.latGraus <= latMax && no.lonGraus >= lonMin && no.lonGraus <= lonMax) {
+      tomados[n] = NoJanela{k, no.latGraus, n == 0 || !(no.latGraus == tomados[n - 1].latGraus)};
+      ++n;
+    }
+  }
+  return n;
 }
 
 int GradeCarregada::Janela(long double latMax, long double lonMin, long double lonMax, int maximo,
                            NoJanela* tomados) const {
-  int n = 0;
-  if (!ordenada_) {
-    for (std::size_t k = 0; k < nos_.size() && n < maximo; ++k) {
-      const NoCarregado& no = nos_[k];
-      if (no.latGraus <= latMax && no.lonGraus >= lonMin && no.lonGraus <= lonMax) {
-        tomados[n] = NoJanela{k, no.latGraus, n == 0 || !(no.latGraus == tomados[n - 1].latGraus)};
-        ++n;
-      }
-    }
-    return n;
-  }
+  if (!ordenada_) return JanelaDesordenada(latMax, lonMin, lonMax, maximo, tomados);
+  return Janela(Localizar(latMax, lonMin), latMax, lonMin, lonMax, maximo, tomados);
+}
+
+int GradeCarregada::Janela(const LocalJanela& local, long double latMax, long double lonMin,
+                           long double lonMax, int maximo, NoJanela* tomados) const {
+  if (!ordenada_) return JanelaDesordenada(latMax, lonMin, lonMax, maximo, tomados);
   // The bounds as pairs of doubles, compared exactly with the nodes' pairs.
   const DuplaDupla minimo = DuplaDupla::De(lonMin), maximoLon = DuplaDupla::De(lonMax);
-  const std::size_t primeira = PrimeiraLinha(latMax);
-  // Ask for every row at once, so that the memory fetches overlap instead of
-  // following one another (a block of queries has asked already).
-  std::size_t inicioLinha[kLinhasAdiante];
-  std::size_t previstas = 0;
-  for (std::size_t l = primeira; l < linhas_.size() && previstas < kLinhasAdiante; ++l, ++previstas) {
-    const LinhaNos& linha = linhas_[l];
-    const std::size_t k = linha.lonCrescente ? PalpiteOeste(linha, minimo.alto) : linha.inicio;
-    inicioLinha[previstas] = k;
-    const std::size_t ate = std::min(linha.fim, k + kNosPorLinha);
-    for (std::size_t j = k > linha.inicio ? k - 1 : k; j < ate; j += 2) __builtin_prefetch(&busca_[j]);
-    if (ate > 0) __builtin_prefetch(&busca_[ate - 1]);
-  }
+  int n = 0;
   std::size_t indice = 0;
-  for (std::size_t l = primeira; l < linhas_.size() && n < maximo; ++l, ++indice) {
+  for (std::size_t l = local.primeira; l < linhas_.size() && n < maximo; ++l, ++indice) {
     const LinhaNos& linha = linhas_[l];
     bool nova = true;  // rows are runs of one latitude
     if (!linha.lonCrescente) {
@@ -191,7 +199,8 @@ int GradeCarregada::Janela(long double latMax, long double lonMin, long double l
       continue;
     }
     std::size_t k = PrimeiroAOeste(
-        linha, minimo, indice < previstas ? inicioLinha[indice] : PalpiteOeste(linha, minimo.alto));
+        linha, minimo,
+        indice < local.previstas ? local.inicio[indice] : PalpiteOeste(linha, minimo.alto));
     for (; k < linha.fim && n < maximo && busca_[k].lon <= maximoLon; ++k) {
       tomados[n++] = NoJanela{k, linha.latGraus, nova};
       nova = false;

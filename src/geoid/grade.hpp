@@ -88,6 +88,15 @@ struct NoJanela {
   bool novaLinha;        ///< its latitude differs from the previous node's taken (or it is the first)
 };
 
+/// Where the window of a point starts in an ordered grid: its first row and, for up to
+/// kLinhasLocalizadas rows from there, the guessed first node of each (Localizar).
+inline constexpr std::size_t kLinhasLocalizadas = 6;
+struct LocalJanela {
+  std::size_t primeira = 0;
+  std::size_t previstas = 0;
+  std::size_t inicio[kLinhasLocalizadas] = {};
+};
+
 /// A run of consecutive nodes of equal latitude, as they stand in the file.
 struct LinhaNos {
   std::size_t inicio;     ///< first node (index into nos)
@@ -115,9 +124,13 @@ class GradeCarregada {
   int Janela(long double latMax, long double lonMin, long double lonMax, int maximo,
              NoJanela* tomados) const;
 
-  /// Asks for the memory that Janela will read for these bounds, without waiting
-  /// for it (a block of queries asks for the next point's while it fits this one's).
-  void Antecipar(long double latMax, long double lonMin) const;
+  /// The first step of Janela: where the window starts, and the memory it will read
+  /// asked for without waiting for it (a block of queries locates the next points
+  /// while it fits these).
+  LocalJanela Localizar(long double latMax, long double lonMin) const;
+  /// The second step, for the bounds Localizar was given.
+  int Janela(const LocalJanela& local, long double latMax, long double lonMin, long double lonMax,
+             int maximo, NoJanela* tomados) const;
 
   template <class T>
   using Vetor = std::vector<T, AlocadorPaginasGrandes<T>>;
@@ -140,11 +153,15 @@ class GradeCarregada {
   std::size_t PrimeiroAOeste(const LinhaNos& linha, const DuplaDupla& lonMin, std::size_t k) const;
   /// The first row at or south of latMax (ordered grids).
   std::size_t PrimeiraLinha(long double latMax) const;
+  /// Scan of an unordered grid.
+  int JanelaDesordenada(long double latMax, long double lonMin, long double lonMax, int maximo,
+                        NoJanela* tomados) const;
 
   Vetor<NoCarregado> nos_;
   Vetor<NoBusca> busca_;
   std::vector<LinhaNos> linhas_;
   std::vector<double> latLinhas_;  // each row's latitude rounded to double, for the search
+  double passoLinhasInverso_ = 0;  // 1 / mean latitude step between rows (a hint), or 0
   bool ordenada_ = true;
   bool temErro_ = false;
   std::string erro_;

@@ -163,6 +163,26 @@ std::vector<Ponto> Pontos(const std::vector<std::string>& linhas, std::mt19937& 
   return pontos;
 }
 
+// The block form stops at the first point whose query fails, with that point's error;
+// every point before it gets the point-by-point result, bit for bit.
+void CompararBloco(const TConsultaGrade& consulta, const std::vector<Ponto>& pontos) {
+  std::vector<long double> lat, lon, N(pontos.size());
+  for (const Ponto& p : pontos) lat.push_back(p.lat), lon.push_back(p.lon);
+  for (std::size_t inicio = 0; inicio < pontos.size();) {
+    std::exception_ptr erro;
+    const std::size_t feitos = consulta.OndulacoesEstendidas(
+        lat.data() + inicio, lon.data() + inicio, pontos.size() - inicio, N.data() + inicio, erro);
+    for (std::size_t i = inicio; i < inicio + feitos; ++i)
+      ASSERT_EQ((Resultado{false, N[i], {}}), Final(consulta, lat[i], lon[i])) << i;
+    inicio += feitos;
+    if (inicio == pontos.size()) break;
+    const Resultado esperado = Final(consulta, lat[inicio], lon[inicio]);
+    ASSERT_TRUE(esperado.falhou) << inicio;
+    EXPECT_EQ(esperado, Executar([&]() -> long double { std::rethrow_exception(erro); })) << inicio;
+    ++inicio;
+  }
+}
+
 class ConsultaRapida : public ::testing::Test {
  protected:
   teste::PastaTemporaria pasta;
@@ -175,12 +195,14 @@ class ConsultaRapida : public ::testing::Test {
     return caminho;
   }
 
-  // The reference against the query's 80-bit value and against its result, and the
-  // double estimate's bound against the 80-bit value, over many points; returns how
-  // many ways the queries took (failures as `recusas`).
+  // The reference against the query's 80-bit value and against its result, the double
+  // estimate's bound against the 80-bit value, and the block form (four points side by
+  // side) against the point-by-point query, over many points; returns how many ways
+  // the queries took (failures as `recusas`).
   ContagemCaminhos Comparar(const std::string& caminho, const std::vector<Ponto>& pontos) {
     const TConsultaGrade consulta = Consulta(caminho);
     ContagemCaminhos contagem;
+    CompararBloco(consulta, pontos);
     for (const Ponto& p : pontos) {
       const Resultado a = Literal(*literal, caminho, p.lat, p.lon);
       const std::string onde = caminho + " lat " + FormatFloat("#0.000000000000000000", p.lat) +

@@ -107,6 +107,7 @@ TEST(GradeDistribuida, TheEstimateDecidesAlmostEveryPointWithTheSameResult) {
   std::uniform_int_distribution<int> escala(1, 17);
   constexpr int kPontos = 20000;
   ContagemCaminhos contagem;
+  std::vector<double> latDupla, lonDupla;
   for (int k = 0; k < kPontos; ++k) {
     long double la = lat(sorteio), lo = lon(sorteio);
     const NoCarregado& no = nos[qual(sorteio)];
@@ -129,6 +130,19 @@ TEST(GradeDistribuida, TheEstimateDecidesAlmostEveryPointWithTheSameResult) {
     if (EstimativaDupla(consulta.Grade(), la, lo, e, limite)) {
       ASSERT_LE(std::fabs(static_cast<long double>(e) - bruto), limite) << onde;
     }
+    latDupla.push_back(static_cast<double>(la));
+    lonDupla.push_back(static_cast<double>(lo));
+  }
+  // The block form of doubles, four points side by side: the double nearest to each
+  // point's three-decimal N, every point accepted.
+  std::vector<double> N(latDupla.size());
+  std::vector<std::int32_t> codigos(latDupla.size());
+  const ContagemCaminhos bloco =
+      consulta.Ondulacoes(latDupla.data(), lonDupla.data(), N.size(), N.data(), codigos.data());
+  EXPECT_EQ(bloco.recusas, 0u);
+  for (std::size_t i = 0; i < N.size(); ++i) {
+    const long double n = consulta.Ondulacao(latDupla[i], lonDupla[i]);
+    ASSERT_EQ(N[i], static_cast<double>(std::llround(n * 1000)) / 1000) << i;
   }
   // The shipped grid's bound is about 4e-11 m: one query in some 10^7 falls near
   // enough to a rounding boundary to need the 80-bit fit (points 1e-17 degrees from a
