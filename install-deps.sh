@@ -12,7 +12,7 @@ PACKAGES=(
   gmt gmt-gshhg-low gmt-dcw ghostscript fonts-urw-base35  # the face of the maps and the PDFs
   poppler-utils xvfb xauth libxcb1-dev fonts-dejavu-core
   clang libclang-rt-14-dev
-  time hyperfine
+  time hyperfine strace
   dpkg-dev desktop-file-utils file  # file: the package's library scan (shlibdeps) runs it
 )
 
