@@ -12,10 +12,10 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -116,8 +116,9 @@ bool ContarCaminhos(const std::string& arquivo) {
   const double segundosCpu = cpu() - cpuInicio;
   const auto n = [](std::uint64_t v) { return static_cast<unsigned long long>(v); };
   const double pontos = static_cast<double>(lat.size());
-  std::printf("block: %.3f us per point of CPU over %zu points (one thread; %.3f us wall) from %s\n",
-              segundosCpu / pontos * 1e6, lat.size(), segundos / pontos * 1e6, arquivo.c_str());
+  std::printf(
+      "block: %.3f us per point of CPU over %zu points (one thread; %.3f us wall) from %s\n",
+      segundosCpu / pontos * 1e6, lat.size(), segundos / pontos * 1e6, arquivo.c_str());
   std::printf("paths: double estimate %llu, 80-bit fit %llu, grid node %llu, refused %llu\n",
               n(c.dupla), n(c.estendida), n(c.no), n(c.recusas));
   return true;

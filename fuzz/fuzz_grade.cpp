@@ -51,11 +51,11 @@ struct Resposta {
 
 std::string Descrever(const std::exception& e) {
   // The kinds that callers tell apart; the rest is the message.
-  const char* tipo = dynamic_cast<const EConversao*>(&e) ? "conversao"
+  const char* tipo = dynamic_cast<const EConversao*>(&e)         ? "conversao"
                      : dynamic_cast<const EAberturaArquivo*>(&e) ? "abertura"
-                     : dynamic_cast<const EAritmetica*>(&e)  ? "matematica"
-                     : dynamic_cast<const ErroNivora*>(&e)  ? "nivora"
-                                                            : "estranho";
+                     : dynamic_cast<const EAritmetica*>(&e)      ? "matematica"
+                     : dynamic_cast<const ErroNivora*>(&e)       ? "nivora"
+                                                                 : "estranho";
   return std::string(tipo) + ": " + e.what();
 }
 
@@ -163,10 +163,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
 
   // The block form on eight of these points (two groups side by side): each point's
   // own result, up to the first failure, which is that point's own error.
-  const long double lat[] = {lat0 - 2 * kGrausPorPasso + fracao(0), latArea, lat0, latUlps,
-                             lat0 + fracao(2) / 4, lat0 - fracao(3), latArea, lat0};
-  const long double lon[] = {lon0 + 2 * kGrausPorPasso + fracao(1), lonArea, lon0, lon0,
-                             lon0 + fracao(3) / 4, lon0 - fracao(4), lonArea, lon0 + fracao(0)};
+  const long double lat[] = {lat0 - 2 * kGrausPorPasso + fracao(0),
+                             latArea,
+                             lat0,
+                             latUlps,
+                             lat0 + fracao(2) / 4,
+                             lat0 - fracao(3),
+                             latArea,
+                             lat0};
+  const long double lon[] = {lon0 + 2 * kGrausPorPasso + fracao(1),
+                             lonArea,
+                             lon0,
+                             lon0,
+                             lon0 + fracao(3) / 4,
+                             lon0 - fracao(4),
+                             lonArea,
+                             lon0 + fracao(0)};
   long double N[8];
   std::exception_ptr erroBloco;
   const std::size_t feitos = consulta.OndulacoesEstendidas(lat, lon, 8, N, erroBloco);
@@ -187,7 +199,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
       } catch (const ErroNivora& e) {
         erro = Descrever(e);
       }
-      Exigir(!sozinho.ok && sozinho.erro == erro, "o bloco parou sem o erro do ponto: '" + erro + "'");
+      Exigir(!sozinho.ok && sozinho.erro == erro,
+             "o bloco parou sem o erro do ponto: '" + erro + "'");
     }
   }
 
@@ -208,7 +221,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
     teclado.erro = Descrever(e);
   }
   Exigir(teclado.ok == lenta.ok && (teclado.ok ? Iguais(teclado.arredondado, lenta.arredondado)
-                                              : teclado.erro == lenta.erro),
+                                               : teclado.erro == lenta.erro),
          "a consulta do teclado nao seguiu o arquivo reescrito: '" + teclado.erro + "' / '" +
              lenta.erro + "'");
   return 0;

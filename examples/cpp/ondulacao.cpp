@@ -10,10 +10,9 @@
 // Build it against the installed library:
 //   g++ -std=c++17 ondulacao.cpp $(pkg-config --cflags --libs nivora2015) -o ondulacao
 // or with CMake (find_package(Nivora2015), see CMakeLists.txt beside this file).
-#include <nivora2015/nivora2015.hpp>
-
 #include <cstdio>
 #include <iostream>
+#include <nivora2015/nivora2015.hpp>
 #include <sstream>
 #include <string>
 

@@ -134,8 +134,8 @@ class Grade {
                       std::int32_t* codigos, unsigned threads = 1) const;
 
   /// The other height of `n` points, as OutraAltura, with codes as Ondulacoes.
-  Contagem OutrasAlturas(const double* lat, const double* lon, const double* altura,
-                         std::size_t n, Altura tipo, double* saida, std::int32_t* codigos,
+  Contagem OutrasAlturas(const double* lat, const double* lon, const double* altura, std::size_t n,
+                         Altura tipo, double* saida, std::int32_t* codigos,
                          unsigned threads = 1) const;
 
  private:

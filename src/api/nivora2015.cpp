@@ -143,7 +143,8 @@ double GmsParaDecimal(const std::string& texto) {
   std::istringstream partes(texto);
   std::string g, m, s, resto;
   if (!(partes >> g >> m >> s) || (partes >> resto))
-    throw nivora::EConversao("'" + texto + "' n\xE3o \xE9 uma coordenada GMS (graus minutos segundos)");
+    throw nivora::EConversao("'" + texto +
+                             "' n\xE3o \xE9 uma coordenada GMS (graus minutos segundos)");
   const std::int32_t graus = nivora::StrToInt(g);
   const std::int32_t minutos = nivora::StrToInt(m);
   const long double segundos = nivora::StrToFloat(s);

@@ -45,7 +45,8 @@ constexpr std::array<Opcao, 8> kOpcoes = {{
      "grava as coordenadas lidas (\"Coordenadas de Entrada\")", Valores::Nenhum},
     {Acao::Grade, "--grade", "-g", "ARQUIVO",
      "arquivo da grade do modelo geoidal (padr\xE3o: grid/NIVORA2015_SIRGAS2000.txt "
-     "na pasta do programa)",
+     "na pasta do programa), lido uma vez, no in\xED"
+     "cio: todas as linhas usam a mesma grade",
      Valores::Arquivo},
     {Acao::Utf8, "--utf8", nullptr, nullptr,
      "l\xEA a entrada em UTF-8 e grava a sa\xED"

@@ -11,8 +11,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <climits>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <ctime>
 #include <string_view>
@@ -207,7 +207,8 @@ bool TCacheGrade::Pendente(Leitor& leitor, bool& montagemMudou) const {
   return prontos != 0;  // a failed wait counts as a change
 }
 
-const std::shared_ptr<const GradeCarregada>& TCacheGrade::ObterPorNotificacao(Leitor& leitor, bool montagemMudou) {
+const std::shared_ptr<const GradeCarregada>& TCacheGrade::ObterPorNotificacao(Leitor& leitor,
+                                                                              bool montagemMudou) {
   bool mudou = !valida_.load(std::memory_order_relaxed) || montagemMudou;
   if (leitor.fdEspera_ < 0) {
     PassarParaStat();

@@ -83,8 +83,8 @@ JanelaPonto BuscarJanela(const GradeCarregada& grade, long double Lat, long doub
   return janela;
 }
 
-long double AjusteEstendido(const GradeCarregada& grade, const JanelaPonto& janela,
-                            long double Lat, long double Lon, bool& noGrade) {
+long double AjusteEstendido(const GradeCarregada& grade, const JanelaPonto& janela, long double Lat,
+                            long double Lon, bool& noGrade) {
   noGrade = false;
   const long double rad = GrausParaRadianos();
   JanelaAjuste<long double> a;
@@ -241,7 +241,8 @@ ContagemCaminhos TConsultaGrade::Ondulacoes(const double* lat, const double* lon
         bool recusado = false;
         const ErroPonto erro = RecusaLatLonDec(lat[i], lon[i], recusado);
         if (recusado) {
-          recusar(i, erro == ErroPonto::Nenhum ? kCodigoNaoNumero : static_cast<std::int32_t>(erro));
+          recusar(i,
+                  erro == ErroPonto::Nenhum ? kCodigoNaoNumero : static_cast<std::int32_t>(erro));
           return false;
         }
         Lat = lat[i];

@@ -51,8 +51,8 @@ JanelaPonto BuscarJanela(const GradeCarregada& grade, long double Lat, long doub
 /// The 80-bit fit of a window, raw (before rounding), in the documented order: the
 /// node's N when the point is on one of its nodes (`noGrade` true).
 /// @throws as TConsultaGrade::Ondulacao.
-long double AjusteEstendido(const GradeCarregada& grade, const JanelaPonto& janela,
-                            long double Lat, long double Lon, bool& noGrade);
+long double AjusteEstendido(const GradeCarregada& grade, const JanelaPonto& janela, long double Lat,
+                            long double Lon, bool& noGrade);
 
 /// Queries on one parsed grid. Built once and queried with const calls from any
 /// number of threads: no system call, no event pump, nothing changes. The grid is

@@ -127,7 +127,9 @@ constexpr int kN = kNumCoef;  // 9 unknowns
 constexpr double kU = 0x1p-53;
 constexpr double kU80 = 0x1p-64;
 
-constexpr double Gama(double k, double u) { return k * u / (1 - k * u); }
+constexpr double Gama(double k, double u) {
+  return k * u / (1 - k * u);
+}
 
 // The constants of the derivation above.
 constexpr double kGamaA = Gama(80, kU);        // forming A
@@ -155,8 +157,7 @@ constexpr unsigned kFlagsProibidos = 0x1F;  // invalid, denormal, zero divide, o
 constexpr int kTermos = 8;
 
 double ConstantePlano() {
-  static const double k =
-      static_cast<double>(GrausParaRadianos() * kRaioTerraM / kFatorEscala);
+  static const double k = static_cast<double>(GrausParaRadianos() * kRaioTerraM / kFatorEscala);
   return k;
 }
 
@@ -170,18 +171,30 @@ using Lote = double __attribute__((vector_size(4 * sizeof(double))));
 using MascaraLote = decltype(Lote{} > Lote{});
 
 // What the arithmetic needs for a scalar or for a lane vector.
-inline double Raiz(double x) { return std::sqrt(x); }
+inline double Raiz(double x) {
+  return std::sqrt(x);
+}
 inline Lote Raiz(Lote x) {
   return Lote{std::sqrt(x[0]), std::sqrt(x[1]), std::sqrt(x[2]), std::sqrt(x[3])};
 }
-inline double Modulo(double x) { return std::fabs(x); }
+inline double Modulo(double x) {
+  return std::fabs(x);
+}
 inline Lote Modulo(Lote x) {
   return reinterpret_cast<Lote>(reinterpret_cast<MascaraLote>(x) & 0x7FFFFFFFFFFFFFFFLL);
 }
-inline double Maior(double a, double b) { return std::max(a, b); }
-inline Lote Maior(Lote a, Lote b) { return a > b ? a : b; }
-inline bool Verdade(double) { return true; }
-inline MascaraLote Verdade(Lote) { return MascaraLote{} - 1; }
+inline double Maior(double a, double b) {
+  return std::max(a, b);
+}
+inline Lote Maior(Lote a, Lote b) {
+  return a > b ? a : b;
+}
+inline bool Verdade(double) {
+  return true;
+}
+inline MascaraLote Verdade(Lote) {
+  return MascaraLote{} - 1;
+}
 
 // The inputs of one window for the arithmetic: rows (shared by the lanes) and, per
 // lane, X of each row, the point's longitude and each node's longitude, cosine and N.
@@ -236,7 +249,7 @@ int Linhas(const NoJanela* nos, int* fimLinha) {
 // floating-point flags are the caller's to read).
 template <class V>
 [[gnu::always_inline]] inline void Calcular(const EntradaJanela<V>& in, V& valor, V& limite,
-                                            decltype(V{} > V{})& boa) {
+                                            decltype(V{} > V{}) & boa) {
   const double kPlano = ConstantePlano();
   auto ok = Verdade(V{});
 

@@ -78,8 +78,8 @@ std::shared_ptr<const GradeCarregada> GradeCarregada::Analisar(std::string_view 
   for (std::size_t k = 0; k < nos.size(); ++k) {
     if (k > 0 && !(nos[k].latGraus <= nos[k - 1].latGraus)) grade->ordenada_ = false;
     if (k == 0 || !(nos[k].latGraus == grade->linhas_.back().latGraus)) {
-      grade->linhas_.push_back(LinhaNos{k, k + 1, nos[k].latGraus, true,
-                                        static_cast<double>(nos[k].lonGraus), 0.0});
+      grade->linhas_.push_back(
+          LinhaNos{k, k + 1, nos[k].latGraus, true, static_cast<double>(nos[k].lonGraus), 0.0});
     } else {
       LinhaNos& linha = grade->linhas_.back();
       if (!(nos[k - 1].lonGraus < nos[k].lonGraus)) linha.lonCrescente = false;
@@ -124,9 +124,10 @@ std::size_t GradeCarregada::PrimeiraLinha(long double latMax) const {
   const auto latMaxDupla = static_cast<double>(latMax);
   const std::size_t total = latLinhas_.size();
   std::size_t primeira = 0;
-  const double passos = (latLinhas_.empty() ? 0 : latLinhas_.front() - latMaxDupla) *
-                        passoLinhasInverso_;
-  if (passos > 0) primeira = passos >= static_cast<double>(total) ? total : static_cast<std::size_t>(passos);
+  const double passos =
+      (latLinhas_.empty() ? 0 : latLinhas_.front() - latMaxDupla) * passoLinhasInverso_;
+  if (passos > 0)
+    primeira = passos >= static_cast<double>(total) ? total : static_cast<std::size_t>(passos);
   while (primeira > 0 && latLinhas_[primeira - 1] <= latMaxDupla) --primeira;
   while (primeira < total && !(latLinhas_[primeira] <= latMaxDupla)) ++primeira;
   while (primeira < total && latLinhas_[primeira] == latMaxDupla &&
@@ -149,13 +150,14 @@ LocalJanela GradeCarregada::Localizar(long double latMax, long double lonMin) co
   local.primeira = PrimeiraLinha(latMax);
   // Every row at once, so that the memory fetches overlap instead of following one
   // another: from the node before the guess to the last one the band can hold.
-  for (std::size_t l = local.primeira;
-       l < linhas_.size() && local.previstas < kLinhasLocalizadas; ++l, ++local.previstas) {
+  for (std::size_t l = local.primeira; l < linhas_.size() && local.previstas < kLinhasLocalizadas;
+       ++l, ++local.previstas) {
     const LinhaNos& linha = linhas_[l];
     const std::size_t k = linha.lonCrescente ? PalpiteOeste(linha, lonMinDupla) : linha.inicio;
     local.inicio[local.previstas] = k;
     const std::size_t ate = std::min(linha.fim, k + kNosPorLinha);
-    for (std::size_t j = k > linha.inicio ? k - 1 : k; j < ate; j += 2) __builtin_prefetch(&busca_[j]);
+    for (std::size_t j = k > linha.inicio ? k - 1 : k; j < ate; j += 2)
+      __builtin_prefetch(&busca_[j]);
     if (ate > 0) __builtin_prefetch(&busca_[ate - 1]);
   }
   return local;

@@ -69,8 +69,12 @@ struct DuplaDupla {
     // An infinity has no rest (x - alto would be NaN).
     return {alto, std::isinf(alto) ? 0.0 : static_cast<double>(x - alto)};
   }
-  bool operator<=(const DuplaDupla& b) const { return alto < b.alto || (alto == b.alto && baixo <= b.baixo); }
-  bool operator<(const DuplaDupla& b) const { return alto < b.alto || (alto == b.alto && baixo < b.baixo); }
+  bool operator<=(const DuplaDupla& b) const {
+    return alto < b.alto || (alto == b.alto && baixo <= b.baixo);
+  }
+  bool operator<(const DuplaDupla& b) const {
+    return alto < b.alto || (alto == b.alto && baixo < b.baixo);
+  }
 };
 
 /// What the window search and the double estimate read of a node, kept apart
@@ -85,7 +89,7 @@ struct NoBusca {
 struct NoJanela {
   std::size_t indice;    ///< into Nos() and Busca()
   long double latGraus;  ///< its latitude
-  bool novaLinha;        ///< its latitude differs from the previous node's taken (or it is the first)
+  bool novaLinha;  ///< its latitude differs from the previous node's taken (or it is the first)
 };
 
 /// Where the window of a point starts in an ordered grid: its first row and, for up to
@@ -99,12 +103,12 @@ struct LocalJanela {
 
 /// A run of consecutive nodes of equal latitude, as they stand in the file.
 struct LinhaNos {
-  std::size_t inicio;     ///< first node (index into nos)
-  std::size_t fim;        ///< one past the last node
-  long double latGraus;   ///< the run's latitude
-  bool lonCrescente;      ///< longitudes strictly increase along the run
-  double lonInicio;       ///< longitude of the run's first node, rounded (a hint)
-  double passoInverso;    ///< 1 / mean longitude step of an increasing run, else 0 (a hint)
+  std::size_t inicio;    ///< first node (index into nos)
+  std::size_t fim;       ///< one past the last node
+  long double latGraus;  ///< the run's latitude
+  bool lonCrescente;     ///< longitudes strictly increase along the run
+  double lonInicio;      ///< longitude of the run's first node, rounded (a hint)
+  double passoInverso;   ///< 1 / mean longitude step of an increasing run, else 0 (a hint)
 };
 
 /// The nodes of a grid file in file order, indexed by rows: one version of the file,

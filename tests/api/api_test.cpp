@@ -1,8 +1,6 @@
 // The library as others link it (the shared library and its public header only, but
 // for the query it is checked against): the shipped grid found beside it, every point
 // kind's value or refusal code, heights, GMS, and the failures a caller meets.
-#include "nivora2015/nivora2015.hpp"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -14,6 +12,7 @@
 #include "apoio/grade.hpp"
 #include "geoid/arquivo.hpp"
 #include "geoid/consulta.hpp"
+#include "nivora2015/nivora2015.hpp"
 
 namespace {
 
@@ -31,14 +30,21 @@ TEST(Biblioteca, PointsOfEveryKindGetTheQuerysValueOrTheirCode) {
     Codigo codigo;
   };
   const Caso casos[] = {
-      {-15.7939, -47.8828, Codigo::Aceito},       {-22.9068, -43.1729, Codigo::Aceito},
-      {5.58, -60.0, Codigo::Aceito},              {-34.58, -53.37, Codigo::Aceito},
-      {5.5834, -60.0, Codigo::AcimaDoNorte},      {-34.5831, -50.0, Codigo::AbaixoDoSul},
-      {-10.0, -34.4332, Codigo::ForaDaLongitude}, {-10.0, -80.0, Codigo::ForaDaLongitude},
-      {95.0, -50.0, Codigo::GrauLatitude},        {-10.0, 190.0, Codigo::GrauLongitude},
+      {-15.7939, -47.8828, Codigo::Aceito},
+      {-22.9068, -43.1729, Codigo::Aceito},
+      {5.58, -60.0, Codigo::Aceito},
+      {-34.58, -53.37, Codigo::Aceito},
+      {5.5834, -60.0, Codigo::AcimaDoNorte},
+      {-34.5831, -50.0, Codigo::AbaixoDoSul},
+      {-10.0, -34.4332, Codigo::ForaDaLongitude},
+      {-10.0, -80.0, Codigo::ForaDaLongitude},
+      {95.0, -50.0, Codigo::GrauLatitude},
+      {-10.0, 190.0, Codigo::GrauLongitude},
       {95.0, -20.0, Codigo::ForaDaLongitude},  // the longitude's reason replaces the latitude's
-      {kNaN, -50.0, Codigo::NaoNumero},           {-10.0, kNaN, Codigo::NaoNumero},
-      {-kInf, -50.0, Codigo::GrauLatitude},       {-10.0, kInf, Codigo::GrauLongitude},
+      {kNaN, -50.0, Codigo::NaoNumero},
+      {-10.0, kNaN, Codigo::NaoNumero},
+      {-kInf, -50.0, Codigo::GrauLatitude},
+      {-10.0, kInf, Codigo::GrauLongitude},
   };
   const nivora2015::Grade grade = modelo.Retrato();
   std::vector<double> lat, lon;

@@ -104,7 +104,7 @@ void TInterpolador::InverteMatriz() {
       } else {
         const long double pivo = M[i][i];
         if (!(pivo >= 0.0L)) throw EOperacaoInvalida();  // negative or NaN
-        if (pivo == 0.0L) throw EDivisaoPorZero();    // the next column divides by it
+        if (pivo == 0.0L) throw EDivisaoPorZero();       // the next column divides by it
         M[i][i] = sqrtl(pivo);
       }
     }

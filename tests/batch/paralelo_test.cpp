@@ -71,8 +71,8 @@ class Paralelo : public ::testing::Test {
       EXPECT_GE(feitas, ultimoProgresso);
       ultimoProgresso = feitas;
     };
-    const ResultadoLote r = ExecutarParalelo(leitor, escritor, opcoes_,
-                                             TRetratoGrade::DoArquivo(grade_), config);
+    const ResultadoLote r =
+        ExecutarParalelo(leitor, escritor, opcoes_, TRetratoGrade::DoArquivo(grade_), config);
     escritor.Fechar();
     ::close(fdEntrada);
     saida = LerArquivoTodo(pasta_ / "paralelo.txt");
@@ -152,8 +152,9 @@ TEST_F(Paralelo, EmptyInputAndAFailedWrite) {
   LeitorLinhas leitor(fdEntrada, "entrada.txt");
   EscritorSaida escritor(fdCheio, "/dev/full", true);
   ConfigParalelo config;
-  EXPECT_THROW(ExecutarParalelo(leitor, escritor, opcoes_, TRetratoGrade::DoArquivo(grade_), config),
-               EEntradaSaida);
+  EXPECT_THROW(
+      ExecutarParalelo(leitor, escritor, opcoes_, TRetratoGrade::DoArquivo(grade_), config),
+      EEntradaSaida);
   ::close(fdEntrada);
 }
 

@@ -119,8 +119,8 @@ TEST(GradeDistribuida, TheEstimateDecidesAlmostEveryPointWithTheSameResult) {
       lo = no.lonGraus + d * direcao(sorteio);
     }
     const long double bruto = OndulacaoEstendida(consulta.Grade(), la, lo);
-    const std::string onde = FormatFloat("#0.000000000000000000", la) + " " +
-                             FormatFloat("#0.000000000000000000", lo);
+    const std::string onde =
+        FormatFloat("#0.000000000000000000", la) + " " + FormatFloat("#0.000000000000000000", lo);
     CaminhoConsulta caminho{};
     ASSERT_EQ(StrToFloat(AjustaCampo10(FormatFloat("#0.000", bruto))),
               consulta.Ondulacao(la, lo, &caminho))

@@ -1,11 +1,11 @@
 // Grid file reading: lines, fixed columns, number syntax, error texts.
-#include "geoid/arquivo.hpp"
-#include "geoid/formato_no.hpp"
 #include "geoid/grade.hpp"
 
 #include <gtest/gtest.h>
 
 #include "apoio/grade.hpp"
+#include "geoid/arquivo.hpp"
+#include "geoid/formato_no.hpp"
 #include "text/erros.hpp"
 
 namespace nivora {
