@@ -19,7 +19,7 @@ fi
 cmake --build "$build" -j2 --target "${alvos[@]}" >/dev/null || exit 2
 
 # Longest input per target: one record, one grid window, one small batch file.
-declare -A tamanho=([fuzz_registro]=512 [fuzz_numeros]=256 [fuzz_grade]=8192 [fuzz_lote]=4096 [fuzz_argumentos]=512)
+declare -A tamanho=([fuzz_biblioteca]=160 [fuzz_registro]=512 [fuzz_numeros]=256 [fuzz_grade]=8192 [fuzz_lote]=4096 [fuzz_argumentos]=512)
 resumo="$build/fuzz-resumo.txt"
 printf '%-15s %8s %12s %10s %8s\n' alvo segundos execucoes exec/s achados | tee "$resumo"
 falhou=0
