@@ -1,25 +1,24 @@
-// The weighted least-squares fit of a window, one routine for both arithmetic types.
+// The 80-bit weighted least-squares fit of a window, whose result the query returns.
 //
-// Written once over the arithmetic type: in long double it is the 80-bit fit whose
-// result the query returns, operation for operation the step-by-step reference
-// (TInterpolador); in double it is the estimate that lets the query skip that fit
-// when the rounding to millimetres is already certain. Both follow the documented
-// order of operations; the only liberties taken leave every value unchanged: the
+// Operation for operation the step-by-step reference (tests/apoio/interpolacao), in
+// the documented order; the only liberties taken leave every value unchanged: the
 // lower triangle of the normal matrix and all rows of its inverse but the first are
 // never computed (nothing reads them on the way to the constant term), and the
 // ordered sums of one row of the normal matrix run side by side, each keeping its
-// own order.
+// own order. (The double estimate that usually stands in for it, with its bound, is
+// estimativa.cpp.)
 #pragma once
 
 #include <cmath>
 
 #include "geoid/modelo.hpp"
+#include "nivora2015/erros.hpp"
 
 namespace nivora {
 
 /// The window of one point as the fit reads it, arrays indexed from 1.
-template <class T>
 struct JanelaAjuste {
+  using T = long double;
   T X[kNumNos + 1];     ///< north plane coordinate of each node (scaled metres)
   T Y[kNumNos + 1];     ///< east-west plane coordinate, positive west of the point
   T peso[kNumNos + 1];  ///< 1 / (X^2 + Y^2)
@@ -31,7 +30,7 @@ namespace detalhe {
 /// Row r of the normal matrix from column r on, and U[r]: for each node k in turn,
 /// every one of these sums takes its next term, so the sums of a row run side by
 /// side (and in SIMD lanes) while each keeps the order of the step-by-step product.
-template <int r, class T>
+template <int r, class T = long double>
 inline void LinhasNormais(const T (&A)[kNumNos + 1][kNumCoef + 1],
                           const T (&AtP)[kNumCoef + 1][kNumNos + 1], const T* n,
                           T (&M)[kNumCoef + 1][kNumCoef + 1], T (&U)[kNumCoef + 1]) {
@@ -53,14 +52,11 @@ inline void LinhasNormais(const T (&A)[kNumNos + 1][kNumCoef + 1],
 }  // namespace detalhe
 
 /// The constant term of the weighted least-squares surface of degree kGrauPolinomio
-/// in X and Y through the window's nodes (none of which coincides with the point),
-/// written to `a1`. Before the square root of each pivot p of the Cholesky factor,
-/// `pivo(p, d)` is called with d, the diagonal entry of the normal matrix p came
-/// from; it may throw (the 80-bit fit raises the reference's errors there) or
-/// return false, which ends the fit with false (the estimate declines a pivot that
-/// is not clearly positive).
-template <class T, class Pivo>
-bool Ajustar(const JanelaAjuste<T>& janela, Pivo&& pivo, T& a1) {
+/// in X and Y through the window's nodes (none of which coincides with the point).
+/// @throws EOperacaoInvalida for a negative (or NaN) pivot of the Cholesky factor,
+///         EDivisaoPorZero for a zero one, as the step-by-step reference.
+inline long double Ajustar(const JanelaAjuste& janela) {
+  using T = long double;
   // Design matrix by node (A[k][j]: monomial j at node k), and the weighted
   // monomials by row (AtP[j][k] = A[k][j] * peso[k]). The monomials are the integer
   // powers X^p * Y^q by repeated products from 1, written out: a factor 1 changes
@@ -94,7 +90,6 @@ bool Ajustar(const JanelaAjuste<T>& janela, Pivo&& pivo, T& a1) {
   // Cholesky factor M = U'U into the upper triangle, column by column.
   for (int i = 1; i <= n; ++i)
     for (int j = 1; j <= i; ++j) {
-      const T diagonal = M[j][i];
       if (j > 1) {
         T soma = T(0);
         for (int k = 1; k <= j - 1; ++k) soma = soma + M[k][j] * M[k][i];
@@ -103,7 +98,8 @@ bool Ajustar(const JanelaAjuste<T>& janela, Pivo&& pivo, T& a1) {
       if (j < i) {
         M[j][i] = M[j][i] / M[j][j];
       } else {
-        if (!pivo(M[i][i], diagonal)) return false;
+        if (!(M[i][i] >= 0.0L)) throw EOperacaoInvalida();  // negative or NaN
+        if (M[i][i] == 0.0L) throw EDivisaoPorZero();       // the next column divides by it
         M[i][i] = std::sqrt(M[i][i]);
       }
     }
@@ -127,8 +123,7 @@ bool Ajustar(const JanelaAjuste<T>& janela, Pivo&& pivo, T& a1) {
   }
   T soma = T(0);
   for (int k = 1; k <= n; ++k) soma = soma + linha1[k] * U[k];
-  a1 = soma;
-  return true;
+  return soma;
 }
 
 }  // namespace nivora

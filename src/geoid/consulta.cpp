@@ -20,15 +20,6 @@ namespace {
 // Mask of the rounding of the result to millimetres.
 constexpr const char* kMascaraResultado = "#0.000";
 
-// The 80-bit fit's pivot rule: the errors of the step-by-step reference.
-struct PivoEstrito {
-  bool operator()(long double pivo, long double) const {
-    if (!(pivo >= 0.0L)) throw EOperacaoInvalida();  // negative or NaN
-    if (pivo == 0.0L) throw EDivisaoPorZero();       // the next column divides by it
-    return true;
-  }
-};
-
 }  // namespace
 
 void ContagemCaminhos::Contar(CaminhoConsulta caminho) {
@@ -43,14 +34,6 @@ void ContagemCaminhos::Contar(CaminhoConsulta caminho) {
       ++no;
       break;
   }
-}
-
-ContagemCaminhos& ContagemCaminhos::operator+=(const ContagemCaminhos& outra) {
-  dupla += outra.dupla;
-  estendida += outra.estendida;
-  no += outra.no;
-  recusas += outra.recusas;
-  return *this;
 }
 
 long double ValorEmMilimetros(long long milimetros) {
@@ -87,7 +70,7 @@ long double AjusteEstendido(const GradeCarregada& grade, const JanelaPonto& jane
                             long double Lon, bool& noGrade) {
   noGrade = false;
   const long double rad = GrausParaRadianos();
-  JanelaAjuste<long double> a;
+  JanelaAjuste a;
   for (int t = 0; t < janela.quantos; ++t) {
     const NoCarregado& no = grade.Nos()[janela.nos[t].indice];
     const int i = t + 1;
@@ -105,9 +88,7 @@ long double AjusteEstendido(const GradeCarregada& grade, const JanelaPonto& jane
   if (grade.TemErro()) throw EGradeDanificada(grade.Erro(), grade.Arquivo(), grade.LinhaErro());
   if (janela.quantos < kNumNos)
     throw EForaDaGrade(MensagemPoucosNos(Lat, Lon, janela.quantos, kNumNos));
-  long double a1 = 0;
-  Ajustar(a, PivoEstrito{}, a1);
-  return a1;
+  return Ajustar(a);
 }
 
 TConsultaGrade::TConsultaGrade(std::shared_ptr<const GradeCarregada> grade)

@@ -28,7 +28,6 @@ struct ContagemCaminhos {
   std::uint64_t no = 0;
   std::uint64_t recusas = 0;
   void Contar(CaminhoConsulta caminho);
-  ContagemCaminhos& operator+=(const ContagemCaminhos& outra);
   std::uint64_t Total() const { return dupla + estendida + no + recusas; }
 };
 
