@@ -308,7 +308,7 @@ ResultadoCamada ProcessarCamada(const OpcoesCamada& opcoes, const nivora2015::Gr
 
   // The input and its layer.
   CPLErrorReset();
-  Dataset entrada(GDALDataset::Open(opcoes.entrada.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY));
+  Dataset entrada(GDALDataset::Open(opcoes.entrada.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR));
   if (!entrada) {
     throw ErroComGdal(Tipo::Arquivo, "n\xC3\xA3o foi poss\xC3\xADvel abrir a camada de entrada " +
                                          Aspas(opcoes.entrada));
@@ -432,10 +432,16 @@ ResultadoCamada ProcessarCamada(const OpcoesCamada& opcoes, const nivora2015::Gr
                                                     Aspas(campo.GetNameRef())));
     }
   }
+  // A DBF stores numbers as text: three decimals read back as the very same doubles.
+  const bool dbf = Igual(driver.GetDescription(), "ESRI Shapefile");
   for (std::size_t k = 0; k < novos.size(); ++k) {
     const bool texto = k + 1 == novos.size();
     OGRFieldDefn campo(novos[k].c_str(), texto ? OFTString : OFTReal);
     if (texto) campo.SetWidth(254);  // the longest reason fits a DBF's widest text
+    if (!texto && dbf) {
+      campo.SetWidth(16);
+      campo.SetPrecision(3);
+    }
     if (camadaSaida.CreateField(&campo, FALSE) != OGRERR_NONE) {
       throw desfazer(ErroComGdal(Tipo::Arquivo, "n\xC3\xA3o foi poss\xC3\xADvel criar o campo " +
                                                     Aspas(novos[k])));
