@@ -34,6 +34,9 @@ constexpr const char* kSemTransformacao =
     "a coordenada n\xC3\xA3o p\xC3\xB4"
     "de ser transformada para SIRGAS2000 (EPSG:4674)";
 
+constexpr const char* kGeometriaNaoGravada =
+    " (a geometria n\xC3\xA3o cabe no formato de sa\xC3\xAD" "da e ficou de fora)";
+
 /// The usual names of the coordinate columns, as OGR knows them.
 constexpr const char* kNomesLat[] = {"lat", "latitude", "y"};
 constexpr const char* kNomesLon[] = {"lon", "longitude", "long", "x"};
@@ -594,7 +597,22 @@ ResultadoCamada ProcessarCamada(const OpcoesCamada& opcoes, const nivora2015::Gr
         ++resultado.recusadas;
       }
       CPLErrorReset();
-      if (camadaSaida.CreateFeature(nova.get()) != OGRERR_NONE) {
+      OGRErr gravado = camadaSaida.CreateFeature(nova.get());
+      if (gravado != OGRERR_NONE && nova->GetGeometryRef() != nullptr && tipoSaida != wkbUnknown &&
+          wkbFlatten(nova->GetGeometryRef()->getGeometryType()) != wkbFlatten(tipoSaida)) {
+        // A format of one geometry type (Shapefile): a multipoint of one point goes as a
+        // point; a geometry that cannot is left out, and the reason says so.
+        OGRGeometry* forcada = OGRGeometryFactory::forceTo(nova->StealGeometry(), tipoSaida);
+        if (forcada != nullptr && wkbFlatten(forcada->getGeometryType()) == wkbFlatten(tipoSaida)) {
+          nova->SetGeometryDirectly(forcada);
+        } else {
+          delete forcada;
+          nova->SetField(iMotivo, (motivo[i] + kGeometriaNaoGravada).c_str());
+        }
+        CPLErrorReset();
+        gravado = camadaSaida.CreateFeature(nova.get());
+      }
+      if (gravado != OGRERR_NONE) {
         throw ErroComGdal(Tipo::Arquivo, "falha ao gravar a fei\xC3\xA7\xC3\xA3o " +
                                              std::to_string(feicao.GetFID()) + " em " +
                                              Aspas(opcoes.saida));
