@@ -59,7 +59,7 @@ exemplos=$(grep -c "^$P/exemplos/.*\.txt$" "$TRAB/conteudo.txt" || true)
 # Dependencies: the libraries come from the binaries (shlibdeps), the rest by name.
 depende=$(dpkg-deb -f "$deb" Depends)
 for d in libnivora2015-1 nivora2015-data libqt6widgets6 libqt6printsupport6 libjpeg62-turbo \
-  libstdc++6 libc6 qt6-qpa-plugins qt6-translations-l10n; do
+  libgdal32 libstdc++6 libc6 qt6-qpa-plugins qt6-translations-l10n; do
   [[ ",$depende," == *", $d"* || ",$depende," == *",$d"* ]] || falha "Depends sem $d: $depende"
 done
 
