@@ -92,6 +92,12 @@ for exemplo in "$R/$P"/exemplos/*.txt; do
   cmp "$TRAB/$nome.pacote" "$TRAB/$nome.build" || falha "$nome: saídas diferentes"
   [[ -s "$TRAB/$nome.pacote" ]] || falha "$nome: saída vazia"
 done
+# The packaged CLI's GIS subcommand, through the GDAL the package depends on.
+printf 'id,lat,lon\nRN01,-15.7939,-47.8828\n' >"$TRAB/pontos.csv"
+"$R/usr/bin/nivora2015-cli" camada -q --crs EPSG:4674 "$TRAB/pontos.csv" "$TRAB/pontos_n.csv" ||
+  falha "camada do pacote"
+grep -q '^RN01,-15.7939,-47.8828,-12.659,' "$TRAB/pontos_n.csv" ||
+  falha "camada do pacote deu: $(cat "$TRAB/pontos_n.csv")"
 # The example program against the extracted development package, both ways; its N
 # (three decimals) against the CLI's height column with H = 0 (h = 0 + N).
 pontos=$'-15.7939 -47.8828\n-22.9068 -43.1729\n-3.1190 -60.0217\n-30.0346 -51.2177\n2.8235 -60.6758'
