@@ -294,81 +294,70 @@ class Transacoes {
   bool aberta_ = false;
 };
 
-}  // namespace
-
-ResultadoCamada ProcessarCamada(const OpcoesCamada& opcoes, const nivora2015::Grade& grade,
-                                const ProgressoCamada& progresso) {
-  const bool comAltura = opcoes.altura != Altura::Nenhuma;
-  if (opcoes.z != Altura::Nenhuma && !comAltura) {
-    throw ErroGis(Tipo::Uso, "--z pede --altura: sem uma altura dada n\xC3\xA3o h\xC3\xA1 outra a calcular");
-  }
-  if (opcoes.campoLat.empty() != opcoes.campoLon.empty()) {
-    throw ErroGis(Tipo::Uso, "--campo-lat e --campo-lon v\xC3\xAAm juntos");
-  }
-  if (!comAltura && !opcoes.campoAltura.empty()) {
-    throw ErroGis(Tipo::Uso, "--campo-altura pede --altura elipsoidal ou ortometrica");
-  }
-
-  // The input and its layer.
-  CPLErrorReset();
-  Dataset entrada(GDALDataset::Open(opcoes.entrada.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR));
-  if (!entrada) {
-    throw ErroComGdal(Tipo::Arquivo, "n\xC3\xA3o foi poss\xC3\xADvel abrir a camada de entrada " +
-                                         Aspas(opcoes.entrada));
-  }
-  OGRLayer& camada = *EscolherCamada(*entrada, opcoes);
-  OGRFeatureDefn& defnEntrada = *camada.GetLayerDefn();
-  ResultadoCamada resultado;
-  resultado.nomeCamada = camada.GetName();
-
-  // Where the points and the heights are.
+/// Where each feature's point and height are.
+struct Leitura {
   Fonte fonte = Fonte::Geometria;
   int iLat = -1;
   int iLon = -1;
+  int iAltura = -1;  ///< the height's field; -1: the points' Z (or no height)
+  OGRwkbGeometryType tipo = wkbPoint;
+  const OGRSpatialReference* crs = nullptr;  ///< the layer's, if any
+};
+
+Leitura LeituraDe(OGRLayer& camada, const OpcoesCamada& opcoes) {
+  OGRFeatureDefn& defn = *camada.GetLayerDefn();
+  const std::string nome = camada.GetName();
+  Leitura leitura;
   if (!opcoes.campoLat.empty()) {
-    fonte = Fonte::Colunas;
-    iLat = CampoPorNome(defnEntrada, opcoes.campoLat, "--campo-lat");
-    iLon = CampoPorNome(defnEntrada, opcoes.campoLon, "--campo-lon");
-  } else if (defnEntrada.GetGeomFieldCount() == 0) {
-    fonte = Fonte::Colunas;
-    iLat = CampoUsual(defnEntrada, kNomesLat);
-    iLon = CampoUsual(defnEntrada, kNomesLon);
-    if (iLat < 0 || iLon < 0) {
+    leitura.fonte = Fonte::Colunas;
+    leitura.iLat = CampoPorNome(defn, opcoes.campoLat, "--campo-lat");
+    leitura.iLon = CampoPorNome(defn, opcoes.campoLon, "--campo-lon");
+  } else if (defn.GetGeomFieldCount() == 0) {
+    leitura.fonte = Fonte::Colunas;
+    leitura.iLat = CampoUsual(defn, kNomesLat);
+    leitura.iLon = CampoUsual(defn, kNomesLon);
+    if (leitura.iLat < 0 || leitura.iLon < 0) {
       throw ErroGis(Tipo::Arquivo,
-                    "a camada " + Aspas(resultado.nomeCamada) +
+                    "a camada " + Aspas(nome) +
                         " n\xC3\xA3o tem geometria nem colunas de coordenadas com os nomes usuais "
                         "(lat, latitude ou y; lon, longitude, long ou x): indique-as com "
                         "--campo-lat e --campo-lon");
     }
   }
-  const OGRwkbGeometryType tipoEntrada =
-      fonte == Fonte::Geometria ? defnEntrada.GetGeomFieldDefn(0)->GetType() : wkbPoint;
-  int iAltura = -1;
+  if (leitura.fonte == Fonte::Geometria) {
+    leitura.tipo = defn.GetGeomFieldDefn(0)->GetType();
+    leitura.crs = defn.GetGeomFieldDefn(0)->GetSpatialRef();
+  } else {
+    leitura.crs = camada.GetSpatialRef();
+  }
+  const bool comAltura = opcoes.altura != Altura::Nenhuma;
   if (comAltura && !opcoes.campoAltura.empty()) {
-    iAltura = CampoPorNome(defnEntrada, opcoes.campoAltura, "--campo-altura");
-  } else if (comAltura && (fonte == Fonte::Colunas ||
-                           (tipoEntrada != wkbUnknown && !OGR_GT_HasZ(tipoEntrada)))) {
-    throw ErroGis(Tipo::Arquivo, "os pontos da camada " + Aspas(resultado.nomeCamada) +
+    leitura.iAltura = CampoPorNome(defn, opcoes.campoAltura, "--campo-altura");
+  } else if (comAltura && (leitura.fonte == Fonte::Colunas ||
+                           (leitura.tipo != wkbUnknown && !OGR_GT_HasZ(leitura.tipo)))) {
+    throw ErroGis(Tipo::Arquivo, "os pontos da camada " + Aspas(nome) +
                                      " n\xC3\xA3o t\xC3\xAAm Z: indique o campo da altura com --campo-altura");
   }
+  return leitura;
+}
 
-  // Their CRS, and the way to geographic SIRGAS 2000.
-  const OGRSpatialReference* crsCamada =
-      fonte == Fonte::Geometria ? defnEntrada.GetGeomFieldDefn(0)->GetSpatialRef() : camada.GetSpatialRef();
-  Destino destino = DestinoDe(crsCamada, opcoes, resultado.nomeCamada);
+/// The output layer as made: its fields' places and how the features go in.
+struct Saida {
+  Dataset ds;
+  OGRLayer* camada = nullptr;
+  OGRwkbGeometryType tipo = wkbNone;
+  std::vector<int> mapa;  ///< output field of each input field
+  int iN = -1;
+  int iOutra = -1;
+  int iMotivo = -1;
+  bool preservarFid = false;
+};
 
-  // The added fields.
-  const std::string campoOutra =
-      !opcoes.campoOutra.empty() ? opcoes.campoOutra
-                                 : (opcoes.altura == Altura::Elipsoidal ? "H" : "h");
-  std::vector<std::string> novos = {opcoes.campoN};
-  if (comAltura) novos.push_back(campoOutra);
-  novos.push_back(opcoes.campoMotivo);
-  ConferirNomes(defnEntrada, novos);
-
-  // The output: a new file, never the input, an existing one only when asked.
-  GDALDriver& driver = *DriverSaida(opcoes);
-  resultado.driverSaida = driver.GetDescription();
+/// A new output, never the input, an existing one only when asked; nothing is left of
+/// it when it cannot be made as asked.
+Saida CriarSaida(GDALDriver& driver, OGRLayer& entrada, const Leitura& leitura,
+                 OGRSpatialReference& crs, const std::vector<std::string>& novos,
+                 const OpcoesCamada& opcoes) {
   if (Existe(opcoes.saida)) {
     if (MesmoArquivo(opcoes.entrada, opcoes.saida)) {
       throw ErroGis(Tipo::Arquivo, "a sa\xC3\xAD" "da " + Aspas(opcoes.saida) +
@@ -384,56 +373,56 @@ ResultadoCamada ProcessarCamada(const OpcoesCamada& opcoes, const nivora2015::Gr
     }
   }
 
-  const bool saidaCsv = Igual(driver.GetDescription(), "CSV");
+  Saida saida;
+  const bool csv = Igual(driver.GetDescription(), "CSV");
   const bool comZ = opcoes.z != Altura::Nenhuma;
-  OGRwkbGeometryType tipoSaida = comZ ? OGR_GT_SetZ(tipoEntrada) : tipoEntrada;
+  saida.tipo = comZ ? OGR_GT_SetZ(leitura.tipo) : leitura.tipo;
   // A CSV output of a CSV's columns keeps them as they are; other CSV outputs get the
   // geometry as columns too.
-  if (saidaCsv && fonte == Fonte::Colunas && !comZ) tipoSaida = wkbNone;
+  if (csv && leitura.fonte == Fonte::Colunas && !comZ) saida.tipo = wkbNone;
   CPLStringList opcoesCamada;
-  if (saidaCsv && tipoSaida != wkbNone) {
-    const bool pontos = wkbFlatten(tipoSaida) == wkbPoint;
-    opcoesCamada.SetNameValue("GEOMETRY", !pontos ? "AS_WKT" : OGR_GT_HasZ(tipoSaida) ? "AS_XYZ" : "AS_XY");
+  if (csv && saida.tipo != wkbNone) {
+    const bool pontos = wkbFlatten(saida.tipo) == wkbPoint;
+    opcoesCamada.SetNameValue("GEOMETRY", !pontos ? "AS_WKT" : OGR_GT_HasZ(saida.tipo) ? "AS_XYZ" : "AS_XY");
   }
   // Text as the input had it: a CSV quotes only what needs quotes.
-  if (saidaCsv) opcoesCamada.SetNameValue("STRING_QUOTING", "IF_NEEDED");
+  if (csv) opcoesCamada.SetNameValue("STRING_QUOTING", "IF_NEEDED");
   if (TemOpcaoDeCamada(driver, "ENCODING")) opcoesCamada.SetNameValue("ENCODING", "UTF-8");
-  const bool preservarFid = TemOpcaoDeCamada(driver, "FID");
-  if (preservarFid && *camada.GetFIDColumn() != '\0') {
-    opcoesCamada.SetNameValue("FID", camada.GetFIDColumn());
+  saida.preservarFid = TemOpcaoDeCamada(driver, "FID");
+  if (saida.preservarFid && *entrada.GetFIDColumn() != '\0') {
+    opcoesCamada.SetNameValue("FID", entrada.GetFIDColumn());
   }
-  if (fonte == Fonte::Geometria && TemOpcaoDeCamada(driver, "GEOMETRY_NAME") &&
-      *camada.GetGeometryColumn() != '\0') {
-    opcoesCamada.SetNameValue("GEOMETRY_NAME", camada.GetGeometryColumn());
+  if (leitura.fonte == Fonte::Geometria && TemOpcaoDeCamada(driver, "GEOMETRY_NAME") &&
+      *entrada.GetGeometryColumn() != '\0') {
+    opcoesCamada.SetNameValue("GEOMETRY_NAME", entrada.GetGeometryColumn());
   }
 
   CPLErrorReset();
-  Dataset saida(driver.Create(opcoes.saida.c_str(), 0, 0, 0, GDT_Unknown, nullptr));
-  if (!saida) {
+  saida.ds.reset(driver.Create(opcoes.saida.c_str(), 0, 0, 0, GDT_Unknown, nullptr));
+  if (!saida.ds) {
     throw ErroComGdal(Tipo::Arquivo, "n\xC3\xA3o foi poss\xC3\xADvel criar a sa\xC3\xAD" "da " +
                                          Aspas(opcoes.saida));
   }
-  // A failure before the first feature leaves no output behind.
   const auto desfazer = [&](const ErroGis& erro) {
-    saida.reset();
+    saida.ds.reset();
     driver.Delete(opcoes.saida.c_str());
     return erro;
   };
-  OGRLayer* criada = saida->CreateLayer(resultado.nomeCamada.c_str(),
-                                        tipoSaida == wkbNone ? nullptr : &destino.origem, tipoSaida,
-                                        opcoesCamada.List());
-  if (criada == nullptr) {
+  saida.camada = saida.ds->CreateLayer(entrada.GetName(), saida.tipo == wkbNone ? nullptr : &crs,
+                                       saida.tipo, opcoesCamada.List());
+  if (saida.camada == nullptr) {
     throw desfazer(ErroComGdal(Tipo::Arquivo, "n\xC3\xA3o foi poss\xC3\xADvel criar a camada em " +
                                                   Aspas(opcoes.saida)));
   }
-  OGRLayer& camadaSaida = *criada;
+  OGRFeatureDefn& defnEntrada = *entrada.GetLayerDefn();
   const int nEntrada = defnEntrada.GetFieldCount();
   for (int i = 0; i < nEntrada; ++i) {
     OGRFieldDefn campo(defnEntrada.GetFieldDefn(i));
-    if (camadaSaida.CreateField(&campo, TRUE) != OGRERR_NONE) {
+    if (saida.camada->CreateField(&campo, TRUE) != OGRERR_NONE) {
       throw desfazer(ErroComGdal(Tipo::Arquivo, "n\xC3\xA3o foi poss\xC3\xADvel criar o campo " +
                                                     Aspas(campo.GetNameRef())));
     }
+    saida.mapa.push_back(i);
   }
   // A DBF stores numbers as text: three decimals read back as the very same doubles.
   const bool dbf = Igual(driver.GetDescription(), "ESRI Shapefile");
@@ -445,71 +434,74 @@ ResultadoCamada ProcessarCamada(const OpcoesCamada& opcoes, const nivora2015::Gr
       campo.SetWidth(16);
       campo.SetPrecision(3);
     }
-    if (camadaSaida.CreateField(&campo, FALSE) != OGRERR_NONE) {
+    if (saida.camada->CreateField(&campo, FALSE) != OGRERR_NONE) {
       throw desfazer(ErroComGdal(Tipo::Arquivo, "n\xC3\xA3o foi poss\xC3\xADvel criar o campo " +
                                                     Aspas(novos[k])));
     }
   }
-  OGRFeatureDefn& defnSaida = *camadaSaida.GetLayerDefn();
-  if (defnSaida.GetFieldCount() != nEntrada + static_cast<int>(novos.size())) {
-    throw desfazer(ErroGis(Tipo::Arquivo, "o formato " + resultado.driverSaida +
+  OGRFeatureDefn& defn = *saida.camada->GetLayerDefn();
+  if (defn.GetFieldCount() != nEntrada + static_cast<int>(novos.size())) {
+    throw desfazer(ErroGis(Tipo::Arquivo, std::string("o formato ") + driver.GetDescription() +
                                               " n\xC3\xA3o gravou os campos da entrada como eles s\xC3\xA3o"));
   }
   for (std::size_t k = 0; k < novos.size(); ++k) {
-    const char* gravado = defnSaida.GetFieldDefn(nEntrada + static_cast<int>(k))->GetNameRef();
+    const char* gravado = defn.GetFieldDefn(nEntrada + static_cast<int>(k))->GetNameRef();
     if (novos[k] != gravado) {
-      throw desfazer(ErroGis(Tipo::Uso, "o formato " + resultado.driverSaida + " grava o campo " +
-                                            Aspas(novos[k]) + " como " + Aspas(gravado) +
-                                            ": escolha outro nome com --campos"));
+      throw desfazer(ErroGis(Tipo::Uso, std::string("o formato ") + driver.GetDescription() +
+                                            " grava o campo " + Aspas(novos[k]) + " como " +
+                                            Aspas(gravado) + ": escolha outro nome com --campos"));
     }
   }
-  const int iN = nEntrada;
-  const int iOutra = comAltura ? nEntrada + 1 : -1;
-  const int iMotivo = nEntrada + static_cast<int>(novos.size()) - 1;
-  std::vector<int> mapa(static_cast<std::size_t>(nEntrada));
-  for (int i = 0; i < nEntrada; ++i) mapa[static_cast<std::size_t>(i)] = i;
+  saida.iN = nEntrada;
+  saida.iOutra = opcoes.altura != Altura::Nenhuma ? nEntrada + 1 : -1;
+  saida.iMotivo = nEntrada + static_cast<int>(novos.size()) - 1;
+  return saida;
+}
 
-  // The features, block by block.
-  const nivora2015::Altura tipoAltura = opcoes.altura == Altura::Ortometrica
-                                            ? nivora2015::Altura::Ortometrica
-                                            : nivora2015::Altura::Elipsoidal;
-  std::vector<Feicao> lote;
-  lote.reserve(kLote);
-  std::vector<double> x(kLote), y(kLote), lat(kLote), lon(kLote), altura(kLote), n(kLote),
-      outra(kLote);
-  std::vector<std::int32_t> codigoN(kLote), codigoOutra(kLote);
-  std::vector<int> transformado(kLote);
-  std::vector<std::string> motivo(kLote);
-  const std::int64_t total = camada.GetFeatureCount(FALSE);
-  Transacoes transacoes(*saida);
-  std::uint64_t desdeConfirmacao = 0;
-  camada.ResetReading();
-  for (;;) {
-    lote.clear();
-    while (lote.size() < kLote) {
+/// A block of features, their points in geographic SIRGAS 2000, and what the
+/// queries gave them (or why they got nothing).
+struct Lote {
+  std::vector<Feicao> feicoes;
+  std::vector<double> x, y, lat, lon, altura, n, outra;
+  std::vector<std::int32_t> codigoN, codigoOutra;
+  std::vector<int> transformado;
+  std::vector<std::string> motivo;
+
+  Lote()
+      : x(kLote), y(kLote), lat(kLote), lon(kLote), altura(kLote), n(kLote), outra(kLote),
+        codigoN(kLote), codigoOutra(kLote), transformado(kLote), motivo(kLote) {
+    feicoes.reserve(kLote);
+  }
+
+  /// The next features of `camada`; false at its end.
+  bool Ler(OGRLayer& camada, const std::string& nome) {
+    feicoes.clear();
+    while (feicoes.size() < kLote) {
       CPLErrorReset();
       OGRFeature* feicao = camada.GetNextFeature();
       if (feicao == nullptr) {
         if (CPLGetLastErrorType() == CE_Failure) {
-          throw ErroComGdal(Tipo::Arquivo, "falha ao ler " + Aspas(opcoes.entrada));
+          throw ErroComGdal(Tipo::Arquivo, "falha ao ler " + Aspas(nome));
         }
         break;
       }
-      lote.emplace_back(feicao);
+      feicoes.emplace_back(feicao);
     }
-    if (lote.empty()) break;
-    const std::size_t m = lote.size();
+    return !feicoes.empty();
+  }
 
-    // Each feature's point and height, or its reason.
-    for (std::size_t i = 0; i < m; ++i) {
-      const OGRFeature& feicao = *lote[i];
+  /// Each feature's point (x, y in its CRS) and height, or its reason.
+  void Extrair(const Leitura& leitura, const OpcoesCamada& opcoes) {
+    const bool comAltura = opcoes.altura != Altura::Nenhuma;
+    for (std::size_t i = 0; i < feicoes.size(); ++i) {
+      const OGRFeature& feicao = *feicoes[i];
       motivo[i].clear();
       x[i] = y[i] = altura[i] = kNaN;
-      if (fonte == Fonte::Geometria) {
+      if (leitura.fonte == Fonte::Geometria) {
         if (const OGRPoint* ponto = PontoDe(feicao.GetGeometryRef(), motivo[i])) {
           x[i] = ponto->getX();
           y[i] = ponto->getY();
-          if (comAltura && iAltura < 0) {
+          if (comAltura && leitura.iAltura < 0) {
             if (ponto->Is3D()) {
               altura[i] = ponto->getZ();
             } else {
@@ -518,11 +510,11 @@ ResultadoCamada ProcessarCamada(const OpcoesCamada& opcoes, const nivora2015::Gr
           }
         }
       } else {
-        if (LerNumero(feicao, iLon, x[i]) != Valor::Numero) x[i] = kNaN;
-        if (LerNumero(feicao, iLat, y[i]) != Valor::Numero) y[i] = kNaN;
+        if (LerNumero(feicao, leitura.iLon, x[i]) != Valor::Numero) x[i] = kNaN;
+        if (LerNumero(feicao, leitura.iLat, y[i]) != Valor::Numero) y[i] = kNaN;
       }
-      if (iAltura >= 0 && motivo[i].empty()) {
-        const Valor valor = LerNumero(feicao, iAltura, altura[i]);
+      if (leitura.iAltura >= 0 && motivo[i].empty()) {
+        const Valor valor = LerNumero(feicao, leitura.iAltura, altura[i]);
         if (valor == Valor::Vazio) {
           motivo[i] = "sem altura: o campo " + Aspas(opcoes.campoAltura) + " est\xC3\xA1 vazio";
         } else if (valor == Valor::NaoNumero) {
@@ -530,8 +522,11 @@ ResultadoCamada ProcessarCamada(const OpcoesCamada& opcoes, const nivora2015::Gr
         }
       }
     }
+  }
 
-    // To geographic SIRGAS 2000, longitude first.
+  /// The points to geographic SIRGAS 2000, longitude first; NaN where there is none.
+  void Transformar(Destino& destino) {
+    const std::size_t m = feicoes.size();
     if (destino.comoEsta) {
       for (std::size_t i = 0; i < m; ++i) {
         lon[i] = destino.xEhLongitude ? x[i] : y[i];
@@ -553,28 +548,41 @@ ResultadoCamada ProcessarCamada(const OpcoesCamada& opcoes, const nivora2015::Gr
     for (std::size_t i = 0; i < m; ++i) {
       if (!motivo[i].empty()) lon[i] = lat[i] = kNaN;
     }
+  }
 
+  /// N and the other height from the library's block queries; the refusals' reasons.
+  void Consultar(const nivora2015::Grade& grade, const OpcoesCamada& opcoes) {
+    const std::size_t m = feicoes.size();
     grade.Ondulacoes(lat.data(), lon.data(), m, n.data(), codigoN.data(), opcoes.threads);
+    const bool comAltura = opcoes.altura != Altura::Nenhuma;
     if (comAltura) {
-      grade.OutrasAlturas(lat.data(), lon.data(), altura.data(), m, tipoAltura, outra.data(),
-                          codigoOutra.data(), opcoes.threads);
+      grade.OutrasAlturas(lat.data(), lon.data(), altura.data(), m,
+                          opcoes.altura == Altura::Ortometrica ? nivora2015::Altura::Ortometrica
+                                                               : nivora2015::Altura::Elipsoidal,
+                          outra.data(), codigoOutra.data(), opcoes.threads);
     }
-
-    // The features written, every one.
     for (std::size_t i = 0; i < m; ++i) {
-      const OGRFeature& feicao = *lote[i];
       const std::int32_t codigo = comAltura ? codigoOutra[i] : codigoN[i];
       if (motivo[i].empty() && codigo != 0) {
         motivo[i] = nivora2015::MensagemCodigo(static_cast<nivora2015::Codigo>(codigo));
       }
+    }
+  }
+
+  /// Every feature of the block to the output; the count of those with N.
+  std::uint64_t Gravar(Saida& saida, const Leitura& leitura, const OpcoesCamada& opcoes) {
+    const bool comZ = opcoes.z != Altura::Nenhuma;
+    OGRFeatureDefn* defn = saida.camada->GetLayerDefn();
+    std::uint64_t comN = 0;
+    for (std::size_t i = 0; i < feicoes.size(); ++i) {
+      const OGRFeature& feicao = *feicoes[i];
       const bool aceito = motivo[i].empty();
-      Feicao nova(OGRFeature::CreateFeature(&defnSaida));
-      nova->SetFieldsFrom(&feicao, mapa.data(), TRUE);
-      if (preservarFid) nova->SetFID(feicao.GetFID());
-      double z = kNaN;
-      if (aceito && comZ) z = opcoes.z == opcoes.altura ? altura[i] : outra[i];
-      if (tipoSaida != wkbNone) {
-        if (fonte == Fonte::Geometria) {
+      Feicao nova(OGRFeature::CreateFeature(defn));
+      nova->SetFieldsFrom(&feicao, saida.mapa.data(), TRUE);
+      if (saida.preservarFid) nova->SetFID(feicao.GetFID());
+      const double z = !aceito || !comZ ? kNaN : opcoes.z == opcoes.altura ? altura[i] : outra[i];
+      if (saida.tipo != wkbNone) {
+        if (leitura.fonte == Fonte::Geometria) {
           if (const OGRGeometry* geometria = feicao.GetGeometryRef()) {
             OGRGeometry* copia = geometria->clone();
             if (aceito && comZ) DefinirZ(*copia, z);
@@ -586,31 +594,30 @@ ResultadoCamada ProcessarCamada(const OpcoesCamada& opcoes, const nivora2015::Gr
         }
       }
       if (aceito) {
-        nova->SetField(iN, n[i]);
-        if (comAltura) nova->SetField(iOutra, outra[i]);
-        nova->SetFieldNull(iMotivo);
-        ++resultado.comN;
+        nova->SetField(saida.iN, n[i]);
+        if (saida.iOutra >= 0) nova->SetField(saida.iOutra, outra[i]);
+        nova->SetFieldNull(saida.iMotivo);
+        ++comN;
       } else {
-        nova->SetFieldNull(iN);
-        if (comAltura) nova->SetFieldNull(iOutra);
-        nova->SetField(iMotivo, motivo[i].c_str());
-        ++resultado.recusadas;
+        nova->SetFieldNull(saida.iN);
+        if (saida.iOutra >= 0) nova->SetFieldNull(saida.iOutra);
+        nova->SetField(saida.iMotivo, motivo[i].c_str());
       }
       CPLErrorReset();
-      OGRErr gravado = camadaSaida.CreateFeature(nova.get());
-      if (gravado != OGRERR_NONE && nova->GetGeometryRef() != nullptr && tipoSaida != wkbUnknown &&
-          wkbFlatten(nova->GetGeometryRef()->getGeometryType()) != wkbFlatten(tipoSaida)) {
+      OGRErr gravado = saida.camada->CreateFeature(nova.get());
+      if (gravado != OGRERR_NONE && nova->GetGeometryRef() != nullptr && saida.tipo != wkbUnknown &&
+          wkbFlatten(nova->GetGeometryRef()->getGeometryType()) != wkbFlatten(saida.tipo)) {
         // A format of one geometry type (Shapefile): a multipoint of one point goes as a
         // point; a geometry that cannot is left out, and the reason says so.
-        OGRGeometry* forcada = OGRGeometryFactory::forceTo(nova->StealGeometry(), tipoSaida);
-        if (forcada != nullptr && wkbFlatten(forcada->getGeometryType()) == wkbFlatten(tipoSaida)) {
+        OGRGeometry* forcada = OGRGeometryFactory::forceTo(nova->StealGeometry(), saida.tipo);
+        if (forcada != nullptr && wkbFlatten(forcada->getGeometryType()) == wkbFlatten(saida.tipo)) {
           nova->SetGeometryDirectly(forcada);
         } else {
           delete forcada;
-          nova->SetField(iMotivo, (motivo[i] + kGeometriaNaoGravada).c_str());
+          nova->SetField(saida.iMotivo, (motivo[i] + kGeometriaNaoGravada).c_str());
         }
         CPLErrorReset();
-        gravado = camadaSaida.CreateFeature(nova.get());
+        gravado = saida.camada->CreateFeature(nova.get());
       }
       if (gravado != OGRERR_NONE) {
         throw ErroComGdal(Tipo::Arquivo, "falha ao gravar a fei\xC3\xA7\xC3\xA3o " +
@@ -618,8 +625,68 @@ ResultadoCamada ProcessarCamada(const OpcoesCamada& opcoes, const nivora2015::Gr
                                              Aspas(opcoes.saida));
       }
     }
-    resultado.feicoes += m;
-    desdeConfirmacao += m;
+    return comN;
+  }
+};
+
+}  // namespace
+
+ResultadoCamada ProcessarCamada(const OpcoesCamada& opcoes, const nivora2015::Grade& grade,
+                                const ProgressoCamada& progresso) {
+  const bool comAltura = opcoes.altura != Altura::Nenhuma;
+  if (opcoes.z != Altura::Nenhuma && !comAltura) {
+    throw ErroGis(Tipo::Uso, "--z pede --altura: sem uma altura dada n\xC3\xA3o h\xC3\xA1 outra a calcular");
+  }
+  if (opcoes.campoLat.empty() != opcoes.campoLon.empty()) {
+    throw ErroGis(Tipo::Uso, "--campo-lat e --campo-lon v\xC3\xAAm juntos");
+  }
+  if (!comAltura && !opcoes.campoAltura.empty()) {
+    throw ErroGis(Tipo::Uso, "--campo-altura pede --altura elipsoidal ou ortometrica");
+  }
+
+  // The input layer, where its points and heights are, their CRS and the way to
+  // geographic SIRGAS 2000, the names of the added fields: all found usable before
+  // anything is written.
+  CPLErrorReset();
+  Dataset entrada(GDALDataset::Open(opcoes.entrada.c_str(),
+                                    GDAL_OF_VECTOR | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR));
+  if (!entrada) {
+    throw ErroComGdal(Tipo::Arquivo, "n\xC3\xA3o foi poss\xC3\xADvel abrir a camada de entrada " +
+                                         Aspas(opcoes.entrada));
+  }
+  OGRLayer& camada = *EscolherCamada(*entrada, opcoes);
+  const Leitura leitura = LeituraDe(camada, opcoes);
+  Destino destino = DestinoDe(leitura.crs, opcoes, camada.GetName());
+  std::vector<std::string> novos = {opcoes.campoN};
+  if (comAltura) {
+    novos.push_back(!opcoes.campoOutra.empty()                 ? opcoes.campoOutra
+                    : opcoes.altura == Altura::Elipsoidal ? "H"
+                                                               : "h");
+  }
+  novos.push_back(opcoes.campoMotivo);
+  ConferirNomes(*camada.GetLayerDefn(), novos);
+  GDALDriver& driver = *DriverSaida(opcoes);
+
+  Saida saida = CriarSaida(driver, camada, leitura, destino.origem, novos, opcoes);
+  ResultadoCamada resultado;
+  resultado.nomeCamada = camada.GetName();
+  resultado.driverSaida = driver.GetDescription();
+
+  // The features, block by block; what was written stays when something fails.
+  const std::int64_t total = camada.GetFeatureCount(FALSE);
+  Transacoes transacoes(*saida.ds);
+  std::uint64_t desdeConfirmacao = 0;
+  Lote lote;
+  camada.ResetReading();
+  while (lote.Ler(camada, opcoes.entrada)) {
+    lote.Extrair(leitura, opcoes);
+    lote.Transformar(destino);
+    lote.Consultar(grade, opcoes);
+    const std::uint64_t comN = lote.Gravar(saida, leitura, opcoes);
+    resultado.feicoes += lote.feicoes.size();
+    resultado.comN += comN;
+    resultado.recusadas += lote.feicoes.size() - comN;
+    desdeConfirmacao += lote.feicoes.size();
     if (desdeConfirmacao >= kPorTransacao) {
       transacoes.Renovar(opcoes.saida);
       desdeConfirmacao = 0;
@@ -628,7 +695,7 @@ ResultadoCamada ProcessarCamada(const OpcoesCamada& opcoes, const nivora2015::Gr
   }
   transacoes.Confirmar(opcoes.saida);
   CPLErrorReset();
-  saida.reset();  // GeoPackage builds its spatial index here
+  saida.ds.reset();  // GeoPackage builds its spatial index here
   if (CPLGetLastErrorType() == CE_Failure) {
     throw ErroComGdal(Tipo::Arquivo, "falha ao fechar " + Aspas(opcoes.saida));
   }
