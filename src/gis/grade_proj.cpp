@@ -149,9 +149,12 @@ ResultadoExportacao ExportarGrade(const OpcoesExportacao& opcoes, const nivora20
   GDALDriver* gtiff = GetGDALDriverManager()->GetDriverByName("GTiff");
   if (gtiff == nullptr) throw ErroGis(Tipo::Arquivo, "o GDAL n\xC3\xA3o tem o formato GTiff");
   CPLStringList criacao;
+  // Small tiles: PROJ decompresses a whole tile for a point whose tile it does not hold,
+  // and points in no particular order (a survey's) then cost a tile each. 64 x 64 made
+  // cct ten times faster on random points than 256 x 256, in a file of the same size.
   criacao.SetNameValue("TILED", "YES");
-  criacao.SetNameValue("BLOCKXSIZE", "256");
-  criacao.SetNameValue("BLOCKYSIZE", "256");
+  criacao.SetNameValue("BLOCKXSIZE", "64");
+  criacao.SetNameValue("BLOCKYSIZE", "64");
   criacao.SetNameValue("COMPRESS", "DEFLATE");
   criacao.SetNameValue("PREDICTOR", "3");  // floating point
   criacao.SetNameValue("NUM_THREADS", std::to_string(std::max(1u, opcoes.threads)).c_str());

@@ -86,7 +86,7 @@ TEST(ExportarGrade, AGridPROJReadsWithTheQuerysNAtEveryNode) {
        {"Driver: GTiff/GeoTIFF", "Size is 46, 46", "ID[\"EPSG\",4674]", "AREA_OR_POINT=Point",
         "TYPE=VERTICAL_OFFSET_GEOGRAPHIC_TO_VERTICAL", "target_crs_epsg_code=5773",
         "TIFFTAG_IMAGEDESCRIPTION=", "EGM96 height", "TIFFTAG_COPYRIGHT=", "TIFFTAG_DATETIME=",
-        "area_of_use=", "COMPRESSION=DEFLATE", "Block=256x256 Type=Float32",
+        "area_of_use=", "COMPRESSION=DEFLATE", "Block=64x64 Type=Float32",
         "Description = geoid_undulation", "Unit Type: metre", "NoData Value=-32768"}) {
     EXPECT_NE(info.saida.find(item), std::string::npos) << item << "\n" << info.saida;
   }
