@@ -89,9 +89,10 @@ int Camada(const ArgumentosSubcomando& args, const nivora2015::Grade& grade, boo
   if (!a.campos.empty()) {
     const bool comAltura = a.altura != TipoAltura::Nenhuma;
     if (a.campos.size() != (comAltura ? 3u : 2u)) {
-      throw gis::ErroGis(gis::ErroGis::Tipo::Uso,
-                         comAltura ? "--campos pede tr\xC3\xAAs nomes com --altura: N, a outra altura e o motivo"
-                                   : "--campos pede dois nomes sem --altura: N e o motivo");
+      throw gis::ErroGis(
+          gis::ErroGis::Tipo::Uso,
+          comAltura ? "--campos pede tr\xC3\xAAs nomes com --altura: N, a outra altura e o motivo"
+                    : "--campos pede dois nomes sem --altura: N e o motivo");
     }
     opcoes.campoN = a.campos.front();
     if (comAltura) opcoes.campoOutra = a.campos[1];
@@ -100,13 +101,17 @@ int Camada(const ArgumentosSubcomando& args, const nivora2015::Grade& grade, boo
   opcoes.sobrescrever = args.sobrescrever;
   opcoes.threads = std::clamp(std::thread::hardware_concurrency(), 1u, kMaxTrabalhadores);
   Progresso progresso(terminal);
-  const gis::ResultadoCamada r = gis::ProcessarCamada(
-      opcoes, grade, [&](std::uint64_t feitas, std::int64_t total) {
+  const gis::ResultadoCamada r =
+      gis::ProcessarCamada(opcoes, grade, [&](std::uint64_t feitas, std::int64_t total) {
         progresso.Mostrar(std::to_string(feitas) +
                           (total >= 0 ? " de " + std::to_string(total) : std::string()) +
-                          " fei\xC3\xA7\xC3\xB5" "es");
+                          " fei\xC3\xA7\xC3\xB5"
+                          "es");
       });
-  progresso.Mostrar(std::to_string(r.feicoes) + " fei\xC3\xA7\xC3\xB5" "es", true);
+  progresso.Mostrar(std::to_string(r.feicoes) +
+                        " fei\xC3\xA7\xC3\xB5"
+                        "es",
+                    true);
   if (terminal) {
     Escrever(std::string(kPrograma) + "camada \"" + r.nomeCamada + "\": " + std::to_string(r.comN) +
              " com N, " + std::to_string(r.recusadas) + " com motivo, em " + a.saida + " (" +

@@ -117,7 +117,11 @@ struct Comando {
 };
 
 constexpr Comando kComandos[] = {
-    {Subcomando::Camada, kCamada, "camada", "ENTRADA SAIDA", 2,
+    {Subcomando::Camada,
+     kCamada,
+     "camada",
+     "ENTRADA SAIDA",
+     2,
      "L\xEA uma camada vetorial de pontos de qualquer formato do GDAL/OGR (CSV com "
      "cabe\xE7"
      "alho, GeoPackage, Shapefile, GeoJSON, FlatGeobuf...) e grava em SAIDA uma nova, com "
@@ -132,7 +136,11 @@ constexpr Comando kComandos[] = {
      {"nivora2015-cli camada --altura elipsoidal --campo-altura altitude gnss.gpkg orto.gpkg",
       "nivora2015-cli camada --crs EPSG:31983 --altura elipsoidal --z ortometrica utm.shp orto.shp",
       "nivora2015-cli camada --crs EPSG:4674 pontos.csv pontos_n.csv"}},
-    {Subcomando::ExportarGrade, kExportar, "exportar-grade", "SAIDA.tif", 1,
+    {Subcomando::ExportarGrade,
+     kExportar,
+     "exportar-grade",
+     "SAIDA.tif",
+     1,
      "Grava em SAIDA.tif o N do modelo numa grade regular do SIRGAS2000 geogr\xE1"
      "fico, cada n\xF3 calculado pela consulta do programa, como um GeoTIFF de "
      "deslocamento vertical que o PROJ l\xEA (vgridshift): Float32, em blocos, DEFLATE, "
@@ -250,7 +258,8 @@ void Aplicar(const OpcaoSub& opcao, const std::string& nome, const std::string& 
       const std::vector<std::string> partes = Separar(valor);
       bool ok = partes.size() == 4;
       for (std::size_t i = 0; ok && i < 4; ++i) ok = LerNumero(partes[i], exportacao.area[i]);
-      if (!ok) throw EUso(nome + " pede LATN,LATS,LONW,LONE em graus decimais, n\xE3o \"" + valor + "\"");
+      if (!ok)
+        throw EUso(nome + " pede LATN,LATS,LONW,LONE em graus decimais, n\xE3o \"" + valor + "\"");
       exportacao.comArea = true;
       break;
     }
@@ -392,14 +401,16 @@ ArgumentosSubcomando LerSubcomando(const std::vector<std::string>& lista) {
     Aplicar(*opcao, nome, valor, args);
   }
   if (args.ajuda) return args;
-  if (arquivos.size() > comando.quantos) throw EUso("argumento a mais: " + arquivos[comando.quantos]);
+  if (arquivos.size() > comando.quantos)
+    throw EUso("argumento a mais: " + arquivos[comando.quantos]);
   if (arquivos.size() < comando.quantos) {
     throw EUso(std::string(comando.nome) + " pede " + comando.arquivos);
   }
   for (const std::string& arquivo : arquivos) {
     if (arquivo == kPadrao) {
-      throw EUso(std::string(comando.nome) + " l\xEA e grava arquivos, n\xE3o a entrada ou a sa\xED"
-                                              "da padr\xE3o");
+      throw EUso(std::string(comando.nome) +
+                 " l\xEA e grava arquivos, n\xE3o a entrada ou a sa\xED"
+                 "da padr\xE3o");
     }
   }
   if (args.comando == Subcomando::Camada) {
@@ -413,7 +424,10 @@ ArgumentosSubcomando LerSubcomando(const std::vector<std::string>& lista) {
 
 std::string TextoUsoSubcomando(Subcomando comando) {
   const Comando& c = DadosDe(comando);
-  return std::string("Uso: nivora2015-cli ") + c.nome + " [OP\xC7\xD5" "ES] " + c.arquivos + "\n";
+  return std::string("Uso: nivora2015-cli ") + c.nome +
+         " [OP\xC7\xD5"
+         "ES] " +
+         c.arquivos + "\n";
 }
 
 std::string TextoAjudaSubcomando(Subcomando comando) {
@@ -429,7 +443,10 @@ std::string TextoAjudaSubcomando(Subcomando comando) {
 std::string UsoSubcomandos() {
   std::string uso;
   for (const Comando& c : kComandos) {
-    uso += std::string("     nivora2015-cli ") + c.nome + " [OP\xC7\xD5" "ES] " + c.arquivos + "\n";
+    uso += std::string("     nivora2015-cli ") + c.nome +
+           " [OP\xC7\xD5"
+           "ES] " +
+           c.arquivos + "\n";
   }
   return uso;
 }
@@ -437,8 +454,10 @@ std::string UsoSubcomandos() {
 std::string AjudaSubcomandos() {
   std::string ajuda = "Subcomandos (nivora2015-cli SUBCOMANDO --help mostra a ajuda de cada um):\n";
   for (const Comando& c : kComandos) {
-    ajuda += std::string("  ") + c.nome + " [OP\xC7\xD5" "ES] " + c.arquivos + "\n    " +
-             Quebrar(c.descricao, 4) + "\n" + OpcoesDe(c, 4);
+    ajuda += std::string("  ") + c.nome +
+             " [OP\xC7\xD5"
+             "ES] " +
+             c.arquivos + "\n    " + Quebrar(c.descricao, 4) + "\n" + OpcoesDe(c, 4);
   }
   return ajuda;
 }
@@ -447,7 +466,9 @@ std::string ManualSubcomandos() {
   std::string man = ".SH SUBCOMANDOS\n";
   for (const Comando& c : kComandos) {
     man += std::string(".SS ") + c.nome + "\n.B nivora2015-cli " + Troff(c.nome) +
-           "\n[\\fIOP\xC7\xD5" "ES\\fR] \\fI" + c.arquivos + "\\fR\n.PP\n" + Troff(c.descricao) + "\n";
+           "\n[\\fIOP\xC7\xD5"
+           "ES\\fR] \\fI" +
+           c.arquivos + "\\fR\n.PP\n" + Troff(c.descricao) + "\n";
     for (const OpcaoSub& opcao : kOpcoes) {
       if ((opcao.comandos & c.bit) == 0) continue;
       man += ".TP\n";
@@ -495,20 +516,32 @@ std::string CompletacaoSubcomandos() {
   }
   return "  local sub=${COMP_WORDS[1]}\n"
          "  if ((COMP_CWORD == 1)) && [[ $cur != -* ]]; then\n"
-         "    COMPREPLY=($(compgen -W \"" + nomes + "\" -- \"$cur\") $(compgen -f -- \"$cur\"))\n"
+         "    COMPREPLY=($(compgen -W \"" +
+         nomes +
+         "\" -- \"$cur\") $(compgen -f -- \"$cur\"))\n"
          "    return\n"
          "  fi\n"
          "  case $sub in\n"
-         "    " + lista + ")\n"
+         "    " +
+         lista +
+         ")\n"
          "      case $prev in\n"
-         "        " + alturas + ") COMPREPLY=($(compgen -W \"" + kElipsoidal + " " + kOrtometrica +
+         "        " +
+         alturas + ") COMPREPLY=($(compgen -W \"" + kElipsoidal + " " + kOrtometrica +
          "\" -- \"$cur\")); return ;;\n"
-         "        " + formatos + ") COMPREPLY=($(compgen -W \"" + kFormatos + "\" -- \"$cur\")); return ;;\n"
-         "        " + arquivos + ") COMPREPLY=($(compgen -f -- \"$cur\")); return ;;\n"
-         "        " + livres + ") return ;;\n"
+         "        " +
+         formatos + ") COMPREPLY=($(compgen -W \"" + kFormatos +
+         "\" -- \"$cur\")); return ;;\n"
+         "        " +
+         arquivos +
+         ") COMPREPLY=($(compgen -f -- \"$cur\")); return ;;\n"
+         "        " +
+         livres +
+         ") return ;;\n"
          "      esac\n"
          "      if [[ $cur == -* ]]; then\n"
-         "        case $sub in\n" + casos +
+         "        case $sub in\n" +
+         casos +
          "        esac\n"
          "      else\n"
          "        COMPREPLY=($(compgen -f -- \"$cur\"))\n"

@@ -35,15 +35,20 @@ constexpr const char* kSemTransformacao =
     "de ser transformada para SIRGAS2000 (EPSG:4674)";
 
 constexpr const char* kGeometriaNaoGravada =
-    " (a geometria n\xC3\xA3o cabe no formato de sa\xC3\xAD" "da e ficou de fora)";
+    " (a geometria n\xC3\xA3o cabe no formato de sa\xC3\xAD"
+    "da e ficou de fora)";
 
 /// The usual names of the coordinate columns, as OGR knows them.
 constexpr const char* kNomesLat[] = {"lat", "latitude", "y"};
 constexpr const char* kNomesLon[] = {"lon", "longitude", "long", "x"};
 
-bool Igual(const char* a, const char* b) { return ::strcasecmp(a, b) == 0; }
+bool Igual(const char* a, const char* b) {
+  return ::strcasecmp(a, b) == 0;
+}
 
-std::string Aspas(const std::string& texto) { return "\"" + texto + "\""; }
+std::string Aspas(const std::string& texto) {
+  return "\"" + texto + "\"";
+}
 
 /// Where the points of the layer are.
 enum class Fonte { Geometria, Colunas };
@@ -92,10 +97,11 @@ const OGRPoint* PontoDe(const OGRGeometry* geometria, std::string& motivo) {
     return geometria->toMultiPoint()->getGeometryRef(0);
   }
   if (tipo == wkbMultiPoint) {
-    motivo = "multiponto com " +
-             std::to_string(geometria->toMultiPoint()->getNumGeometries()) + " pontos";
+    motivo = "multiponto com " + std::to_string(geometria->toMultiPoint()->getNumGeometries()) +
+             " pontos";
   } else {
-    motivo = std::string("geometria n\xC3\xA3o \xC3\xA9 um ponto (") + geometria->getGeometryName() + ")";
+    motivo = std::string("geometria n\xC3\xA3o \xC3\xA9 um ponto (") +
+             geometria->getGeometryName() + ")";
   }
   return nullptr;
 }
@@ -113,7 +119,8 @@ void DefinirZ(OGRGeometry& geometria, double z) {
 int CampoPorNome(OGRFeatureDefn& defn, const std::string& nome, const char* opcao) {
   const int i = defn.GetFieldIndex(nome.c_str());
   if (i < 0) {
-    throw ErroGis(Tipo::Arquivo, std::string(opcao) + ": a camada n\xC3\xA3o tem o campo " + Aspas(nome));
+    throw ErroGis(Tipo::Arquivo,
+                  std::string(opcao) + ": a camada n\xC3\xA3o tem o campo " + Aspas(nome));
   }
   return i;
 }
@@ -167,8 +174,11 @@ GDALDriver* DriverSaida(const OpcoesCamada& opcoes) {
   const std::string nome = opcoes.saida.substr(opcoes.saida.rfind('/') + 1);
   const auto ponto = nome.rfind('.');
   if (ponto == std::string::npos || ponto + 1 == nome.size()) {
-    throw ErroGis(Tipo::Uso, "a sa\xC3\xAD" "da " + Aspas(opcoes.saida) +
-                                 " n\xC3\xA3o tem extens\xC3\xA3o: indique o formato com --formato-saida");
+    throw ErroGis(Tipo::Uso,
+                  "a sa\xC3\xAD"
+                  "da " +
+                      Aspas(opcoes.saida) +
+                      " n\xC3\xA3o tem extens\xC3\xA3o: indique o formato com --formato-saida");
   }
   const std::string extensao = nome.substr(ponto + 1);
   std::vector<GDALDriver*> candidatos;
@@ -187,11 +197,12 @@ GDALDriver* DriverSaida(const OpcoesCamada& opcoes) {
   }
   if (candidatos.size() == 1) return candidatos.front();
   if (candidatos.empty()) {
-    throw ErroGis(Tipo::Uso, "nenhum formato vetorial do GDAL grava a extens\xC3\xA3o ." + extensao +
-                                 ": indique o formato com --formato-saida");
+    throw ErroGis(Tipo::Uso, "nenhum formato vetorial do GDAL grava a extens\xC3\xA3o ." +
+                                 extensao + ": indique o formato com --formato-saida");
   }
   std::string nomes;
-  for (GDALDriver* d : candidatos) nomes += std::string(nomes.empty() ? "" : ", ") + d->GetDescription();
+  for (GDALDriver* d : candidatos)
+    nomes += std::string(nomes.empty() ? "" : ", ") + d->GetDescription();
   throw ErroGis(Tipo::Uso, "a extens\xC3\xA3o ." + extensao + " serve a " + nomes +
                                ": indique um com --formato-saida");
 }
@@ -199,7 +210,8 @@ GDALDriver* DriverSaida(const OpcoesCamada& opcoes) {
 /// Whether a driver takes the layer creation option `nome`.
 bool TemOpcaoDeCamada(GDALDriver& driver, const char* nome) {
   const char* lista = driver.GetMetadataItem(GDAL_DS_LAYER_CREATIONOPTIONLIST);
-  return lista != nullptr && std::string(lista).find("name='" + std::string(nome) + "'") != std::string::npos;
+  return lista != nullptr &&
+         std::string(lista).find("name='" + std::string(nome) + "'") != std::string::npos;
 }
 
 /// How the coordinates reach geographic SIRGAS 2000: as they are (and which of x, y
@@ -258,10 +270,11 @@ void ConferirNomes(OGRFeatureDefn& entrada, const std::vector<std::string>& novo
       }
     }
     if (entrada.GetFieldIndex(novos[k].c_str()) >= 0) {
-      throw ErroGis(Tipo::Arquivo,
-                    "a camada de entrada j\xC3\xA1 tem o campo " + Aspas(novos[k]) +
-                        ", que n\xC3\xA3o ser\xC3\xA1 sobrescrito: escolha outros nomes para os "
-                        "campos acrescentados com --campos (por exemplo --campos N_geoide,H_orto,motivo)");
+      throw ErroGis(
+          Tipo::Arquivo,
+          "a camada de entrada j\xC3\xA1 tem o campo " + Aspas(novos[k]) +
+              ", que n\xC3\xA3o ser\xC3\xA1 sobrescrito: escolha outros nomes para os "
+              "campos acrescentados com --campos (por exemplo --campos N_geoide,H_orto,motivo)");
     }
   }
 }
@@ -269,7 +282,9 @@ void ConferirNomes(OGRFeatureDefn& entrada, const std::vector<std::string>& novo
 /// Commits the open transaction of the output, if any, whatever else happens.
 class Transacoes {
  public:
-  explicit Transacoes(GDALDataset& ds) : ds_(ds) { aberta_ = ds_.StartTransaction() == OGRERR_NONE; }
+  explicit Transacoes(GDALDataset& ds) : ds_(ds) {
+    aberta_ = ds_.StartTransaction() == OGRERR_NONE;
+  }
   ~Transacoes() {
     if (aberta_) ds_.CommitTransaction();
   }
@@ -335,8 +350,9 @@ Leitura LeituraDe(OGRLayer& camada, const OpcoesCamada& opcoes) {
     leitura.iAltura = CampoPorNome(defn, opcoes.campoAltura, "--campo-altura");
   } else if (comAltura && (leitura.fonte == Fonte::Colunas ||
                            (leitura.tipo != wkbUnknown && !OGR_GT_HasZ(leitura.tipo)))) {
-    throw ErroGis(Tipo::Arquivo, "os pontos da camada " + Aspas(nome) +
-                                     " n\xC3\xA3o t\xC3\xAAm Z: indique o campo da altura com --campo-altura");
+    throw ErroGis(Tipo::Arquivo,
+                  "os pontos da camada " + Aspas(nome) +
+                      " n\xC3\xA3o t\xC3\xAAm Z: indique o campo da altura com --campo-altura");
   }
   return leitura;
 }
@@ -360,16 +376,22 @@ Saida CriarSaida(GDALDriver& driver, OGRLayer& entrada, const Leitura& leitura,
                  const OpcoesCamada& opcoes) {
   if (Existe(opcoes.saida)) {
     if (MesmoArquivo(opcoes.entrada, opcoes.saida)) {
-      throw ErroGis(Tipo::Arquivo, "a sa\xC3\xAD" "da " + Aspas(opcoes.saida) +
-                                       " \xC3\xA9 a pr\xC3\xB3pria entrada");
+      throw ErroGis(Tipo::Arquivo,
+                    "a sa\xC3\xAD"
+                    "da " +
+                        Aspas(opcoes.saida) + " \xC3\xA9 a pr\xC3\xB3pria entrada");
     }
     if (!opcoes.sobrescrever) {
-      throw ErroGis(Tipo::Arquivo, "a sa\xC3\xAD" "da " + Aspas(opcoes.saida) +
-                                       " j\xC3\xA1 existe: use --sobrescrever para substitu\xC3\xAD-la");
+      throw ErroGis(Tipo::Arquivo,
+                    "a sa\xC3\xAD"
+                    "da " +
+                        Aspas(opcoes.saida) +
+                        " j\xC3\xA1 existe: use --sobrescrever para substitu\xC3\xAD-la");
     }
     CPLErrorReset();
     if (driver.Delete(opcoes.saida.c_str()) != CE_None && VSIUnlink(opcoes.saida.c_str()) != 0) {
-      throw ErroComGdal(Tipo::Arquivo, "n\xC3\xA3o foi poss\xC3\xADvel remover " + Aspas(opcoes.saida));
+      throw ErroComGdal(Tipo::Arquivo,
+                        "n\xC3\xA3o foi poss\xC3\xADvel remover " + Aspas(opcoes.saida));
     }
   }
 
@@ -383,7 +405,9 @@ Saida CriarSaida(GDALDriver& driver, OGRLayer& entrada, const Leitura& leitura,
   CPLStringList opcoesCamada;
   if (csv && saida.tipo != wkbNone) {
     const bool pontos = wkbFlatten(saida.tipo) == wkbPoint;
-    opcoesCamada.SetNameValue("GEOMETRY", !pontos ? "AS_WKT" : OGR_GT_HasZ(saida.tipo) ? "AS_XYZ" : "AS_XY");
+    opcoesCamada.SetNameValue("GEOMETRY", !pontos                   ? "AS_WKT"
+                                          : OGR_GT_HasZ(saida.tipo) ? "AS_XYZ"
+                                                                    : "AS_XY");
   }
   // Text as the input had it: a CSV quotes only what needs quotes.
   if (csv) opcoesCamada.SetNameValue("STRING_QUOTING", "IF_NEEDED");
@@ -400,8 +424,10 @@ Saida CriarSaida(GDALDriver& driver, OGRLayer& entrada, const Leitura& leitura,
   CPLErrorReset();
   saida.ds.reset(driver.Create(opcoes.saida.c_str(), 0, 0, 0, GDT_Unknown, nullptr));
   if (!saida.ds) {
-    throw ErroComGdal(Tipo::Arquivo, "n\xC3\xA3o foi poss\xC3\xADvel criar a sa\xC3\xAD" "da " +
-                                         Aspas(opcoes.saida));
+    throw ErroComGdal(Tipo::Arquivo,
+                      "n\xC3\xA3o foi poss\xC3\xADvel criar a sa\xC3\xAD"
+                      "da " +
+                          Aspas(opcoes.saida));
   }
   const auto desfazer = [&](const ErroGis& erro) {
     saida.ds.reset();
@@ -411,8 +437,8 @@ Saida CriarSaida(GDALDriver& driver, OGRLayer& entrada, const Leitura& leitura,
   saida.camada = saida.ds->CreateLayer(entrada.GetName(), saida.tipo == wkbNone ? nullptr : &crs,
                                        saida.tipo, opcoesCamada.List());
   if (saida.camada == nullptr) {
-    throw desfazer(ErroComGdal(Tipo::Arquivo, "n\xC3\xA3o foi poss\xC3\xADvel criar a camada em " +
-                                                  Aspas(opcoes.saida)));
+    throw desfazer(ErroComGdal(
+        Tipo::Arquivo, "n\xC3\xA3o foi poss\xC3\xADvel criar a camada em " + Aspas(opcoes.saida)));
   }
   OGRFeatureDefn& defnEntrada = *entrada.GetLayerDefn();
   const int nEntrada = defnEntrada.GetFieldCount();
@@ -435,14 +461,15 @@ Saida CriarSaida(GDALDriver& driver, OGRLayer& entrada, const Leitura& leitura,
       campo.SetPrecision(3);
     }
     if (saida.camada->CreateField(&campo, FALSE) != OGRERR_NONE) {
-      throw desfazer(ErroComGdal(Tipo::Arquivo, "n\xC3\xA3o foi poss\xC3\xADvel criar o campo " +
-                                                    Aspas(novos[k])));
+      throw desfazer(ErroComGdal(
+          Tipo::Arquivo, "n\xC3\xA3o foi poss\xC3\xADvel criar o campo " + Aspas(novos[k])));
     }
   }
   OGRFeatureDefn& defn = *saida.camada->GetLayerDefn();
   if (defn.GetFieldCount() != nEntrada + static_cast<int>(novos.size())) {
-    throw desfazer(ErroGis(Tipo::Arquivo, std::string("o formato ") + driver.GetDescription() +
-                                              " n\xC3\xA3o gravou os campos da entrada como eles s\xC3\xA3o"));
+    throw desfazer(
+        ErroGis(Tipo::Arquivo, std::string("o formato ") + driver.GetDescription() +
+                                   " n\xC3\xA3o gravou os campos da entrada como eles s\xC3\xA3o"));
   }
   for (std::size_t k = 0; k < novos.size(); ++k) {
     const char* gravado = defn.GetFieldDefn(nEntrada + static_cast<int>(k))->GetNameRef();
@@ -468,8 +495,17 @@ struct Lote {
   std::vector<std::string> motivo;
 
   Lote()
-      : x(kLote), y(kLote), lat(kLote), lon(kLote), altura(kLote), n(kLote), outra(kLote),
-        codigoN(kLote), codigoOutra(kLote), transformado(kLote), motivo(kLote) {
+      : x(kLote),
+        y(kLote),
+        lat(kLote),
+        lon(kLote),
+        altura(kLote),
+        n(kLote),
+        outra(kLote),
+        codigoN(kLote),
+        codigoOutra(kLote),
+        transformado(kLote),
+        motivo(kLote) {
     feicoes.reserve(kLote);
   }
 
@@ -610,7 +646,8 @@ struct Lote {
         // A format of one geometry type (Shapefile): a multipoint of one point goes as a
         // point; a geometry that cannot is left out, and the reason says so.
         OGRGeometry* forcada = OGRGeometryFactory::forceTo(nova->StealGeometry(), saida.tipo);
-        if (forcada != nullptr && wkbFlatten(forcada->getGeometryType()) == wkbFlatten(saida.tipo)) {
+        if (forcada != nullptr &&
+            wkbFlatten(forcada->getGeometryType()) == wkbFlatten(saida.tipo)) {
           nova->SetGeometryDirectly(forcada);
         } else {
           delete forcada;
@@ -635,7 +672,8 @@ ResultadoCamada ProcessarCamada(const OpcoesCamada& opcoes, const nivora2015::Gr
                                 const ProgressoCamada& progresso) {
   const bool comAltura = opcoes.altura != Altura::Nenhuma;
   if (opcoes.z != Altura::Nenhuma && !comAltura) {
-    throw ErroGis(Tipo::Uso, "--z pede --altura: sem uma altura dada n\xC3\xA3o h\xC3\xA1 outra a calcular");
+    throw ErroGis(Tipo::Uso,
+                  "--z pede --altura: sem uma altura dada n\xC3\xA3o h\xC3\xA1 outra a calcular");
   }
   if (opcoes.campoLat.empty() != opcoes.campoLon.empty()) {
     throw ErroGis(Tipo::Uso, "--campo-lat e --campo-lon v\xC3\xAAm juntos");
@@ -659,9 +697,9 @@ ResultadoCamada ProcessarCamada(const OpcoesCamada& opcoes, const nivora2015::Gr
   Destino destino = DestinoDe(leitura.crs, opcoes, camada.GetName());
   std::vector<std::string> novos = {opcoes.campoN};
   if (comAltura) {
-    novos.push_back(!opcoes.campoOutra.empty()                 ? opcoes.campoOutra
+    novos.push_back(!opcoes.campoOutra.empty()            ? opcoes.campoOutra
                     : opcoes.altura == Altura::Elipsoidal ? "H"
-                                                               : "h");
+                                                          : "h");
   }
   novos.push_back(opcoes.campoMotivo);
   ConferirNomes(*camada.GetLayerDefn(), novos);

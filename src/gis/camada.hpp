@@ -16,16 +16,16 @@ enum class Altura { Nenhuma, Elipsoidal, Ortometrica };
 struct OpcoesCamada {
   std::string entrada;
   std::string saida;
-  std::string camada;         ///< the input layer; empty: the only one
+  std::string camada;               ///< the input layer; empty: the only one
   Altura altura = Altura::Nenhuma;  ///< the height given (h or H)
-  std::string campoAltura;    ///< the field holding it; empty: the points' Z
-  std::string campoLat;       ///< columns of the coordinates; empty: the geometry, or
-  std::string campoLon;       ///< columns named lat/latitude/y and lon/longitude/long/x
-  std::string crs;            ///< the coordinates' CRS; empty: the layer's
-  Altura z = Altura::Nenhuma;  ///< the height written as the output points' Z
-  std::string formatoSaida;   ///< a GDAL driver name; empty: from the output's extension
+  std::string campoAltura;          ///< the field holding it; empty: the points' Z
+  std::string campoLat;             ///< columns of the coordinates; empty: the geometry, or
+  std::string campoLon;             ///< columns named lat/latitude/y and lon/longitude/long/x
+  std::string crs;                  ///< the coordinates' CRS; empty: the layer's
+  Altura z = Altura::Nenhuma;       ///< the height written as the output points' Z
+  std::string formatoSaida;         ///< a GDAL driver name; empty: from the output's extension
   std::string campoN = "N";
-  std::string campoOutra;     ///< empty: "H" for an ellipsoidal height, "h" for an orthometric one
+  std::string campoOutra;  ///< empty: "H" for an ellipsoidal height, "h" for an orthometric one
   std::string campoMotivo = "motivo";
   bool sobrescrever = false;
   unsigned threads = 1;

@@ -1,9 +1,8 @@
 // GDAL for the GIS front end: errors, the session, CRSs, file identity.
 #include "gis/gdal.hpp"
 
-#include <sys/stat.h>
-
 #include <cpl_error.h>
+#include <sys/stat.h>
 
 namespace nivora::gis {
 
@@ -30,7 +29,9 @@ SessaoGdal::SessaoGdal(std::function<void(const std::string&)> aviso) : aviso_(s
   CPLErrorReset();
 }
 
-SessaoGdal::~SessaoGdal() { CPLPopErrorHandler(); }
+SessaoGdal::~SessaoGdal() {
+  CPLPopErrorHandler();
+}
 
 OGRSpatialReference CrsDoUsuario(const std::string& texto, const std::string& opcao) {
   OGRSpatialReference crs;

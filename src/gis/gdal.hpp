@@ -2,14 +2,14 @@
 // objects, and one GDAL session per command (drivers, error handler).
 #pragma once
 
+#include <gdal_priv.h>
+#include <ogr_spatialref.h>
+#include <ogrsf_frmts.h>
+
 #include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
-
-#include <gdal_priv.h>
-#include <ogr_spatialref.h>
-#include <ogrsf_frmts.h>
 
 namespace nivora::gis {
 

@@ -30,7 +30,9 @@ constexpr double kFolga = 1e-9;
 
 constexpr const char* kEgm96Altura = "EPSG:5773";
 
-std::string Aspas(const std::string& texto) { return "\"" + texto + "\""; }
+std::string Aspas(const std::string& texto) {
+  return "\"" + texto + "\"";
+}
 
 std::string Numero(double valor) {
   char texto[32];
@@ -64,8 +66,8 @@ class Temporario {
   const std::string& Caminho() const { return caminho_; }
   void Renomear(const std::string& destino) {
     if (std::rename(caminho_.c_str(), destino.c_str()) != 0) {
-      throw ErroGis(Tipo::Arquivo, "n\xC3\xA3o foi poss\xC3\xADvel gravar " + Aspas(destino) + ": " +
-                                       VSIStrerror(errno));
+      throw ErroGis(Tipo::Arquivo, "n\xC3\xA3o foi poss\xC3\xADvel gravar " + Aspas(destino) +
+                                       ": " + VSIStrerror(errno));
     }
     caminho_.clear();
   }
@@ -100,13 +102,17 @@ ResultadoExportacao ExportarGrade(const OpcoesExportacao& opcoes, const nivora20
   const double linhas = kNorte - kSul + 1;
   const double colunas = kLeste - kOeste + 1;
   if (linhas < 2 || colunas < 2) {
-    throw ErroGis(Tipo::Uso, "a \xC3\xA1rea n\xC3\xA3o cont\xC3\xA9m 2 \xC3\x97 2 n\xC3\xB3s com o "
-                             "espa\xC3\xA7" "amento de " + Numero(s) + "'");
+    throw ErroGis(Tipo::Uso,
+                  "a \xC3\xA1rea n\xC3\xA3o cont\xC3\xA9m 2 \xC3\x97 2 n\xC3\xB3s com o "
+                  "espa\xC3\xA7"
+                  "amento de " +
+                      Numero(s) + "'");
   }
   if (linhas * colunas > static_cast<double>(kMaxNos)) {
     throw ErroGis(Tipo::Uso, "a grade teria " + Numero(linhas) + " \xC3\x97 " + Numero(colunas) +
                                  " n\xC3\xB3s, mais do que um GeoTIFF comporta: aumente o "
-                                 "espa\xC3\xA7" "amento ou diminua a \xC3\xA1rea");
+                                 "espa\xC3\xA7"
+                                 "amento ou diminua a \xC3\xA1rea");
   }
   ResultadoExportacao resultado;
   resultado.linhas = static_cast<int>(linhas);
@@ -118,14 +124,16 @@ ResultadoExportacao ExportarGrade(const OpcoesExportacao& opcoes, const nivora20
 
   // The target vertical CRS.
   if (opcoes.crsVertical.empty() && !opcoes.gradeDistribuida) {
-    throw ErroGis(Tipo::Uso, "a grade de --grade n\xC3\xA3o \xC3\xA9 a distribu\xC3\xAD"
-                             "da (derivada do EGM96): diga o CRS vertical dela com "
-                             "--crs-vertical (EPSG:5773 se for mesmo o EGM96)");
+    throw ErroGis(Tipo::Uso,
+                  "a grade de --grade n\xC3\xA3o \xC3\xA9 a distribu\xC3\xAD"
+                  "da (derivada do EGM96): diga o CRS vertical dela com "
+                  "--crs-vertical (EPSG:5773 se for mesmo o EGM96)");
   }
   OGRSpatialReference vertical = CrsDoUsuario(
       opcoes.crsVertical.empty() ? kEgm96Altura : opcoes.crsVertical, "--crs-vertical");
   if (!vertical.IsVertical() || vertical.IsCompound()) {
-    throw ErroGis(Tipo::Uso, "--crs-vertical: " + NomeCrs(vertical) + " n\xC3\xA3o \xC3\xA9 um CRS vertical");
+    throw ErroGis(Tipo::Uso,
+                  "--crs-vertical: " + NomeCrs(vertical) + " n\xC3\xA3o \xC3\xA9 um CRS vertical");
   }
   resultado.crsVertical = NomeCrs(vertical);
   const char* autoridade = vertical.GetAuthorityName(nullptr);
@@ -138,12 +146,17 @@ ResultadoExportacao ExportarGrade(const OpcoesExportacao& opcoes, const nivora20
   const auto ponto = nome.rfind('.');
   const std::string extensao = ponto == std::string::npos ? "" : nome.substr(ponto);
   if (extensao != ".tif" && extensao != ".tiff" && extensao != ".TIF" && extensao != ".TIFF") {
-    throw ErroGis(Tipo::Uso, "a grade \xC3\xA9 gravada como GeoTIFF: d\xC3\xAA \xC3\xA0 sa\xC3\xAD"
-                             "da a extens\xC3\xA3o .tif (" + Aspas(opcoes.saida) + ")");
+    throw ErroGis(Tipo::Uso,
+                  "a grade \xC3\xA9 gravada como GeoTIFF: d\xC3\xAA \xC3\xA0 sa\xC3\xAD"
+                  "da a extens\xC3\xA3o .tif (" +
+                      Aspas(opcoes.saida) + ")");
   }
   if (Existe(opcoes.saida) && !opcoes.sobrescrever) {
-    throw ErroGis(Tipo::Arquivo, "a sa\xC3\xAD" "da " + Aspas(opcoes.saida) +
-                                     " j\xC3\xA1 existe: use --sobrescrever para substitu\xC3\xAD-la");
+    throw ErroGis(Tipo::Arquivo,
+                  "a sa\xC3\xAD"
+                  "da " +
+                      Aspas(opcoes.saida) +
+                      " j\xC3\xA1 existe: use --sobrescrever para substitu\xC3\xAD-la");
   }
   Temporario temporario(opcoes.saida + ".parcial.tif");
   GDALDriver* gtiff = GetGDALDriverManager()->GetDriverByName("GTiff");
@@ -170,18 +183,19 @@ ResultadoExportacao ExportarGrade(const OpcoesExportacao& opcoes, const nivora20
   // is the first node itself.
   const double passo = s / 60;
   double transformacao[6] = {resultado.lonOeste - passo / 2, passo, 0,
-                             resultado.latNorte + passo / 2, 0, -passo};
+                             resultado.latNorte + passo / 2, 0,     -passo};
   tif->SetGeoTransform(transformacao);
   tif->SetMetadataItem("AREA_OR_POINT", "Point");
   tif->SetMetadataItem("TYPE", "VERTICAL_OFFSET_GEOGRAPHIC_TO_VERTICAL");
   const Area modelo = AreaDoModelo();
   const bool areaDoModelo = area.latNorte == modelo.latNorte && area.latSul == modelo.latSul &&
                             area.lonOeste == modelo.lonOeste && area.lonLeste == modelo.lonLeste;
-  tif->SetMetadataItem("area_of_use", areaDoModelo ? "Brazil (NIVORA2015 model area)"
-                                                   : ("Brazil: latitude " + Numero(area.latSul) +
-                                                      " to " + Numero(area.latNorte) + ", longitude " +
-                                                      Numero(area.lonOeste) + " to " + Numero(area.lonLeste))
-                                                         .c_str());
+  tif->SetMetadataItem(
+      "area_of_use",
+      areaDoModelo ? "Brazil (NIVORA2015 model area)"
+                   : ("Brazil: latitude " + Numero(area.latSul) + " to " + Numero(area.latNorte) +
+                      ", longitude " + Numero(area.lonOeste) + " to " + Numero(area.lonLeste))
+                         .c_str());
   if (epsg) {
     tif->SetMetadataItem("target_crs_epsg_code", codigo);
   } else {
@@ -197,12 +211,12 @@ ResultadoExportacao ExportarGrade(const OpcoesExportacao& opcoes, const nivora20
                         " (" + resultado.crsVertical + "), sampled every " + Numero(s) +
                         " arc-minute(s) by the NIVORA2015 query on the grid " + arquivoGrade)
                            .c_str());
-  tif->SetMetadataItem("TIFFTAG_COPYRIGHT",
-                       opcoes.gradeDistribuida
-                           ? "Public domain. Derived from EGM96 (NGA) through PROJ's egm96_15.gtx "
-                             "by the NIVORA2015 grid and query"
-                           : ("Derived from the grid file " + arquivoGrade + " by the NIVORA2015 query")
-                                 .c_str());
+  tif->SetMetadataItem(
+      "TIFFTAG_COPYRIGHT",
+      opcoes.gradeDistribuida
+          ? "Public domain. Derived from EGM96 (NGA) through PROJ's egm96_15.gtx "
+            "by the NIVORA2015 grid and query"
+          : ("Derived from the grid file " + arquivoGrade + " by the NIVORA2015 query").c_str());
   tif->SetMetadataItem("TIFFTAG_DATETIME", DataHoraTiff().c_str());
   GDALRasterBand& banda = *tif->GetRasterBand(1);
   banda.SetDescription("geoid_undulation");
@@ -239,7 +253,8 @@ ResultadoExportacao ExportarGrade(const OpcoesExportacao& opcoes, const nivora20
     if (progresso) progresso(static_cast<double>(linha0 + quantas) / resultado.linhas);
   }
   if (resultado.semValor == static_cast<std::uint64_t>(linhas * colunas)) {
-    throw ErroGis(Tipo::Uso, "nenhum n\xC3\xB3 da \xC3\xA1rea est\xC3\xA1 dentro da \xC3\xA1rea do modelo");
+    throw ErroGis(Tipo::Uso,
+                  "nenhum n\xC3\xB3 da \xC3\xA1rea est\xC3\xA1 dentro da \xC3\xA1rea do modelo");
   }
   CPLErrorReset();
   tif.reset();

@@ -23,11 +23,11 @@ struct Area {
 Area AreaDoModelo();
 
 struct OpcoesExportacao {
-  std::string saida;             ///< a .tif file
+  std::string saida;              ///< a .tif file
   double espacamentoMinutos = 1;  ///< nodes at the multiples of this spacing
-  Area area = AreaDoModelo();    ///< nodes inside it, edges included
-  std::string crsVertical;       ///< the target vertical CRS; empty: EGM96 height (EPSG:5773)
-  bool gradeDistribuida = true;  ///< the shipped grid (derived from EGM96): said in the metadata
+  Area area = AreaDoModelo();     ///< nodes inside it, edges included
+  std::string crsVertical;        ///< the target vertical CRS; empty: EGM96 height (EPSG:5773)
+  bool gradeDistribuida = true;   ///< the shipped grid (derived from EGM96): said in the metadata
   bool sobrescrever = false;
   unsigned threads = 1;
 };
@@ -35,8 +35,8 @@ struct OpcoesExportacao {
 struct ResultadoExportacao {
   int colunas = 0;
   int linhas = 0;
-  double lonOeste = 0;  ///< the first node's longitude
-  double latNorte = 0;  ///< the first node's latitude
+  double lonOeste = 0;         ///< the first node's longitude
+  double latNorte = 0;         ///< the first node's latitude
   std::uint64_t semValor = 0;  ///< nodes the query refused (nodata)
   std::string crsVertical;     ///< as written: "EPSG:5773" or the CRS's name
 };

@@ -76,7 +76,8 @@ std::map<std::string, Esperado> DoModoTexto(const PastaTemporaria& pasta) {
       entrada += linha.str();
     }
     const Execucao r = teste::RodarAteOFim(
-        NIVORA_CLI, pasta, {"--utf8", "-f", "ID,0,H", "--altura", altura, "--grade", kGrade}, entrada);
+        NIVORA_CLI, pasta, {"--utf8", "-f", "ID,0,H", "--altura", altura, "--grade", kGrade},
+        entrada);
     EXPECT_EQ(r.status, 0) << r.erros;
     std::vector<std::string> ultimas;
     std::istringstream linhas(r.saida);
@@ -95,8 +96,8 @@ std::map<std::string, Esperado> DoModoTexto(const PastaTemporaria& pasta) {
   const auto hDeH = coluna("ortometrica", false);
   std::map<std::string, Esperado> esperado;
   for (std::size_t i = 0; i < pontos.size(); ++i) {
-    esperado[pontos[i]->id] = n[i][0] == '|' ? Esperado{"", "", "", n[i].substr(1)}
-                                             : Esperado{n[i], h[i], hDeH[i], ""};
+    esperado[pontos[i]->id] =
+        n[i][0] == '|' ? Esperado{"", "", "", n[i].substr(1)} : Esperado{n[i], h[i], hDeH[i], ""};
   }
   return esperado;
 }
@@ -126,7 +127,9 @@ void CriarCamada(const Entrada& e, const std::string& caminho) {
     crs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
   }
   OGRLayer* camada = ds->CreateLayer("pontos", e.epsg != 0 ? &crs : nullptr,
-                                     e.epsg == 0 ? wkbNone : e.tresD ? wkbPoint25D : wkbPoint);
+                                     e.epsg == 0 ? wkbNone
+                                     : e.tresD   ? wkbPoint25D
+                                                 : wkbPoint);
   ASSERT_NE(camada, nullptr);
   std::vector<std::string> campos = {"id", "alt"};
   if (e.epsg == 0) campos.insert(campos.end(), e.colunas.begin(), e.colunas.end());
@@ -199,7 +202,7 @@ TEST_F(Camada, TableOfLayers) {
     std::vector<std::string> args;  // before ENTRADA SAIDA
     std::string saida;
     int status = 0;
-    std::string erroContem = "";  // UTF-8; empty: stderr empty
+    std::string erroContem = "";           // UTF-8; empty: stderr empty
     std::vector<std::string> campos = {};  // N, the other height, the reason; empty: defaults
   };
   const std::string kGpkg = "GPKG", kShp = "ESRI Shapefile", kCsv = "CSV";
@@ -216,7 +219,10 @@ TEST_F(Camada, TableOfLayers) {
        {kShp, "e3.shp", 31982, true},
        {"--altura", "elipsoidal", "--z", "ortometrica"},
        "s3.gpkg"},
-      {"GeoJSON in WGS 84, 2D: N only, to FlatGeobuf", {"GeoJSON", "e4.geojson", 4326}, {}, "s4.fgb"},
+      {"GeoJSON in WGS 84, 2D: N only, to FlatGeobuf",
+       {"GeoJSON", "e4.geojson", 4326},
+       {},
+       "s4.fgb"},
       {"FlatGeobuf, geographic SIRGAS2000, 3D: to GeoJSON",
        {"FlatGeobuf", "e5.fgb", 4674, true},
        {"--altura", "elipsoidal"},
@@ -230,16 +236,39 @@ TEST_F(Camada, TableOfLayers) {
        {"--crs", "EPSG:4674", "--campo-lat", "latitude_gnss", "--campo-lon", "longitude_gnss",
         "--formato-saida", "GeoJSON"},
        "s7.dados"},
-      {"the added fields named by option", {kGpkg, "e8.gpkg", 4674, false, false, {"lat", "lon"}, {"N"}},
-       {"--campos", "N_geoide,motivo_n"}, "s8.gpkg", 0, "", {"N_geoide", "", "motivo_n"}},
+      {"the added fields named by option",
+       {kGpkg, "e8.gpkg", 4674, false, false, {"lat", "lon"}, {"N"}},
+       {"--campos", "N_geoide,motivo_n"},
+       "s8.gpkg",
+       0,
+       "",
+       {"N_geoide", "", "motivo_n"}},
       {"a CSV without a CRS", {kCsv, "e9.csv", 0}, {}, "s9.csv", 3, "indique-o com --crs"},
-      {"a field that is already there", {kGpkg, "e10.gpkg", 4674, false, false, {"lat", "lon"}, {"n"}},
-       {}, "s10.gpkg", 3, "j\xC3\xA1 tem o campo \"N\""},
-      {"a 2D layer without a height field", {kGpkg, "e11.gpkg"}, {"--altura", "elipsoidal"},
-       "s11.gpkg", 3, "--campo-altura"},
-      {"--z without --altura", {kGpkg, "e12.gpkg"}, {"--z", "ortometrica"}, "s12.gpkg", 2, "--z pede --altura"},
+      {"a field that is already there",
+       {kGpkg, "e10.gpkg", 4674, false, false, {"lat", "lon"}, {"n"}},
+       {},
+       "s10.gpkg",
+       3,
+       "j\xC3\xA1 tem o campo \"N\""},
+      {"a 2D layer without a height field",
+       {kGpkg, "e11.gpkg"},
+       {"--altura", "elipsoidal"},
+       "s11.gpkg",
+       3,
+       "--campo-altura"},
+      {"--z without --altura",
+       {kGpkg, "e12.gpkg"},
+       {"--z", "ortometrica"},
+       "s12.gpkg",
+       2,
+       "--z pede --altura"},
       {"an output that is there", {kGpkg, "e13.gpkg"}, {}, "e1.gpkg", 3, "use --sobrescrever"},
-      {"the input as the output", {kGpkg, "e14.gpkg"}, {"--sobrescrever"}, "e14.gpkg", 3, "pr\xC3\xB3pria entrada"},
+      {"the input as the output",
+       {kGpkg, "e14.gpkg"},
+       {"--sobrescrever"},
+       "e14.gpkg",
+       3,
+       "pr\xC3\xB3pria entrada"},
       {"an extension no format writes", {kGpkg, "e15.gpkg"}, {}, "s15.xyz", 2, "--formato-saida"},
   };
   for (const Caso& caso : casos) {

@@ -31,7 +31,8 @@ std::vector<double> Cct(const PastaTemporaria& pasta, const std::string& grade,
     entrada += linha;
   }
   const Execucao r = teste::RodarAteOFim(
-      NIVORA_CCT, pasta, {"-d", "6", "+proj=vgridshift", "+grids=" + grade, "+multiplier=1"}, entrada);
+      NIVORA_CCT, pasta, {"-d", "6", "+proj=vgridshift", "+grids=" + grade, "+multiplier=1"},
+      entrada);
   std::vector<double> z;
   std::istringstream fluxo(r.saida);
   for (std::string l; std::getline(fluxo, l);) {
@@ -76,7 +77,8 @@ TEST(ExportarGrade, AGridPROJReadsWithTheQuerysNAtEveryNode) {
   const std::string tif = pasta / "brasilia.tif";
   // 2' nodes from 15S to 16.5S and 48.5W to 47W: 46 x 46; the grid beside the program.
   const Execucao r = teste::RodarAteOFim(
-      NIVORA_CLI, pasta, {"exportar-grade", "--espacamento", "2", "--area", "-15,-16.5,-48.5,-47", tif}, "");
+      NIVORA_CLI, pasta,
+      {"exportar-grade", "--espacamento", "2", "--area", "-15,-16.5,-48.5,-47", tif}, "");
   ASSERT_EQ(r.status, 0) << r.erros;
   EXPECT_EQ(r.erros, "");
 
@@ -100,7 +102,8 @@ TEST(ExportarGrade, AGridPROJReadsWithTheQuerysNAtEveryNode) {
   // The directory at the file's head, where readers over the network look first.
   const std::string cabeca = teste::LerArquivoTodo(tif).substr(0, 8);
   ASSERT_EQ(cabeca.substr(0, 4), std::string("II*\0", 4));
-  EXPECT_LT(static_cast<unsigned char>(cabeca[4]) + 256 * static_cast<unsigned char>(cabeca[5]), 100);
+  EXPECT_LT(static_cast<unsigned char>(cabeca[4]) + 256 * static_cast<unsigned char>(cabeca[5]),
+            100);
 
   // PROJ at every node gives the query's N; between nodes, bilinear within their values.
   std::vector<std::pair<double, double>> nos, meios;
@@ -108,7 +111,8 @@ TEST(ExportarGrade, AGridPROJReadsWithTheQuerysNAtEveryNode) {
     for (int j = 0; j < 46; ++j) nos.emplace_back((-1455 + j) / 30.0, (-450 - i) / 30.0);
   }
   for (int i = 0; i < 45; i += 4) {
-    for (int j = 0; j < 45; j += 4) meios.emplace_back((-1455 + j + 0.37) / 30.0, (-450 - i - 0.61) / 30.0);
+    for (int j = 0; j < 45; j += 4)
+      meios.emplace_back((-1455 + j + 0.37) / 30.0, (-450 - i - 0.61) / 30.0);
   }
   const std::vector<double> proj = Cct(pasta, tif, nos);
   const std::vector<std::string> casa = NDaConsulta(nos);
@@ -137,18 +141,33 @@ TEST(ExportarGrade, TableOfAreasAndRefusals) {
   };
   const std::vector<Caso> casos = {
       {"beyond the north limit: nodata, PROJ has no value there",
-       {"--espacamento", "10", "--area", "6,5,-50,-49", "@/norte.tif"}, 0, "Size is 7, 7"},
+       {"--espacamento", "10", "--area", "6,5,-50,-49", "@/norte.tif"},
+       0,
+       "Size is 7, 7"},
       {"a user's grid with its own vertical CRS",
        {"--grade", kGrade, "--crs-vertical", "EPSG:5714", "--espacamento", "30", "--area",
         "-20,-21,-45,-44", "@/propria.tif"},
-       0, "target_crs_epsg_code=5714"},
-      {"a user's grid without a vertical CRS", {"--grade", kGrade, "@/sem.tif"}, 2, "--crs-vertical"},
-      {"a vertical CRS that is not", {"--crs-vertical", "EPSG:4674", "@/h.tif"}, 2, "n\xC3\xA3o \xC3\xA9 um CRS vertical"},
+       0,
+       "target_crs_epsg_code=5714"},
+      {"a user's grid without a vertical CRS",
+       {"--grade", kGrade, "@/sem.tif"},
+       2,
+       "--crs-vertical"},
+      {"a vertical CRS that is not",
+       {"--crs-vertical", "EPSG:4674", "@/h.tif"},
+       2,
+       "n\xC3\xA3o \xC3\xA9 um CRS vertical"},
       {"not a GeoTIFF name", {"@/grade.png"}, 2, ".tif"},
       {"an output that is there", {"@/existe.tif"}, 3, "use --sobrescrever"},
-      {"an area outside the model", {"--area", "20,19,-10,-9", "@/fora.tif"}, 2, "nenhum n\xC3\xB3"},
+      {"an area outside the model",
+       {"--area", "20,19,-10,-9", "@/fora.tif"},
+       2,
+       "nenhum n\xC3\xB3"},
       {"a spacing of zero", {"--espacamento", "0", "@/zero.tif"}, 2, "--espacamento"},
-      {"an area that does not read", {"--area", "-15,-16,-48", "@/a.tif"}, 2, "LATN,LATS,LONW,LONE"},
+      {"an area that does not read",
+       {"--area", "-15,-16,-48", "@/a.tif"},
+       2,
+       "LATN,LATS,LONW,LONE"},
   };
   for (const Caso& caso : casos) {
     SCOPED_TRACE(caso.nome);
