@@ -9,6 +9,7 @@ PACKAGES=(
   libjpeg-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   proj-bin proj-data
+  libgdal-dev gdal-bin
   gmt gmt-gshhg-low gmt-dcw ghostscript fonts-urw-base35  # the face of the maps and the PDFs
   poppler-utils xvfb xauth libxcb1-dev fonts-dejavu-core
   clang libclang-rt-14-dev

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "cli/subcomandos.hpp"
+
 namespace nivora::cli {
 
 namespace {
@@ -334,6 +336,7 @@ std::string TextoUso() {
     uso += ']';
   }
   uso += " [ENTRADA [SAIDA]]\n";
+  uso += UsoSubcomandos();
   return uso;
 }
 
@@ -386,6 +389,7 @@ std::string TextoAjuda() {
   }
   ajuda.append("\n").append(Quebrar(terminos + ".", kLarguraAjuda));
   ajuda.append("\n").append(Quebrar(kProgresso, kLarguraAjuda)).append("\n");
+  ajuda.append("\n").append(AjudaSubcomandos());
   return ajuda;
 }
 
@@ -426,6 +430,7 @@ std::string TextoManual() {
     man += ".TP\n.B " + std::to_string(t.codigo) + "\n" + Troff(t.significado) + "\n";
   }
   man += ".PP\n" + Troff(kProgresso) + "\n";
+  man += ManualSubcomandos();
   return man;
 }
 
@@ -467,8 +472,8 @@ std::string TextoCompletacao() {
   std::string script =
       "# bash completion for nivora2015-cli\n"
       "_nivora2015_cli() {\n"
-      "  local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}\n"
-      "  case $prev in\n";
+      "  local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}\n" +
+      CompletacaoSubcomandos() + "  case $prev in\n";
   script.append(casos).append(
       "  esac\n"
       "  if [[ $cur == -* ]]; then\n"

@@ -16,6 +16,8 @@
 #include "batch/lote.hpp"
 #include "batch/paralelo.hpp"
 #include "cli/argumentos.hpp"
+#include "cli/comandos_gis.hpp"
+#include "cli/subcomandos.hpp"
 #include "geoid/consulta.hpp"
 #include "text/cp1252.hpp"
 #include "text/descritor.hpp"
@@ -209,8 +211,13 @@ int Executar(const std::vector<std::string>& lista) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const std::vector<std::string> lista(argv + 1, argv + argc);
+  // camada and exportar-grade: the GIS subcommands.
+  if (!lista.empty() && cli::QualSubcomando(lista[0]) != cli::Subcomando::Nenhum) {
+    return cli::ExecutarSubcomando(lista);
+  }
   try {
-    return Executar(std::vector<std::string>(argv + 1, argv + argc));
+    return Executar(lista);
   } catch (const EArquivoInvalido& e) {
     Erro(e.what(), e.Motivo());
     return kErroArquivo;

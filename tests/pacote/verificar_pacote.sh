@@ -59,7 +59,7 @@ exemplos=$(grep -c "^$P/exemplos/.*\.txt$" "$TRAB/conteudo.txt" || true)
 # Dependencies: the libraries come from the binaries (shlibdeps), the rest by name.
 depende=$(dpkg-deb -f "$deb" Depends)
 for d in libnivora2015-1 nivora2015-data libqt6widgets6 libqt6printsupport6 libjpeg62-turbo \
-  libstdc++6 libc6 qt6-qpa-plugins qt6-translations-l10n; do
+  libgdal32 libstdc++6 libc6 qt6-qpa-plugins qt6-translations-l10n; do
   [[ ",$depende," == *", $d"* || ",$depende," == *",$d"* ]] || falha "Depends sem $d: $depende"
 done
 
@@ -93,6 +93,12 @@ for exemplo in "$R/$P"/exemplos/*.txt; do
   cmp "$TRAB/$nome.pacote" "$TRAB/$nome.build" || falha "$nome: saídas diferentes"
   [[ -s "$TRAB/$nome.pacote" ]] || falha "$nome: saída vazia"
 done
+# The packaged CLI's GIS subcommand, through the GDAL the package depends on.
+printf 'id,lat,lon\nRN01,-15.7939,-47.8828\n' >"$TRAB/pontos.csv"
+"$R/usr/bin/nivora2015-cli" camada -q --crs EPSG:4674 "$TRAB/pontos.csv" "$TRAB/pontos_n.csv" ||
+  falha "camada do pacote"
+grep -q '^RN01,-15.7939,-47.8828,-12.659,' "$TRAB/pontos_n.csv" ||
+  falha "camada do pacote deu: $(cat "$TRAB/pontos_n.csv")"
 # The example program against the extracted development package, both ways; its N
 # (three decimals) against the CLI's height column with H = 0 (h = 0 + N).
 pontos=$'-15.7939 -47.8828\n-22.9068 -43.1729\n-3.1190 -60.0217\n-30.0346 -51.2177\n2.8235 -60.6758'
