@@ -1,5 +1,6 @@
 // nivora2015-cli: the batch run as a Unix filter. Reads records of points,
 // writes the result and rejection lines, byte for byte as the window's run does.
+#include <dlfcn.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,7 +17,6 @@
 #include "batch/lote.hpp"
 #include "batch/paralelo.hpp"
 #include "cli/argumentos.hpp"
-#include "cli/comandos_gis.hpp"
 #include "cli/subcomandos.hpp"
 #include "geoid/consulta.hpp"
 #include "text/cp1252.hpp"
@@ -29,6 +29,8 @@ namespace {
 using namespace nivora;
 
 constexpr const char* kPrograma = "nivora2015-cli";
+/// The GIS subcommands' module, beside the program.
+constexpr const char* kModuloGis = "nivora2015-gis.so";
 constexpr const char* kNomeEntradaPadrao = "(entrada padr\xE3o)";
 constexpr const char* kNomeSaidaPadrao =
     "(sa\xED"
@@ -208,14 +210,32 @@ int Executar(const std::vector<std::string>& lista) {
   return kSucesso;
 }
 
+/// Loads the GIS module beside the program and runs the subcommand in it.
+int ExecutarModuloGis(int argc, const char* const* argv) {
+  const std::string caminho = PastaExecutavel() + kModuloGis;
+  void* modulo = ::dlopen(caminho.c_str(), RTLD_NOW | RTLD_LOCAL);
+  using Entrada = int (*)(int, const char* const*);
+  Entrada executar = nullptr;
+  if (modulo != nullptr)
+    executar = reinterpret_cast<Entrada>(::dlsym(modulo, "nivora2015_executar_subcomando"));
+  if (executar == nullptr) {
+    const char* motivo = ::dlerror();
+    Erro(
+        "n\xE3o foi poss\xEDvel carregar o m\xF3"
+        "dulo das camadas",
+        caminho + ": " + (motivo != nullptr ? motivo : "entrada ausente"));
+    return kErroArquivo;
+  }
+  return executar(argc, argv);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::vector<std::string> lista(argv + 1, argv + argc);
-  // camada and exportar-grade: the GIS subcommands.
-  if (!lista.empty() && cli::QualSubcomando(lista[0]) != cli::Subcomando::Nenhum) {
-    return cli::ExecutarSubcomando(lista);
-  }
+  // camada and exportar-grade: the GIS subcommands, in their module.
+  if (!lista.empty() && cli::QualSubcomando(lista[0]) != cli::Subcomando::Nenhum)
+    return ExecutarModuloGis(argc - 1, argv + 1);
   try {
     return Executar(lista);
   } catch (const EArquivoInvalido& e) {

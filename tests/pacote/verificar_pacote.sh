@@ -45,7 +45,7 @@ conteudo "$dados" | grep -qx usr/share/nivora2015/grid/NIVORA2015_SIRGAS2000.txt
 dpkg-deb --ctrl-tarfile "$lib" | tar -xO ./shlibs | grep -qx "libnivora2015 1 libnivora2015-1 (= $versao)" ||
   falha "libnivora2015-1 sem shlibs"
 P=usr/lib/nivora2015
-for f in usr/bin/nivora2015 usr/bin/nivora2015-cli $P/nivora2015 $P/nivora2015-cli \
+for f in usr/bin/nivora2015 usr/bin/nivora2015-cli $P/nivora2015 $P/nivora2015-cli $P/nivora2015-gis.so \
   $P/grid $P/Ajuda_Nivora2015.html $P/instalado_para_todos \
   $P/entradas/pontos.txt $P/saida/ $P/imagens/NIVORA2015.pdf $P/imagens/rede_NIVORA2015.pdf \
   $P/imagens/diferencas_NIVORA2015.pdf $P/imagens/discrepancias_NIVORA2015.pdf \
