@@ -4,6 +4,7 @@
 // LF, at its end) and of the expected kind; a record whose height is no number stops
 // the run like one that does not split.
 #include <algorithm>
+#include <cmath>
 #include <climits>
 #include <cstdint>
 #include <cstring>
@@ -183,16 +184,18 @@ void Verificar(Alvo& alvo, const OpcoesLote& opcoes, std::string_view lida) {
     } else {
       // The undulation closes the line, a number with two decimals; with a height
       // column the other height follows it, with three (wider than its 12 characters
-      // when it must).
+      // when it must; from 1e18 on the mask writes the general form, "4.4E41", as the
+      // platform's formatting does).
       std::string_view resto = escrita.substr(0, escrita.size() - 2);
       const auto numero = [&](std::size_t decimais, const char* nome) {
         const std::size_t inicio = resto.find_last_of(' ') + 1;
         const std::string n(resto.substr(inicio));
         resto = resto.substr(0, resto.find_last_not_of(' ', inicio - 1) + 1);
         long double valor = 0;
-        Exigir(inicio > 0 && TryStrToFloat(n, valor) && n.size() >= decimais + 2 &&
-                   n[n.size() - decimais - 1] == '.',
-               std::string(nome) + " '" + Visivel(n) + "'" + contexto);
+        const bool lido = inicio > 0 && TryStrToFloat(n, valor);
+        const bool mascara = n.size() >= decimais + 2 && n[n.size() - decimais - 1] == '.';
+        const bool geral = n.find('E') != std::string::npos && std::fabs(valor) >= 1e18L;
+        Exigir(lido && (mascara || geral), std::string(nome) + " '" + Visivel(n) + "'" + contexto);
       };
       if (temAltura) numero(3, "outra altura");
       numero(2, "ondulacao");
