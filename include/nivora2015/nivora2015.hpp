@@ -111,7 +111,9 @@ struct Contagem {
 /// Coordinates are decimal degrees (latitude north positive, longitude east positive:
 /// Brazil's are negative); results are metres, rounded to three decimals, as the
 /// double nearest to that decimal. Heights are taken as the decimal the double prints
-/// as (its shortest round-trip form), as when written to a file for the program.
+/// as (its shortest round-trip form), as when written to a file for the program; so
+/// are coordinates within 1e-12 degrees of a limit of the model area, which no double
+/// holds (5.5833027 is refused as the program refuses it).
 class Grade {
  public:
   /// The file it was read from.
@@ -123,7 +125,8 @@ class Grade {
   double Ondulacao(double latGraus, double lonGraus) const;
 
   /// The other height at one point: H = h - N for an ellipsoidal h, h = H + N for an
-  /// orthometric H. @throws as Ondulacao, EPontoRecusado(NaoNumero) for a NaN height.
+  /// orthometric H. @throws as Ondulacao, EPontoRecusado(NaoNumero) for a NaN or
+  /// infinite height.
   double OutraAltura(double latGraus, double lonGraus, double altura, Altura tipo) const;
 
   /// N of `n` points: N[i], and codigos[i] (Aceito, or the refusal's code with N[i]

@@ -18,6 +18,7 @@
 #include "coords/ponto.hpp"
 #include "geoid/cache.hpp"
 #include "geoid/consulta.hpp"
+#include "geoid/modelo.hpp"
 #include "text/cp1252.hpp"
 #include "text/numeros.hpp"
 
@@ -47,16 +48,32 @@ double DuplaDoTexto(long double valor) {
   return d;
 }
 
-// A double height as the program reads it from a file: its shortest round-trip
+// A finite double as the program reads it from a file: its shortest round-trip
 // decimal, converted with the program's own conversion.
-long double AlturaComoTexto(double altura) {
+long double ComoTexto(double valor) {
   char texto[64];
-  const auto [fim, ec] = std::to_chars(texto, texto + sizeof texto, altura);
+  const auto [fim, ec] = std::to_chars(texto, texto + sizeof texto, valor);
   (void)ec;  // 64 characters hold any double
   return nivora::StrToFloat(std::string_view(texto, static_cast<std::size_t>(fim - texto)));
 }
 
-Codigo CodigoDaRecusa(double lat, double lon) {
+// The limits of the model area are decimals that no double holds: the double nearest
+// to "5.5833027" lies inside the area, the extended value the program reads from that
+// text does not. A coordinate this close to a limit is therefore taken as its text.
+constexpr double kPertoDoLimite = 1e-12;  // degrees; far above half an ulp of 180
+bool PertoDoLimite(double x) {
+  for (const long double limite :
+       {nivora::kLimiteNorte, nivora::kLimiteSul, nivora::kLimiteLeste, nivora::kLimiteOeste})
+    if (std::fabs(x - static_cast<double>(limite)) <= kPertoDoLimite) return true;
+  return false;
+}
+
+// A coordinate as the query takes it (see PertoDoLimite).
+long double Coordenada(double x) {
+  return PertoDoLimite(x) ? ComoTexto(x) : x;
+}
+
+Codigo CodigoDaRecusa(long double lat, long double lon) {
   bool recusado = false;
   const nivora::ErroPonto erro = nivora::RecusaLatLonDec(lat, lon, recusado);
   if (!recusado) return Codigo::Aceito;
@@ -94,6 +111,27 @@ void Dividir(std::size_t n, unsigned threads, Parte&& parte) {
   for (std::thread& t : trabalhos) t.join();
   for (const std::exception_ptr& e : erros)
     if (e) std::rethrow_exception(e);
+}
+
+// One point near a limit of the model area, its coordinates taken as text; as the
+// block form of the query otherwise.
+void ConsultarPertoDoLimite(const nivora::TConsultaGrade& consulta, double lat, double lon,
+                            double& N, std::int32_t& codigo, nivora::ContagemCaminhos& c) {
+  const long double la = Coordenada(lat), lo = Coordenada(lon);
+  codigo = static_cast<std::int32_t>(CodigoDaRecusa(la, lo));
+  N = kNaN;
+  if (codigo != 0) {
+    ++c.recusas;
+    return;
+  }
+  nivora::CaminhoConsulta caminho{};
+  try {
+    N = DuplaDoTexto(consulta.Ondulacao(la, lo, &caminho));
+    c.Contar(caminho);
+  } catch (const nivora::EForaDaGrade&) {
+    codigo = static_cast<std::int32_t>(Codigo::ForaDaGrade);
+    ++c.recusas;
+  }
 }
 
 void Somar(Contagem& total, const nivora::ContagemCaminhos& c) {
@@ -196,8 +234,16 @@ Contagem Grade::Ondulacoes(const double* lat, const double* lon, std::size_t n, 
   std::mutex trava;
   Contagem total;
   Dividir(n, threads, [&](std::size_t inicio, std::size_t fim) {
-    const nivora::ContagemCaminhos c = dados_->consulta.Ondulacoes(
-        lat + inicio, lon + inicio, fim - inicio, N + inicio, codigos + inicio);
+    const nivora::TConsultaGrade& consulta = dados_->consulta;
+    nivora::ContagemCaminhos c;
+    std::size_t bloco = inicio;  // the points from here to i go to the block form
+    for (std::size_t i = inicio; i < fim; ++i) {
+      if (!PertoDoLimite(lat[i]) && !PertoDoLimite(lon[i])) continue;
+      c += consulta.Ondulacoes(lat + bloco, lon + bloco, i - bloco, N + bloco, codigos + bloco);
+      ConsultarPertoDoLimite(consulta, lat[i], lon[i], N[i], codigos[i], c);
+      bloco = i + 1;
+    }
+    c += consulta.Ondulacoes(lat + bloco, lon + bloco, fim - bloco, N + bloco, codigos + bloco);
     const std::lock_guard<std::mutex> guarda(trava);
     Somar(total, c);
   });
@@ -212,8 +258,9 @@ Contagem Grade::OutrasAlturas(const double* lat, const double* lon, const double
   Dividir(n, threads, [&](std::size_t inicio, std::size_t fim) {
     Contagem parcial;
     for (std::size_t i = inicio; i < fim; ++i) {
-      Codigo codigo = CodigoDaRecusa(lat[i], lon[i]);
-      if (codigo == Codigo::Aceito && std::isnan(altura[i])) codigo = Codigo::NaoNumero;
+      const long double la = Coordenada(lat[i]), lo = Coordenada(lon[i]);
+      Codigo codigo = CodigoDaRecusa(la, lo);
+      if (codigo == Codigo::Aceito && !std::isfinite(altura[i])) codigo = Codigo::NaoNumero;
       if (codigo != Codigo::Aceito) {
         codigos[i] = static_cast<std::int32_t>(codigo);
         saida[i] = kNaN;
@@ -223,7 +270,7 @@ Contagem Grade::OutrasAlturas(const double* lat, const double* lon, const double
       nivora::CaminhoConsulta caminho{};
       long double n = 0;
       try {
-        n = dados_->consulta.Ondulacao(lat[i], lon[i], &caminho);
+        n = dados_->consulta.Ondulacao(la, lo, &caminho);
       } catch (const nivora::EForaDaGrade&) {
         codigos[i] = static_cast<std::int32_t>(Codigo::ForaDaGrade);
         saida[i] = kNaN;
@@ -231,7 +278,7 @@ Contagem Grade::OutrasAlturas(const double* lat, const double* lon, const double
         continue;
       }
       // From the three-decimal N, as the command-line tool's height column.
-      const long double dada = AlturaComoTexto(altura[i]);
+      const long double dada = ComoTexto(altura[i]);
       saida[i] = DuplaDoTexto(tipo == Altura::Elipsoidal ? dada - n : dada + n);
       codigos[i] = 0;
       ++parcial.aceitos;
