@@ -111,9 +111,12 @@ struct Contagem {
 /// Coordinates are decimal degrees (latitude north positive, longitude east positive:
 /// Brazil's are negative); results are metres, rounded to three decimals, as the
 /// double nearest to that decimal. Heights are taken as the decimal the double prints
-/// as (its shortest round-trip form), as when written to a file for the program; so
-/// are coordinates within 1e-12 degrees of a limit of the model area, which no double
-/// holds (5.5833027 is refused as the program refuses it).
+/// as (its shortest round-trip form), as when written to a file for the program.
+/// Coordinates are taken as they are, except where that decimal gives another result:
+/// at a limit of the model area (5.5833027 is refused as the program refuses it), on a
+/// line of the grid's 5' lattice, where the 80-bit fit decides a rounding; there they
+/// are taken as their decimal too. So every result is the program's on the points
+/// written as text.
 class Grade {
  public:
   /// The file it was read from.

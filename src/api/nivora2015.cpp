@@ -37,6 +37,8 @@ constexpr const char* kGradeSobDados = "/nivora2015/grid/NIVORA2015_SIRGAS2000.t
 constexpr const char* kMascaraAltura = "#0.000";
 // Below this many points a block is not worth another thread.
 constexpr std::size_t kPontosPorThreadMinimo = 4096;
+// Points per call of the query's block form (see PedeTexto).
+constexpr std::size_t kSubbloco = 256;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
@@ -57,20 +59,30 @@ long double ComoTexto(double valor) {
   return nivora::StrToFloat(std::string_view(texto, static_cast<std::size_t>(fim - texto)));
 }
 
-// The limits of the model area are decimals that no double holds: the double nearest
-// to "5.5833027" lies inside the area, the extended value the program reads from that
-// text does not. A coordinate this close to a limit is therefore taken as its text.
-constexpr double kPertoDoLimite = 1e-12;  // degrees; far above half an ulp of 180
-bool PertoDoLimite(double x) {
+// The program reads a coordinate as the extended value of its text; the query's block
+// form takes the double as it is. The two give different results only where the query
+// is discontinuous within half an ulp of the double: at a limit of the model area (a
+// decimal no double holds: the double nearest to 5.5833027 lies inside the area), on a
+// line of the 5' lattice of the grid's nodes (the window's bounds then fall on nodes:
+// a point typed with a node's coordinate), and where the 80-bit fit decides a
+// rounding. Such points are computed from the coordinates' text (PedeTexto, and the
+// 80-bit sub-blocks of Grade::Ondulacoes).
+constexpr double kPertoDoLimite = 1e-12;        // degrees; far above half an ulp of 180
+constexpr double kPertoDaLinha = 1.2e-5;        // lattice spacings: 1e-6 degrees
+constexpr double kLinhasPorGrau = 60.0 / nivora::kEspacamentoGradeMin;
+bool PedeTexto(double x) {
+  if (!(std::fabs(x) < 1000)) return false;  // NaN, infinite, far out: refused alike
   for (const long double limite :
        {nivora::kLimiteNorte, nivora::kLimiteSul, nivora::kLimiteLeste, nivora::kLimiteOeste})
     if (std::fabs(x - static_cast<double>(limite)) <= kPertoDoLimite) return true;
-  return false;
+  const double linhas = x * kLinhasPorGrau;
+  const double resto = std::fabs(linhas - static_cast<double>(static_cast<long long>(linhas)));
+  return resto < kPertoDaLinha || resto > 1 - kPertoDaLinha;
 }
 
-// A coordinate as the query takes it (see PertoDoLimite).
-long double Coordenada(double x) {
-  return PertoDoLimite(x) ? ComoTexto(x) : x;
+// A coordinate as the program reads its text (NaN and infinities as they are).
+long double Texto(double x) {
+  return std::isfinite(x) ? ComoTexto(x) : x;
 }
 
 Codigo CodigoDaRecusa(long double lat, long double lon) {
@@ -113,11 +125,10 @@ void Dividir(std::size_t n, unsigned threads, Parte&& parte) {
     if (e) std::rethrow_exception(e);
 }
 
-// One point near a limit of the model area, its coordinates taken as text; as the
-// block form of the query otherwise.
-void ConsultarPertoDoLimite(const nivora::TConsultaGrade& consulta, double lat, double lon,
-                            double& N, std::int32_t& codigo, nivora::ContagemCaminhos& c) {
-  const long double la = Coordenada(lat), lo = Coordenada(lon);
+// One point from its coordinates' text; as the block form of the query otherwise.
+void ConsultarComoTexto(const nivora::TConsultaGrade& consulta, double lat, double lon,
+                        double& N, std::int32_t& codigo, nivora::ContagemCaminhos& c) {
+  const long double la = Texto(lat), lo = Texto(lon);
   codigo = static_cast<std::int32_t>(CodigoDaRecusa(la, lo));
   N = kNaN;
   if (codigo != 0) {
@@ -236,14 +247,29 @@ Contagem Grade::Ondulacoes(const double* lat, const double* lon, std::size_t n, 
   Dividir(n, threads, [&](std::size_t inicio, std::size_t fim) {
     const nivora::TConsultaGrade& consulta = dados_->consulta;
     nivora::ContagemCaminhos c;
-    std::size_t bloco = inicio;  // the points from here to i go to the block form
+    // Points none of which asks for its text, by the block form; a sub-block in which
+    // the 80-bit fit decided a point is done again from the text.
+    auto emBloco = [&](std::size_t a, std::size_t b) {
+      for (; a < b; a += kSubbloco) {
+        const std::size_t m = std::min(kSubbloco, b - a);
+        const nivora::ContagemCaminhos cb =
+            consulta.Ondulacoes(lat + a, lon + a, m, N + a, codigos + a);
+        if (cb.estendida == 0) {
+          c += cb;
+          continue;
+        }
+        for (std::size_t i = a; i < a + m; ++i)
+          ConsultarComoTexto(consulta, lat[i], lon[i], N[i], codigos[i], c);
+      }
+    };
+    std::size_t bloco = inicio;
     for (std::size_t i = inicio; i < fim; ++i) {
-      if (!PertoDoLimite(lat[i]) && !PertoDoLimite(lon[i])) continue;
-      c += consulta.Ondulacoes(lat + bloco, lon + bloco, i - bloco, N + bloco, codigos + bloco);
-      ConsultarPertoDoLimite(consulta, lat[i], lon[i], N[i], codigos[i], c);
+      if (!PedeTexto(lat[i]) && !PedeTexto(lon[i])) continue;
+      emBloco(bloco, i);
+      ConsultarComoTexto(consulta, lat[i], lon[i], N[i], codigos[i], c);
       bloco = i + 1;
     }
-    c += consulta.Ondulacoes(lat + bloco, lon + bloco, fim - bloco, N + bloco, codigos + bloco);
+    emBloco(bloco, fim);
     const std::lock_guard<std::mutex> guarda(trava);
     Somar(total, c);
   });
@@ -258,7 +284,8 @@ Contagem Grade::OutrasAlturas(const double* lat, const double* lon, const double
   Dividir(n, threads, [&](std::size_t inicio, std::size_t fim) {
     Contagem parcial;
     for (std::size_t i = inicio; i < fim; ++i) {
-      const long double la = Coordenada(lat[i]), lo = Coordenada(lon[i]);
+      const bool texto = PedeTexto(lat[i]) || PedeTexto(lon[i]);
+      long double la = texto ? Texto(lat[i]) : lat[i], lo = texto ? Texto(lon[i]) : lon[i];
       Codigo codigo = CodigoDaRecusa(la, lo);
       if (codigo == Codigo::Aceito && !std::isfinite(altura[i])) codigo = Codigo::NaoNumero;
       if (codigo != Codigo::Aceito) {
@@ -271,6 +298,11 @@ Contagem Grade::OutrasAlturas(const double* lat, const double* lon, const double
       long double n = 0;
       try {
         n = dados_->consulta.Ondulacao(la, lo, &caminho);
+        if (caminho == nivora::CaminhoConsulta::Estendida && !texto) {
+          la = Texto(lat[i]);
+          lo = Texto(lon[i]);
+          n = dados_->consulta.Ondulacao(la, lo, &caminho);
+        }
       } catch (const nivora::EForaDaGrade&) {
         codigos[i] = static_cast<std::int32_t>(Codigo::ForaDaGrade);
         saida[i] = kNaN;
