@@ -39,6 +39,7 @@ import enum
 import hashlib
 import os
 import threading
+import time
 from typing import NamedTuple
 
 from . import _nivora2015 as _nativo
@@ -182,10 +183,15 @@ class Modelo:
         estado = os.stat(self._nucleo.arquivo)
         chave = (estado.st_dev, estado.st_ino, estado.st_size, estado.st_mtime_ns,
                  estado.st_ctime_ns)
-        if self._resumo is None or self._resumo[0] != chave:
-            with open(self._nucleo.arquivo, "rb") as arquivo:
-                self._resumo = (chave, hashlib.file_digest(arquivo, "sha256").hexdigest())
-        return self._resumo[1]
+        if self._resumo is not None and self._resumo[0] == chave:
+            return self._resumo[1]
+        with open(self._nucleo.arquivo, "rb") as arquivo:
+            resumo = hashlib.file_digest(arquivo, "sha256").hexdigest()
+        # A file changed within the clock's granularity keeps its times: the digest of
+        # a file changed that recently is not kept.
+        if time.time_ns() - max(estado.st_mtime_ns, estado.st_ctime_ns) > 2_000_000_000:
+            self._resumo = (chave, resumo)
+        return resumo
 
     def __reduce__(self):
         return (_restaurar, (self._grade, self.sha256()))
