@@ -9,7 +9,7 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DNIVORA_APP=ON -DNIVORA_TESTS=ON -DNIVORA_BENCH=ON -DNIVORA_SANITIZE=OFF -DNIVORA_FUZZ=OFF
 cmake --build build
 # Every suite must have found tests: a suite that finds none fails the run.
-tests/suites_presentes.sh build text coords geoid batch cli falhas app documentos pacote
+tests/suites_presentes.sh build text coords geoid batch cli falhas app documentos pacote python
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build --output-on-failure --no-tests=error -j2
 
