@@ -1,5 +1,8 @@
 # The module against the command-line tool on the same points written as text, and
 # the module's handling of shapes, types, bad input, threads, the GIL and pickling.
+import ast
+import doctest
+import os
 import pickle
 import shutil
 import threading
@@ -179,3 +182,13 @@ def test_pickle(tmp_path, modelo):
         arquivo.write(b"7")
     with pytest.raises(ValueError, match="difere da do Modelo recebido"):
         pickle.loads(enviado)
+
+
+def test_documentacao_e_stubs():
+    assert doctest.testmod(nivora2015).failed == 0
+    stub = ast.parse(open(os.path.join(os.path.dirname(nivora2015.__file__), "__init__.pyi")).read())
+    nomes = {getattr(no, "name", None) for no in stub.body}
+    assert set(nivora2015.__all__) <= nomes
+    classe = next(no for no in stub.body if getattr(no, "name", None) == "Modelo")
+    metodos = {no.name for no in classe.body if isinstance(no, ast.FunctionDef)}
+    assert metodos == {m for m in dir(nivora2015.Modelo) if not m.startswith("_")} | {"__init__"}
