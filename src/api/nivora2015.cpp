@@ -67,8 +67,8 @@ long double ComoTexto(double valor) {
 // a point typed with a node's coordinate), and where the 80-bit fit decides a
 // rounding. Such points are computed from the coordinates' text (PedeTexto, and the
 // 80-bit sub-blocks of Grade::Ondulacoes).
-constexpr double kPertoDoLimite = 1e-12;        // degrees; far above half an ulp of 180
-constexpr double kPertoDaLinha = 1.2e-5;        // lattice spacings: 1e-6 degrees
+constexpr double kPertoDoLimite = 1e-12;  // degrees; far above half an ulp of 180
+constexpr double kPertoDaLinha = 1.2e-5;  // lattice spacings: 1e-6 degrees
 constexpr double kLinhasPorGrau = 60.0 / nivora::kEspacamentoGradeMin;
 bool PedeTexto(double x) {
   if (!(std::fabs(x) < 1000)) return false;  // NaN, infinite, far out: refused alike
@@ -126,8 +126,8 @@ void Dividir(std::size_t n, unsigned threads, Parte&& parte) {
 }
 
 // One point from its coordinates' text; as the block form of the query otherwise.
-void ConsultarComoTexto(const nivora::TConsultaGrade& consulta, double lat, double lon,
-                        double& N, std::int32_t& codigo, nivora::ContagemCaminhos& c) {
+void ConsultarComoTexto(const nivora::TConsultaGrade& consulta, double lat, double lon, double& N,
+                        std::int32_t& codigo, nivora::ContagemCaminhos& c) {
   const long double la = Texto(lat), lo = Texto(lon);
   codigo = static_cast<std::int32_t>(CodigoDaRecusa(la, lo));
   N = kNaN;

@@ -50,7 +50,9 @@ PyObject* gPontoRecusado = nullptr;
 std::string TextoForma(const std::vector<py::ssize_t>& forma) {
   std::string texto = "(";
   for (std::size_t k = 0; k < forma.size(); ++k)
-    texto += std::to_string(forma[k]) + (forma.size() == 1 ? "," : k + 1 < forma.size() ? ", " : "");
+    texto += std::to_string(forma[k]) + (forma.size() == 1      ? ","
+                                         : k + 1 < forma.size() ? ", "
+                                                                : "");
   return texto + ")";
 }
 
@@ -59,7 +61,8 @@ std::string TextoForma(const std::vector<py::ssize_t>& forma) {
 py::array ComoFloat64(const py::handle& objeto, const char* nome) {
   // Kept for the life of the process (a static py::object would be released after
   // the interpreter has gone).
-  static PyObject* const asarray = py::object(py::module_::import("numpy").attr("asarray")).release().ptr();
+  static PyObject* const asarray =
+      py::object(py::module_::import("numpy").attr("asarray")).release().ptr();
   py::array a = py::reinterpret_borrow<py::object>(asarray)(objeto);
   if (py::isinstance<py::array_t<double>>(a)) return a;
   const char tipo = a.dtype().kind();
@@ -109,7 +112,8 @@ const double* Ler(const Entrada& e, const std::vector<py::ssize_t>& forma, std::
 // The arguments broadcast against each other (NumPy's rule), or ValueError.
 std::vector<py::ssize_t> Difundir(std::vector<Entrada>& entradas, const char* nomes) {
   std::size_t eixos = 0;
-  for (const Entrada& e : entradas) eixos = std::max(eixos, static_cast<std::size_t>(e.array.ndim()));
+  for (const Entrada& e : entradas)
+    eixos = std::max(eixos, static_cast<std::size_t>(e.array.ndim()));
   std::vector<py::ssize_t> forma(eixos, 1);
   for (const Entrada& e : entradas) {
     const std::size_t desvio = eixos - static_cast<std::size_t>(e.array.ndim());
@@ -146,7 +150,8 @@ std::vector<py::ssize_t> Difundir(std::vector<Entrada>& entradas, const char* no
 
 unsigned Nucleos() {
   cpu_set_t conjunto;
-  if (sched_getaffinity(0, sizeof conjunto, &conjunto) == 0) return std::max(1, CPU_COUNT(&conjunto));
+  if (sched_getaffinity(0, sizeof conjunto, &conjunto) == 0)
+    return std::max(1, CPU_COUNT(&conjunto));
   return std::max(1u, std::thread::hardware_concurrency());
 }
 
@@ -182,7 +187,8 @@ Recusa Faixa(const Trabalho& t, std::size_t inicio, std::size_t fim) {
           t.saida + a, codigos, 1);
     }
     if (c.recusados != 0 && primeira.posicao == kSemRecusa) {
-      const std::int32_t* r = std::find_if(codigos, codigos + n, [](std::int32_t x) { return x != 0; });
+      const std::int32_t* r =
+          std::find_if(codigos, codigos + n, [](std::int32_t x) { return x != 0; });
       primeira = {a + static_cast<std::size_t>(r - codigos), *r};
     }
   }
@@ -240,7 +246,7 @@ class Nucleo {
     if (p != Pedido::Ondulacao)
       entradas.emplace_back(ComoFloat64(altura, p == Pedido::AlturaOrtometrica ? "h" : "H"));
     const std::vector<py::ssize_t> forma =
-        Difundir(entradas, p == Pedido::Ondulacao             ? "lat, lon"
+        Difundir(entradas, p == Pedido::Ondulacao           ? "lat, lon"
                            : p == Pedido::AlturaOrtometrica ? "lat, lon, h"
                                                             : "lat, lon, H");
     py::array_t<double> saida(forma);
@@ -251,7 +257,11 @@ class Nucleo {
     {
       py::gil_scoped_release semGil;
       const nv::Grade grade = modelo_.Retrato();  // one version of the grid for the call
-      const Trabalho t{p, &grade, &entradas, &forma, saida.mutable_data(),
+      const Trabalho t{p,
+                       &grade,
+                       &entradas,
+                       &forma,
+                       saida.mutable_data(),
                        comCodigos ? codigos.mutable_data() : nullptr};
       primeira = Dividir(t, n, threads == 0 ? Nucleos() : static_cast<unsigned>(threads));
     }
@@ -290,7 +300,8 @@ PYBIND11_MODULE(_nivora2015, m) {
       if (erro) std::rethrow_exception(erro);
     } catch (const nv::EPontoRecusado& e) {
       try {  // (the translator runs with the GIL held)
-        LevantarRecusa(static_cast<std::int32_t>(e.CodigoRecusa()), nv::MensagemUtf8(e), py::none());
+        LevantarRecusa(static_cast<std::int32_t>(e.CodigoRecusa()), nv::MensagemUtf8(e),
+                       py::none());
       } catch (py::error_already_set& pendente) {
         pendente.restore();
       }
@@ -315,7 +326,9 @@ PYBIND11_MODULE(_nivora2015, m) {
   m.def("arquivo_padrao", [] { return py::bytes(nv::Modelo::ArquivoPadrao()); });
   m.def("gms_para_decimal", &nv::GmsParaDecimal, py::arg("texto"));
   m.def("decimal_para_gms", &DecimalParaGms, py::arg("valor"));
-  m.def("mensagem_codigo", [](int codigo) { return nv::MensagemCodigo(static_cast<nv::Codigo>(codigo)); },
-        py::arg("codigo"));
+  m.def(
+      "mensagem_codigo",
+      [](int codigo) { return nv::MensagemCodigo(static_cast<nv::Codigo>(codigo)); },
+      py::arg("codigo"));
   m.attr("versao") = py::make_tuple(nv::kVersaoMaior, nv::kVersaoMenor, nv::kVersaoRevisao);
 }
