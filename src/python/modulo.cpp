@@ -89,20 +89,20 @@ const double* Ler(const Entrada& e, const std::vector<py::ssize_t>& forma, std::
   if (e.emLugar) return reinterpret_cast<const double*>(e.dados) + inicio;
   const std::size_t eixos = forma.size();
   std::vector<py::ssize_t> indice(eixos);
-  const char* p = e.dados;
+  py::ssize_t desvio = 0;  // bytes from the array's start to the point
   std::size_t resto = inicio;
   for (std::size_t k = eixos; k-- > 0;) {
     indice[k] = static_cast<py::ssize_t>(resto % static_cast<std::size_t>(forma[k]));
     resto /= static_cast<std::size_t>(forma[k]);
-    p += indice[k] * e.passos[k];
+    desvio += indice[k] * e.passos[k];
   }
   for (std::size_t j = 0; j < n; ++j) {
-    std::memcpy(destino + j, p, sizeof(double));
+    std::memcpy(destino + j, e.dados + desvio, sizeof(double));
     // The next point: the last axis moves fastest.
     for (std::size_t k = eixos; k-- > 0;) {
-      p += e.passos[k];
+      desvio += e.passos[k];
       if (++indice[k] < forma[k]) break;
-      p -= e.passos[k] * forma[k];
+      desvio -= e.passos[k] * forma[k];
       indice[k] = 0;
     }
   }
@@ -253,25 +253,22 @@ class Nucleo {
     py::array_t<std::int32_t> codigos;
     if (comCodigos) codigos = py::array_t<std::int32_t>(forma);
     const std::size_t n = static_cast<std::size_t>(saida.size());
+    double* const valores = saida.mutable_data();
+    std::int32_t* const pCodigos = comCodigos ? codigos.mutable_data() : nullptr;
     Recusa primeira;
     {
       py::gil_scoped_release semGil;
       const nv::Grade grade = modelo_.Retrato();  // one version of the grid for the call
-      const Trabalho t{p,
-                       &grade,
-                       &entradas,
-                       &forma,
-                       saida.mutable_data(),
-                       comCodigos ? codigos.mutable_data() : nullptr};
+      const Trabalho t{p, &grade, &entradas, &forma, valores, pCodigos};
       primeira = Dividir(t, n, threads == 0 ? Nucleos() : static_cast<unsigned>(threads));
     }
     if (estrito && primeira.posicao != kSemRecusa)
       LevantarRecusa(primeira.codigo, nv::MensagemCodigo(static_cast<nv::Codigo>(primeira.codigo)),
                      IndiceDe(primeira.posicao, forma));
     // Scalars in, scalars out (NumPy's float64 and int32), as NumPy's own functions.
-    py::object valores = forma.empty() ? py::object(saida[py::tuple()]) : py::object(saida);
-    if (!comCodigos) return valores;
-    return py::make_tuple(valores,
+    py::object resultado = forma.empty() ? py::object(saida[py::tuple()]) : py::object(saida);
+    if (!comCodigos) return resultado;
+    return py::make_tuple(resultado,
                           forma.empty() ? py::object(codigos[py::tuple()]) : py::object(codigos));
   }
 
