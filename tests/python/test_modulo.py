@@ -172,6 +172,14 @@ def test_threads_e_gil(modelo):
     marcas = [inicio] + [t for t in passos if inicio < t < fim] + [fim]
     espera = max(b - a for a, b in zip(marcas, marcas[1:]))
     assert espera < (fim - inicio) / 2, f"waited {espera:.3f} s of {fim - inicio:.3f} s"
+    # threads=4 on 400,000 points: three more threads while it runs.
+    antes = len(os.listdir("/proc/self/task"))
+    calculo = threading.Thread(target=modelo.ondulacao, args=(lat, lon), kwargs={"threads": 4})
+    calculo.start()
+    visto = antes
+    while calculo.is_alive():
+        visto = max(visto, len(os.listdir("/proc/self/task")))
+    assert visto >= antes + 1 + 3
 
 
 def test_pickle(tmp_path, modelo):
