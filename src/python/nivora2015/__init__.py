@@ -37,6 +37,7 @@ from __future__ import annotations
 
 import enum
 import hashlib
+import math
 import os
 import threading
 import time
@@ -110,8 +111,12 @@ def gms_para_decimal(texto: str) -> float:
 def decimal_para_gms(valor: float) -> Gms:
     """Graus decimais em GMS pela regra do programa (graus inteiros; os minutos do resto;
     os segundos do que sobra, com quatro casas no texto). NaN ou infinito levanta
-    PontoRecusado (código NAO_NUMERO)."""
-    return Gms(*_nativo.decimal_para_gms(float(valor)))
+    PontoRecusado (código NAO_NUMERO); graus que não cabem num inteiro de 32 bits,
+    ValueError."""
+    valor = float(valor)
+    if math.isfinite(valor) and abs(valor) >= 2.0**31:  # the library's degrees: 32 bits
+        raise ValueError(f"{valor!r} graus: fora do alcance dos graus inteiros (32 bits)")
+    return Gms(*_nativo.decimal_para_gms(valor))
 
 
 class Modelo:
