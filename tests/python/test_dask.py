@@ -44,10 +44,13 @@ def test_cluster_igual_a_cli(tmp_path):
         pontos = dd.read_csv(str(tmp_path / "parte-*.csv"), float_precision="round_trip",
                              blocksize=None)
         assert pontos.npartitions == PARTES
-        feito = nd.ondulacao_df(pontos, h="h", codigos=True)[["N", "H", "codigo"]].compute()
-        # Both workers took part: each read the grid.
-        assert cliente.run(lambda: nivora2015._padrao is not None) == {
-            w: True for w in cliente.scheduler_info()["workers"]}
+        # The model travels to the workers by pickle.
+        modelo = nivora2015.Modelo()
+        feito = nd.ondulacao_df(pontos, h="h", modelo=modelo, codigos=True)
+        feito = feito[["N", "H", "codigo"]].compute()
+        # Both workers took part: each received the model, and kept one copy of it.
+        assert cliente.run(lambda: list(nivora2015._recebidos)) == {
+            w: [(None, modelo.sha256())] for w in cliente.scheduler_info()["workers"]}
 
     assert len(feito) == PONTOS and (feito["codigo"] != 0).mean() > 0.02
     obtido = linhas_cli(textos(lat), textos(lon), feito["N"].to_numpy(),
