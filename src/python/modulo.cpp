@@ -6,6 +6,7 @@
 #include <sched.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <exception>
@@ -165,14 +166,16 @@ struct Trabalho {
   std::int32_t* codigos;  // the caller's array, or null (each thread's scratch then)
 };
 
-// The points [inicio, fim) in blocks; the first refused one, if any.
-Recusa Faixa(const Trabalho& t, std::size_t inicio, std::size_t fim) {
+// Blocks of the `total` points, taken in turn from `proximo` until none is left (a
+// thread that gets more of the machine does more of them); the first refused point of
+// the blocks it did, if any.
+Recusa Blocos(const Trabalho& t, std::size_t total, std::atomic<std::size_t>& proximo) {
   const std::vector<Entrada>& e = *t.entradas;
   std::vector<double> copia(e.size() * kBloco);
   std::vector<std::int32_t> rascunho(t.codigos ? 0 : kBloco);
   Recusa primeira;
-  for (std::size_t a = inicio; a < fim; a += kBloco) {
-    const std::size_t n = std::min(kBloco, fim - a);
+  for (std::size_t a; (a = proximo.fetch_add(kBloco)) < total;) {
+    const std::size_t n = std::min(kBloco, total - a);
     const double* lat = Ler(e[0], *t.forma, a, n, copia.data());
     const double* lon = Ler(e[1], *t.forma, a, n, copia.data() + kBloco);
     std::int32_t* codigos = t.codigos ? t.codigos + a : rascunho.data();
@@ -195,17 +198,19 @@ Recusa Faixa(const Trabalho& t, std::size_t inicio, std::size_t fim) {
   return primeira;
 }
 
-// The points split over up to `threads` threads; the first refused point.
+// The points over up to `threads` threads (this one among them); the first refused point.
 Recusa Dividir(const Trabalho& t, std::size_t n, unsigned threads) {
   const std::size_t partes =
       std::max<std::size_t>(1, std::min<std::size_t>(threads, n / kMinimoPorThread));
   std::vector<Recusa> primeiras(partes);
   std::vector<std::exception_ptr> erros(partes);
+  std::atomic<std::size_t> proximo{0};
   auto parte = [&](std::size_t k) {
     try {
-      primeiras[k] = Faixa(t, n * k / partes, n * (k + 1) / partes);
+      primeiras[k] = Blocos(t, n, proximo);
     } catch (...) {
       erros[k] = std::current_exception();
+      proximo = n;  // the others stop after their block
     }
   };
   std::vector<std::thread> outras;

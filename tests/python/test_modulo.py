@@ -158,6 +158,11 @@ def test_threads_e_gil(modelo):
     um = modelo.ondulacao(lat, lon, threads=1)
     np.testing.assert_array_equal(modelo.ondulacao(lat, lon, threads=5), um)
     np.testing.assert_array_equal(modelo.ondulacao(lat, lon), um)
+    fora = lat.copy()
+    fora[[390_000, 250_001, 300_000]] = 9.0  # the first by position, whichever thread
+    with pytest.raises(nivora2015.PontoRecusado) as erro:
+        modelo.ondulacao(fora, lon, estrito=True, threads=4)
+    assert erro.value.indice == (250_001,)
     # While one thread computes, another keeps running Python code, queries included.
     inicio_fim, passos = [], []
     calculo = threading.Thread(target=lambda: inicio_fim.extend(
