@@ -15,6 +15,8 @@ PACKAGES=(
   clang libclang-rt-14-dev
   time hyperfine strace
   dpkg-dev desktop-file-utils file  # file: the package's library scan (shlibdeps) runs it
+  python3-dev pybind11-dev python3-pybind11 python3-numpy python3-pytest
+  python3-pandas python3-dask python3-distributed
 )
 
 missing=()

@@ -110,8 +110,11 @@ struct Contagem {
 ///
 /// Coordinates are decimal degrees (latitude north positive, longitude east positive:
 /// Brazil's are negative); results are metres, rounded to three decimals, as the
-/// double nearest to that decimal. Heights are taken as the decimal the double prints
-/// as (its shortest round-trip form), as when written to a file for the program.
+/// double nearest to that decimal. Coordinates and heights are taken as the decimal a
+/// double prints as (its shortest round-trip form), read as the program reads it from
+/// a file: every result is the program's for the points written as text (5.5833027 is
+/// refused as the program refuses it, and a point typed with a node's coordinates
+/// gets that node's window).
 class Grade {
  public:
   /// The file it was read from.
@@ -123,7 +126,8 @@ class Grade {
   double Ondulacao(double latGraus, double lonGraus) const;
 
   /// The other height at one point: H = h - N for an ellipsoidal h, h = H + N for an
-  /// orthometric H. @throws as Ondulacao, EPontoRecusado(NaoNumero) for a NaN height.
+  /// orthometric H. @throws as Ondulacao, EPontoRecusado(NaoNumero) for a NaN or
+  /// infinite height.
   double OutraAltura(double latGraus, double lonGraus, double altura, Altura tipo) const;
 
   /// N of `n` points: N[i], and codigos[i] (Aceito, or the refusal's code with N[i]

@@ -18,6 +18,7 @@
 #include "coords/ponto.hpp"
 #include "geoid/cache.hpp"
 #include "geoid/consulta.hpp"
+#include "geoid/modelo.hpp"
 #include "text/cp1252.hpp"
 #include "text/numeros.hpp"
 
@@ -47,21 +48,8 @@ double DuplaDoTexto(long double valor) {
   return d;
 }
 
-// A double height as the program reads it from a file: its shortest round-trip
-// decimal, converted with the program's own conversion.
-long double AlturaComoTexto(double altura) {
-  char texto[64];
-  const auto [fim, ec] = std::to_chars(texto, texto + sizeof texto, altura);
-  (void)ec;  // 64 characters hold any double
-  return nivora::StrToFloat(std::string_view(texto, static_cast<std::size_t>(fim - texto)));
-}
-
-Codigo CodigoDaRecusa(double lat, double lon) {
-  bool recusado = false;
-  const nivora::ErroPonto erro = nivora::RecusaLatLonDec(lat, lon, recusado);
-  if (!recusado) return Codigo::Aceito;
-  return erro == nivora::ErroPonto::Nenhum ? Codigo::NaoNumero : static_cast<Codigo>(erro);
-}
+// Points converted to their text's extended values at a time (memory per thread).
+constexpr std::size_t kSubbloco = 1024;
 
 [[noreturn]] void Recusar(Codigo codigo) {
   throw EPontoRecusado(codigo, nivora::Utf8ParaCp1252(MensagemCodigo(codigo)));
@@ -197,8 +185,22 @@ Contagem Grade::Ondulacoes(const double* lat, const double* lon, std::size_t n, 
   std::mutex trava;
   Contagem total;
   Dividir(n, threads, [&](std::size_t inicio, std::size_t fim) {
-    const nivora::ContagemCaminhos c = dados_->consulta.Ondulacoes(
-        lat + inicio, lon + inicio, fim - inicio, N + inicio, codigos + inicio);
+    // The coordinates as the program reads their text, then the block form.
+    long double la[kSubbloco], lo[kSubbloco];
+    nivora::ContagemCaminhos c;
+    for (std::size_t a = inicio; a < fim; a += kSubbloco) {
+      const std::size_t m = std::min(kSubbloco, fim - a);
+      for (std::size_t i = 0; i < m; ++i) {
+        la[i] = nivora::ComoTexto(lat[a + i]);
+        lo[i] = nivora::ComoTexto(lon[a + i]);
+      }
+      const nivora::ContagemCaminhos parte =
+          dados_->consulta.Ondulacoes(la, lo, m, N + a, codigos + a);
+      c.dupla += parte.dupla;
+      c.estendida += parte.estendida;
+      c.no += parte.no;
+      c.recusas += parte.recusas;
+    }
     const std::lock_guard<std::mutex> guarda(trava);
     Somar(total, c);
   });
@@ -208,44 +210,44 @@ Contagem Grade::Ondulacoes(const double* lat, const double* lon, std::size_t n, 
 Contagem Grade::OutrasAlturas(const double* lat, const double* lon, const double* altura,
                               std::size_t n, Altura tipo, double* saida, std::int32_t* codigos,
                               unsigned threads) const {
+  // Below this, N's three decimals times 1000 round back to their integer.
+  constexpr double kMilimetrosExatos = 1e12;
   std::mutex trava;
   Contagem total;
   Dividir(n, threads, [&](std::size_t inicio, std::size_t fim) {
-    Contagem parcial;
-    for (std::size_t i = inicio; i < fim; ++i) {
-      Codigo codigo = CodigoDaRecusa(lat[i], lon[i]);
-      if (codigo == Codigo::Aceito && std::isnan(altura[i])) codigo = Codigo::NaoNumero;
-      if (codigo != Codigo::Aceito) {
-        codigos[i] = static_cast<std::int32_t>(codigo);
-        saida[i] = kNaN;
-        ++parcial.recusados;
-        continue;
+    long double la[kSubbloco], lo[kSubbloco];
+    double N[kSubbloco];
+    nivora::ContagemCaminhos c;
+    for (std::size_t a = inicio; a < fim; a += kSubbloco) {
+      const std::size_t m = std::min(kSubbloco, fim - a);
+      for (std::size_t i = 0; i < m; ++i) {
+        la[i] = nivora::ComoTexto(lat[a + i]);
+        lo[i] = nivora::ComoTexto(lon[a + i]);
+        // A height that is no number refuses a point whose coordinates are accepted.
+        bool recusado = false;
+        nivora::RecusaLatLonDec(la[i], lo[i], recusado);
+        if (!recusado && !std::isfinite(altura[a + i])) la[i] = kNaN;
       }
-      nivora::CaminhoConsulta caminho{};
-      long double n = 0;
-      try {
-        n = dados_->consulta.Ondulacao(lat[i], lon[i], &caminho);
-      } catch (const nivora::EForaDaGrade&) {
-        codigos[i] = static_cast<std::int32_t>(Codigo::ForaDaGrade);
-        saida[i] = kNaN;
-        ++parcial.recusados;
-        continue;
+      const nivora::ContagemCaminhos parte = dados_->consulta.Ondulacoes(la, lo, m, N, codigos + a);
+      c.dupla += parte.dupla;
+      c.estendida += parte.estendida;
+      c.no += parte.no;
+      c.recusas += parte.recusas;
+      for (std::size_t i = 0; i < m; ++i) {
+        double& h = saida[a + i];
+        h = kNaN;
+        if (codigos[a + i] != 0) continue;
+        // The query's three-decimal N (as the command-line tool holds it), then the
+        // other height from it, as its height column.
+        const long double valorN = std::fabs(N[i]) < kMilimetrosExatos
+                                       ? nivora::ValorEmMilimetros(std::llround(N[i] * 1000.0))
+                                       : dados_->consulta.Ondulacao(la[i], lo[i]);
+        const long double dada = nivora::ComoTexto(altura[a + i]);
+        h = DuplaDoTexto(tipo == Altura::Elipsoidal ? dada - valorN : dada + valorN);
       }
-      // From the three-decimal N, as the command-line tool's height column.
-      const long double dada = AlturaComoTexto(altura[i]);
-      saida[i] = DuplaDoTexto(tipo == Altura::Elipsoidal ? dada - n : dada + n);
-      codigos[i] = 0;
-      ++parcial.aceitos;
-      ++(caminho == nivora::CaminhoConsulta::Dupla       ? parcial.porEstimativa
-         : caminho == nivora::CaminhoConsulta::Estendida ? parcial.porAjuste80
-                                                         : parcial.emNo);
     }
     const std::lock_guard<std::mutex> guarda(trava);
-    total.aceitos += parcial.aceitos;
-    total.recusados += parcial.recusados;
-    total.porEstimativa += parcial.porEstimativa;
-    total.porAjuste80 += parcial.porAjuste80;
-    total.emNo += parcial.emNo;
+    Somar(total, c);
   });
   return total;
 }

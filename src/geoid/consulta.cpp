@@ -210,6 +210,17 @@ bool TConsultaGrade::Percorrer(std::size_t n, Ponto&& ponto, Decidido&& decidido
 
 ContagemCaminhos TConsultaGrade::Ondulacoes(const double* lat, const double* lon, std::size_t n,
                                             double* N, std::int32_t* codigo) const {
+  return OndulacoesDe(lat, lon, n, N, codigo);
+}
+
+ContagemCaminhos TConsultaGrade::Ondulacoes(const long double* lat, const long double* lon,
+                                            std::size_t n, double* N, std::int32_t* codigo) const {
+  return OndulacoesDe(lat, lon, n, N, codigo);
+}
+
+template <class T>
+ContagemCaminhos TConsultaGrade::OndulacoesDe(const T* lat, const T* lon, std::size_t n, double* N,
+                                              std::int32_t* codigo) const {
   ContagemCaminhos contagem;
   auto recusar = [&](std::size_t i, std::int32_t c) {
     codigo[i] = c;

@@ -82,6 +82,9 @@ class TConsultaGrade {
   ///         (what was written before the failing point stays).
   ContagemCaminhos Ondulacoes(const double* lat, const double* lon, std::size_t n, double* N,
                               std::int32_t* codigo) const;
+  /// The same for coordinates in extended precision (as the program reads them from text).
+  ContagemCaminhos Ondulacoes(const long double* lat, const long double* lon, std::size_t n,
+                              double* N, std::int32_t* codigo) const;
 
   /// Block form for points the caller has already checked, in extended precision:
   /// N[i] exactly as Ondulacao returns it, point after point, up to the first whose
@@ -91,6 +94,9 @@ class TConsultaGrade {
                                    long double* N, std::exception_ptr& erro) const;
 
  private:
+  template <class T>
+  ContagemCaminhos OndulacoesDe(const T* lat, const T* lon, std::size_t n, double* N,
+                                std::int32_t* codigo) const;
   /// The points 0..n-1 in groups estimated side by side: ponto(i, Lat, Lon) gives a
   /// point (false: skip it), decidido(i, milimetros) takes what the estimate decided,
   /// consultado(i, consultar) runs the whole query through consultar(caminho,

@@ -375,6 +375,50 @@ void SomarUmNoUltimo(std::string& digitos) {
 
 }  // namespace
 
+long double ComoTexto(double x) {
+  if (!std::isfinite(x)) return x;
+  char texto[32];
+  const auto [fim, ec] = std::to_chars(texto, texto + sizeof texto, x);
+  (void)ec;  // 32 characters hold any double's shortest form
+  // The digits as an integer m and a power of ten: x's decimal is m * 10^k. While m has
+  // at most 19 digits and 10^|k| at most 27 (both exact in a 64-bit significand), one
+  // correctly rounded product or quotient gives the decimal's nearest extended value,
+  // as the full conversion does.
+  static constexpr long double kPotencias[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,
+                                               1e7L,  1e8L,  1e9L,  1e10L, 1e11L, 1e12L, 1e13L,
+                                               1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L, 1e20L,
+                                               1e21L, 1e22L, 1e23L, 1e24L, 1e25L, 1e26L, 1e27L};
+  const char* p = texto;
+  const bool negativo = *p == '-';
+  if (negativo) ++p;
+  std::uint64_t m = 0;
+  int digitos = 0, k = 0;
+  bool ponto = false;
+  for (; p < fim && *p != 'e'; ++p) {
+    if (*p == '.') {
+      ponto = true;
+      continue;
+    }
+    m = m * 10 + static_cast<std::uint64_t>(*p - '0');
+    if (m != 0) ++digitos;
+    if (ponto) --k;
+  }
+  if (p < fim) {  // e+NN or e-NN
+    int e = 0;
+    const bool eNegativo = p[1] == '-';
+    for (p += 2; p < fim; ++p) e = e * 10 + (*p - '0');
+    k += eNegativo ? -e : e;
+  }
+  long double v = 0;
+  if (digitos > 19 || k > 27 || k < -27)
+    return StrToFloat(std::string_view(texto, static_cast<std::size_t>(fim - texto)));
+  if (m != 0) {
+    const auto inteiro = static_cast<long double>(m);  // exact: m < 10^19 < 2^64
+    v = k >= 0 ? inteiro * kPotencias[k] : inteiro / kPotencias[-k];
+  }
+  return negativo ? -v : v;
+}
+
 std::string FormatFloat(std::string_view mask, long double value) {
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value < 0 ? "-INF" : "INF";

@@ -13,6 +13,11 @@ namespace nivora {
 /// optionally signed integer, optional blanks, nothing else. Correctly rounded.
 /// @throws EConversao "'<text>' is not a valid floating point value"
 long double StrToFloat(std::string_view text);
+
+/// A double as the program reads it from a text file: the extended value of its
+/// shortest round-trip decimal (what a file written from the double holds), which is
+/// what StrToFloat gives that text. NaN and infinities come back as they are.
+long double ComoTexto(double x);
 bool TryStrToFloat(std::string_view text, long double& value);
 
 /// 32-bit integer of `text`: optional sign and decimal digits, nothing else.

@@ -3,8 +3,9 @@
 # would meet them: the files each installs, the dependencies computed from the
 # binaries, the manual page and the bash completion, the packaged CLI run from an
 # extracted copy on every shipped example (byte for byte against the build's own),
-# and the example program of examples/cpp built against the extracted development
-# package with pkg-config and with CMake, its N compared with the CLI's.
+# the example program of examples/cpp built against the extracted development package
+# with pkg-config and with CMake, its N compared with the CLI's, and the Python module
+# imported from the extracted tree by Debian's /usr/bin/python3, its N compared too.
 # Usage: tests/pacote/verificar_pacote.sh BUILD_DIR
 set -euo pipefail
 BUILD=$(cd "$1" && pwd)
@@ -20,7 +21,10 @@ deb="$TRAB/pacote/nivora2015_${versao}_amd64.deb"
 lib="$TRAB/pacote/libnivora2015-1_${versao}_amd64.deb"
 dev="$TRAB/pacote/libnivora2015-dev_${versao}_amd64.deb"
 dados="$TRAB/pacote/nivora2015-data_${versao}_all.deb"
-for p in "$deb" "$lib" "$dev" "$dados"; do
+py="$TRAB/pacote/python3-nivora2015_${versao}_amd64.deb"
+pacotes=("$deb" "$lib" "$dev" "$dados")
+grep -q '^set(CPACK_COMPONENTS_ALL ".*python' "$BUILD/CPackConfig.cmake" && pacotes+=("$py")
+for p in "${pacotes[@]}"; do
   [[ -f $p ]] || falha "pacote $p ausente: $(ls "$TRAB/pacote")"
 done
 
@@ -63,10 +67,10 @@ for d in libnivora2015-1 nivora2015-data libqt6widgets6 libqt6printsupport6 libj
   [[ ",$depende," == *", $d"* || ",$depende," == *",$d"* ]] || falha "Depends sem $d: $depende"
 done
 
-# The packaged files, all four extracted into one tree; the programs find the
-# library there through LD_LIBRARY_PATH, and the grid through the link beside them.
+# The packaged files, all extracted into one tree; the programs find the library there
+# through LD_LIBRARY_PATH, and the grid through the link beside them.
 R="$TRAB/raiz"
-for p in "$deb" "$lib" "$dev" "$dados"; do dpkg-deb -x "$p" "$R"; done
+for p in "${pacotes[@]}"; do dpkg-deb -x "$p" "$R"; done
 export LD_LIBRARY_PATH="$R/$A"
 desktop-file-validate --no-hints "$R/usr/share/applications/nivora2015.desktop"
 gzip -t "$R/usr/share/man/man1/nivora2015-cli.1.gz"
@@ -113,6 +117,31 @@ for exemplo in "$TRAB/exemplo_pc" "$TRAB/exemplo_cmake/ondulacao"; do
   obtido=$("$exemplo" <<<"$pontos")  # the grid the library finds beside itself
   [[ $obtido == "$esperado" ]] || falha "$exemplo deu $obtido, a CLI $esperado"
 done
+
+# The Python module from the extracted tree: its library and grid from there too.
+if [[ -f $py ]]; then
+  M=usr/lib/python3/dist-packages/nivora2015
+  for f in __init__.py __init__.pyi dask.py py.typed; do
+    conteudo "$py" | grep -qx "$M/$f" || falha "python3-nivora2015 não traz $M/$f"
+  done
+  conteudo "$py" | grep -qx "$M/_nivora2015\.cpython-.*-linux-gnu\.so" ||
+    falha "python3-nivora2015 sem a extensão"
+  for d in "libnivora2015-1 (= $versao)" python3-numpy "python3 (>= 3." "python3 (<< 3."; do
+    [[ $(dpkg-deb -f "$py" Depends) == *"$d"* ]] || falha "python3-nivora2015 sem $d: $(dpkg-deb -f "$py" Depends)"
+  done
+  obtido=$(PYTHONPATH="$R/usr/lib/python3/dist-packages" PYTHONNOUSERSITE=1 /usr/bin/python3 -c '
+import sys, nivora2015
+raiz = sys.argv[1]
+mapas = open("/proc/self/maps").read()
+assert nivora2015.__file__.startswith(raiz), nivora2015.__file__
+assert nivora2015.Modelo().arquivo.startswith(raiz), nivora2015.Modelo().arquivo
+assert raiz + "/usr/lib/x86_64-linux-gnu/libnivora2015.so.1" in mapas, "biblioteca de outro lugar"
+pontos = [tuple(map(float, l.split())) for l in sys.stdin]
+for lat, lon in pontos:
+    print(f"{nivora2015.ondulacao(lat, lon):.3f}")' "$R" <<<"$pontos") ||
+    falha "o módulo Python do pacote não funciona"
+  [[ $obtido == "$esperado" ]] || falha "o módulo Python deu $obtido, a CLI $esperado"
+fi
 
 echo "pacotes de $versao: $(wc -l <"$TRAB/conteudo.txt") entradas no principal, $exemplos exemplos conferidos, exemplo de C++ conferido"
 echo "Depends: $depende"

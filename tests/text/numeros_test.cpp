@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -63,6 +66,35 @@ TEST(StrToFloat, MinusZeroKeepsItsSign) {
   EXPECT_EQ(v, 0.0L);
   EXPECT_TRUE(std::signbit(v));
   EXPECT_FALSE(std::signbit(StrToFloat("+0.0")));
+}
+
+// A double read as the program reads its text: the shortest decimal's extended value,
+// whatever the double (coordinates, tiny, huge, negative zero), the fast way and the full
+// conversion alike.
+TEST(ComoTexto, IsTheConversionOfTheShortestDecimal) {
+  std::mt19937_64 sorteio(11);
+  std::uniform_real_distribution<double> coordenada(-180, 180);
+  std::uniform_int_distribution<std::uint64_t> bits;
+  std::vector<double> valores = {
+      0.0,   -0.0,    5.5833027, -34.4332999, -11.263761,
+      1e-30, 1.5e300, 123000.0,  0.1,         std::numeric_limits<double>::denorm_min()};
+  for (int k = 0; k < 200000; ++k) {
+    valores.push_back(coordenada(sorteio));
+    valores.push_back(std::round(coordenada(sorteio) * 1e6) / 1e6);  // typed with 6 decimals
+    double x = 0;
+    const std::uint64_t b = bits(sorteio);
+    std::memcpy(&x, &b, sizeof x);
+    if (std::isfinite(x)) valores.push_back(x);
+  }
+  for (const double x : valores) {
+    char texto[32];
+    const auto fim = std::to_chars(texto, texto + sizeof texto, x).ptr;
+    const long double esperado = StrToFloat(std::string_view(texto, fim - texto));
+    const long double obtido = ComoTexto(x);
+    ASSERT_EQ(std::memcmp(&obtido, &esperado, 10), 0) << std::string(texto, fim);
+  }
+  EXPECT_TRUE(std::isnan(ComoTexto(std::nan(""))));
+  EXPECT_EQ(ComoTexto(-std::numeric_limits<double>::infinity()), -INFINITY);
 }
 
 TEST(StrToFloat, RefusesWhatIsNoDecimalNumber) {
