@@ -47,7 +47,12 @@ TEST(Biblioteca, PointsOfEveryKindGetTheQuerysValueOrTheirCode) {
       {-10.0, kNaN, Codigo::NaoNumero},
       {-kInf, -50.0, Codigo::GrauLatitude},
       {-10.0, kInf, Codigo::GrauLongitude},
+      // The limits as typed: the double nearest to 5.5833027 lies inside the area, but
+      // the program reads the text, which is on the limit.
+      {5.5833027, -60.0, Codigo::AcimaDoNorte},
+      {-10.0, -74.5830027, Codigo::ForaDaLongitude},
   };
+  constexpr std::size_t kCasos = std::size(casos);
   const nivora2015::Grade grade = modelo.Retrato();
   std::vector<double> lat, lon;
   for (const Caso& c : casos) lat.push_back(c.lat), lon.push_back(c.lon);
