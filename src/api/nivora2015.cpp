@@ -159,11 +159,12 @@ const std::string& Grade::Arquivo() const {
 double Grade::Ondulacao(double latGraus, double lonGraus) const {
   double n = 0;
   std::int32_t codigo = 0;
-  dados_->consulta.Ondulacoes(&latGraus, &lonGraus, 1, &n, &codigo);
+  const long double lat = nivora::ComoTexto(latGraus), lon = nivora::ComoTexto(lonGraus);
+  dados_->consulta.Ondulacoes(&lat, &lon, 1, &n, &codigo);
   if (codigo == nivora::kCodigoForaDaGrade) {
     // The query's own words, which name the point and the nodes it found.
     try {
-      dados_->consulta.Ondulacao(latGraus, lonGraus);
+      dados_->consulta.Ondulacao(lat, lon);
     } catch (const nivora::EForaDaGrade& e) {
       throw EPontoRecusado(Codigo::ForaDaGrade, e.what());
     }
