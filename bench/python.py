@@ -64,14 +64,24 @@ def taxa_dask(trabalhadores, arquivos, pontos):
     with LocalCluster(n_workers=trabalhadores, threads_per_worker=1, processes=True,
                       host="127.0.0.1", dashboard_address=None) as cluster, \
             Client(cluster) as cliente:
-        cliente.run(nivora2015._modelo_padrao)  # each worker reads the grid once
 
         def somar():
             df = dd.read_csv(arquivos, sep=" ", names=["lat", "lon"],
                              float_precision="round_trip", blocksize=None)
             return nd.ondulacao_df(df)["N"].sum().compute()
 
-        return pontos / melhor(somar)
+        # The same graph has the same keys: a run right after another could find its
+        # results still held by the workers. Each timed run starts from fresh workers
+        # that have read the grid (outside the time).
+        somar()
+        tempos = []
+        for _ in range(RODADAS):
+            cliente.restart()
+            cliente.run(nivora2015._modelo_padrao)
+            inicio = time.perf_counter()
+            somar()
+            tempos.append(time.perf_counter() - inicio)
+        return pontos / min(tempos)
 
 
 def main():

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -375,8 +376,43 @@ void SomarUmNoUltimo(std::string& digitos) {
 
 }  // namespace
 
+namespace {
+
+// The fast way for a double of at most 15 significant digits in [1e-5, 1000) (every
+// coordinate typed with a fixed number of decimals): the nearest decimal of 15
+// significant digits, M * 10^-s, is the only one of 15 digits or fewer within half an
+// ulp of x (their spacing is wider than an ulp), so when it rounds back to x it is the
+// shortest round-trip decimal, and M / 10^s (one correctly rounded division, M and
+// 10^s exact) its extended value. False where that cannot be told cheaply.
+bool ComoTextoCurto(double x, long double& v) {
+  static constexpr long double kPotencias[] = {1e12L, 1e13L, 1e14L, 1e15L,
+                                               1e16L, 1e17L, 1e18L, 1e19L};
+  const double a = std::fabs(x);
+  if (!(a >= 1e-5 && a < 1e3)) return false;
+  int s = 12;  // 10^(14 - s) <= a < 10^(15 - s): 15 significant digits as an integer
+  for (double limite = 1e2; s < 19 && a < limite; limite /= 10) ++s;
+  const long double y = static_cast<long double>(a) * kPotencias[s - 12];  // < 2^-64 off
+  // Rounded to an integer by the 64-bit significand itself (y < 2^50).
+  constexpr long double kDois63 = 9223372036854775808.0L;
+  const long double inteiro = (y + kDois63) - kDois63;
+  // Too near a half to round M with certainty from the rounded product.
+  if (std::fabs(std::fabs(y - inteiro) - 0.5L) < 1e-3L) return false;
+  const long double decimal = inteiro / kPotencias[s - 12];
+  // It rounds back to x, and not from a midpoint between two doubles (where rounding
+  // twice, to 64 bits and then to 53, could differ from rounding the decimal once).
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, &decimal, sizeof bits);  // the 64-bit significand
+  if ((bits & 0x7FF) == 0x400 || static_cast<double>(decimal) != a) return false;
+  v = x < 0 ? -decimal : decimal;
+  return true;
+}
+
+}  // namespace
+
 long double ComoTexto(double x) {
   if (!std::isfinite(x)) return x;
+  long double curto = 0;
+  if (ComoTextoCurto(x, curto)) return curto;
   char texto[32];
   const auto [fim, ec] = std::to_chars(texto, texto + sizeof texto, x);
   (void)ec;  // 32 characters hold any double's shortest form
