@@ -53,7 +53,8 @@ enum class Codigo : std::int32_t {
 /// limite do grid"); the library's own words for ForaDaGrade and NaoNumero.
 std::string MensagemCodigo(Codigo codigo);
 
-/// The message of an exception in UTF-8 (the library's exceptions carry Windows-1252).
+/// The message of an exception in UTF-8 (the library's exceptions carry Windows-1252;
+/// a file name they quote is kept as the system gave it, UTF-8 included).
 std::string MensagemUtf8(const std::exception& erro);
 
 /// A point the program refuses, with its code; what() is MensagemCodigo in Windows-1252.

@@ -109,7 +109,7 @@ std::string MensagemCodigo(Codigo codigo) {
 }
 
 std::string MensagemUtf8(const std::exception& erro) {
-  return nivora::Cp1252ParaUtf8(erro.what());
+  return nivora::MensagemParaUtf8(erro.what());
 }
 
 Gms DecimalParaGms(double graus) {

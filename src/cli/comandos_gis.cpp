@@ -161,7 +161,7 @@ int ExecutarSubcomando(const std::vector<std::string>& lista) {
   try {
     args = LerSubcomando(lista);
   } catch (const EUso& e) {
-    return uso(Cp1252ParaUtf8(e.what()));
+    return uso(MensagemParaUtf8(e.what()));
   }
   if (args.ajuda) {
     const std::string ajuda = Cp1252ParaUtf8(TextoAjudaSubcomando(comando));

@@ -58,10 +58,11 @@ bool EscreverFd(int fd, std::string_view texto) {
   return true;
 }
 
-/// A diagnostic on stderr: the program's Windows-1252 words in UTF-8, then
+/// A diagnostic on stderr: the program's Windows-1252 words in UTF-8 (a file name
+/// they quote kept as the system gave it), then
 /// `extra` (file names and system reasons) as they are.
 void Erro(std::string_view cp1252, std::string_view extra = {}) {
-  std::string texto = std::string(kPrograma) + ": " + Cp1252ParaUtf8(cp1252);
+  std::string texto = std::string(kPrograma) + ": " + MensagemParaUtf8(cp1252);
   if (!extra.empty()) texto.append(" ").append(extra);
   texto += '\n';
   EscreverFd(STDERR_FILENO, texto);

@@ -108,6 +108,24 @@ std::string Cp1252ParaUtf8(std::string_view cp1252) {
   return saida;
 }
 
+std::string MensagemParaUtf8(std::string_view mensagem) {
+  std::string saida;
+  saida.reserve(mensagem.size() * 2);
+  std::size_t pos = 0;
+  while (pos < mensagem.size()) {
+    char32_t cp = 0;
+    std::size_t tamanho = 1;
+    if (DecodificarUtf8(mensagem, pos, cp, tamanho) && tamanho > 1) {
+      saida.append(mensagem.substr(pos, tamanho));
+      pos += tamanho;
+    } else {
+      AcrescentarUtf8(saida, CodigoDoByte(static_cast<unsigned char>(mensagem[pos])));
+      ++pos;
+    }
+  }
+  return saida;
+}
+
 std::string Utf8ParaCp1252(std::string_view utf8) {
   std::string saida;
   saida.reserve(utf8.size());

@@ -120,6 +120,8 @@ def test_formas_tipos_e_passos(modelo):
     (lambda m: m.ondulacao(-10, -50, threads=-1), ValueError, "threads"),
     (lambda m: nivora2015.Modelo("/nao/existe/grade.txt"), OSError,
      'Cannot open file "/nao/existe/grade.txt"'),
+    (lambda m: nivora2015.Modelo("/nao/existe/joão.txt"), OSError,
+     'Cannot open file "/nao/existe/joão.txt"'),
     (lambda m: nivora2015.gms_para_decimal("-23 x 1"), ValueError, "'x' is not a valid"),
 ])
 def test_entrada_ruim(modelo, chamada, erro, texto):

@@ -108,5 +108,25 @@ TEST(Cp1252, Utf8ForaDoAlfabetoOuMalFormadoViraInterrogacao) {
   }
 }
 
+// Messages quoting a file name or a value as the system gave them (UTF-8): the
+// program's words convert from Windows-1252, the quoted UTF-8 stays as it is.
+TEST(Cp1252, MensagemComTextoDoSistema) {
+  const std::vector<CasoTexto> casos = {
+      {"Cannot open file \"/home/jo\xC3\xA3o/grade.txt\". No such file",
+       "Cannot open file \"/home/jo\xC3\xA3o/grade.txt\". No such file"},
+      {"Arquivo Inv\xE1lido: /tmp/\xE2\x82\xAC", "Arquivo Inv\xC3\xA1lido: /tmp/\xE2\x82\xAC"},
+      {"n\xE3o \xE9 v\xE1lido", "n\xC3\xA3o \xC3\xA9 v\xC3\xA1lido"},
+      {"\xC3", "\xC3\x83"},              // a lead byte at the end is a letter
+      {"\xE2\x82", "\xC3\xA2\xE2\x80\x9A"},  // a cut sequence is two characters
+      {"\xBA\xAA", "\xC2\xBA\xC2\xAA"},     // stray continuation bytes
+  };
+  for (const auto& c : casos) EXPECT_EQ(MensagemParaUtf8(c.cp1252), c.utf8) << c.cp1252;
+  // A high byte between letters is a Windows-1252 character, whatever its value.
+  for (int b = 0; b < 256; ++b) {
+    const std::string texto = {'x', static_cast<char>(b), 'o'};
+    EXPECT_EQ(MensagemParaUtf8(texto), Cp1252ParaUtf8(texto)) << "byte " << b;
+  }
+}
+
 }  // namespace
 }  // namespace nivora
