@@ -116,9 +116,9 @@ TEST(Cp1252, MensagemComTextoDoSistema) {
        "Cannot open file \"/home/jo\xC3\xA3o/grade.txt\". No such file"},
       {"Arquivo Inv\xE1lido: /tmp/\xE2\x82\xAC", "Arquivo Inv\xC3\xA1lido: /tmp/\xE2\x82\xAC"},
       {"n\xE3o \xE9 v\xE1lido", "n\xC3\xA3o \xC3\xA9 v\xC3\xA1lido"},
-      {"\xC3", "\xC3\x83"},              // a lead byte at the end is a letter
+      {"\xC3", "\xC3\x83"},                  // a lead byte at the end is a letter
       {"\xE2\x82", "\xC3\xA2\xE2\x80\x9A"},  // a cut sequence is two characters
-      {"\xBA\xAA", "\xC2\xBA\xC2\xAA"},     // stray continuation bytes
+      {"\xBA\xAA", "\xC2\xBA\xC2\xAA"},      // stray continuation bytes
   };
   for (const auto& c : casos) EXPECT_EQ(MensagemParaUtf8(c.cp1252), c.utf8) << c.cp1252;
   // A high byte between letters is a Windows-1252 character, whatever its value.
