@@ -34,6 +34,17 @@ void Gms(const std::string& texto) {
   // Written back with four decimals of seconds: within 5e-5" (and a rounding) of it.
   // Seconds that the text rounds up to 60.0000 are the program's own way of writing
   // them, which its GMS reading then refuses.
+  // Whole degrees beyond 32 bits (a degrees text of -2147483648) are refused.
+  if (std::fabs(graus) >= 2147483648.0) {
+    bool recusado = false;
+    try {
+      nivora2015::DecimalParaGms(graus);
+    } catch (const nivora2015::EConversao&) {
+      recusado = true;
+    }
+    Exigir(recusado, "graus alem de 32 bits aceitos: " + Visivel(texto));
+    return;
+  }
   const nivora2015::Gms gms = nivora2015::DecimalParaGms(graus);
   if (gms.texto.size() >= 7 && gms.texto.compare(gms.texto.size() - 7, 3, "60.") == 0) {
     bool recusado = false;
@@ -51,7 +62,8 @@ void Gms(const std::string& texto) {
 }
 
 void Pontos(const std::uint8_t* dados, std::size_t tamanho) {
-  static const nivora2015::Grade grade = nivora2015::Modelo(nivora::fuzz::GradeDistribuida()).Retrato();
+  static const nivora2015::Grade grade =
+      nivora2015::Modelo(nivora::fuzz::GradeDistribuida()).Retrato();
   std::vector<double> lat, lon;
   for (std::size_t k = 0; k + 16 <= tamanho && lat.size() < 9; k += 16) {
     double a = 0, b = 0;
@@ -67,8 +79,10 @@ void Pontos(const std::uint8_t* dados, std::size_t tamanho) {
   for (std::size_t i = 0; i < lat.size(); ++i) {
     bool recusado = false;
     const nivora::ErroPonto erro = nivora::RecusaLatLonDec(lat[i], lon[i], recusado);
-    const std::int32_t esperado =
-        !recusado ? 0 : erro == nivora::ErroPonto::Nenhum ? 11 : static_cast<std::int32_t>(erro);
+    const std::int32_t esperado = !recusado ? 0
+                                  : erro == nivora::ErroPonto::Nenhum
+                                      ? 11
+                                      : static_cast<std::int32_t>(erro);
     const std::string onde = std::to_string(lat[i]) + " " + std::to_string(lon[i]);
     if (esperado != 0 || codigos[i] == 10) {
       Exigir(codigos[i] == esperado || (esperado == 0 && codigos[i] == 10),

@@ -79,7 +79,8 @@ struct Gms {
 
 /// Decimal degrees to GMS by the program's rule (whole degrees; the minutes of the
 /// rest kept as a double; the seconds of what is left, rounded by the text to four
-/// decimals). @throws EPontoRecusado(NaoNumero) for NaN or an infinity.
+/// decimals). @throws EPontoRecusado(NaoNumero) for NaN or an infinity; EConversao
+/// ("'%s' is not a valid integer value") for whole degrees beyond a 32-bit integer.
 Gms DecimalParaGms(double graus);
 
 /// "G M S" (blanks between the three numbers, the sign before the degrees, as a GMS

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <exception>
 #include <limits>
 #include <mutex>
@@ -114,6 +115,13 @@ std::string MensagemUtf8(const std::exception& erro) {
 
 Gms DecimalParaGms(double graus) {
   if (!std::isfinite(graus)) Recusar(Codigo::NaoNumero);
+  // Whole degrees are a 32-bit integer, as in the degrees field; beyond it the
+  // field's own message, never a clamped value.
+  if (std::fabs(graus) >= 2147483648.0) {
+    char texto[400];
+    std::snprintf(texto, sizeof texto, "%.0f", std::trunc(graus));
+    throw nivora::EConversao("'" + std::string(texto) + "' is not a valid integer value");
+  }
   nivora::TPonto ponto;  // the latitude's derivation, whose text keeps the sign of 0 degrees
   Gms gms;
   nivora::DecimalParaGMS(graus, gms.graus, gms.minutos, ponto.SegLat);
@@ -140,7 +148,7 @@ double GmsParaDecimal(const std::string& texto) {
   if (!(segundos >= 0 && segundos < 60)) Recusar(Codigo::SegundoLatitude);
   const bool negativo = g.front() == '-';
   const double magnitude =
-      nivora::GMSParaDecimalAbs(graus < 0 ? -graus : graus, minutos, static_cast<double>(segundos));
+      nivora::GMSParaDecimalAbs(graus, minutos, static_cast<double>(segundos));  // |graus| inside
   return negativo ? -magnitude : magnitude;
 }
 

@@ -124,6 +124,9 @@ TEST(Biblioteca, GmsByTheProgramsRules) {
   EXPECT_THROW(nivora2015::GmsParaDecimal("-23 33"), nivora2015::EConversao);
   EXPECT_THROW(nivora2015::GmsParaDecimal("-23 3x 1"), nivora2015::EConversao);
   EXPECT_THROW(nivora2015::DecimalParaGms(kNaN), nivora2015::EPontoRecusado);
+  EXPECT_THROW(nivora2015::DecimalParaGms(-2147483648.0), nivora2015::EConversao);
+  EXPECT_EQ(nivora2015::DecimalParaGms(-2147483647.5).graus, 2147483647);
+  EXPECT_EQ(nivora2015::GmsParaDecimal("-2147483648 0 0"), -2147483648.0);
 }
 
 TEST(Biblioteca, AMissingOrDamagedGridFailsWithTheProgramsMessage) {

@@ -37,7 +37,6 @@ from __future__ import annotations
 
 import enum
 import hashlib
-import math
 import os
 import threading
 import time
@@ -112,10 +111,8 @@ def decimal_para_gms(valor: float) -> Gms:
     """Graus decimais em GMS pela regra do programa (graus inteiros; os minutos do resto;
     os segundos do que sobra, com quatro casas no texto). NaN ou infinito levanta
     PontoRecusado (código NAO_NUMERO); graus que não cabem num inteiro de 32 bits,
-    ValueError."""
+    ValueError com a mensagem do campo de graus ("... is not a valid integer value")."""
     valor = float(valor)
-    if math.isfinite(valor) and abs(valor) >= 2.0**31:  # the library's degrees: 32 bits
-        raise ValueError(f"{valor!r} graus: fora do alcance dos graus inteiros (32 bits)")
     return Gms(*_nativo.decimal_para_gms(valor))
 
 
