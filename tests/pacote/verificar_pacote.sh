@@ -27,6 +27,11 @@ grep -q '^set(CPACK_COMPONENTS_ALL ".*python' "$BUILD/CPackConfig.cmake" && paco
 for p in "${pacotes[@]}"; do
   [[ -f $p ]] || falha "pacote $p ausente: $(ls "$TRAB/pacote")"
 done
+# Each package's synopsis (the Description's first line) is its own.
+sinopses=$(for p in "${pacotes[@]}"; do dpkg-deb -f "$p" Description | head -1; done)
+[[ $(sort -u <<<"$sinopses" | wc -l) -eq ${#pacotes[@]} ]] || falha "sinopses repetidas: $sinopses"
+[[ $(dpkg-deb -f "$lib" Description | head -1) == "Biblioteca da "* ]] ||
+  falha "sinopse da biblioteca: $(dpkg-deb -f "$lib" Description | head -1)"
 
 # Contents: each file in its package.
 conteudo() { dpkg-deb -c "$1" | awk '{print $6}' | sed 's|^\./||'; }
