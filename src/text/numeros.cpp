@@ -428,15 +428,16 @@ long double ComoTexto(double x) {
   const bool negativo = *p == '-';
   if (negativo) ++p;
   std::uint64_t m = 0;
-  int digitos = 0, k = 0;
+  int digitos = 0, k = 0;  // digits from the first that is not 0
   bool ponto = false;
   for (; p < fim && *p != 'e'; ++p) {
     if (*p == '.') {
       ponto = true;
       continue;
     }
-    m = m * 10 + static_cast<std::uint64_t>(*p - '0');
-    if (m != 0) ++digitos;
+    if (digitos > 0 || *p != '0') ++digitos;
+    // Beyond 19 digits m is not used (and would wrap).
+    if (digitos <= 19) m = m * 10 + static_cast<std::uint64_t>(*p - '0');
     if (ponto) --k;
   }
   if (p < fim) {  // e+NN or e-NN

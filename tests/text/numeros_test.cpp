@@ -76,8 +76,10 @@ TEST(ComoTexto, IsTheConversionOfTheShortestDecimal) {
   std::uniform_real_distribution<double> coordenada(-180, 180);
   std::uniform_int_distribution<std::uint64_t> bits;
   std::vector<double> valores = {
-      0.0,   -0.0,    5.5833027, -34.4332999, -11.263761,
-      1e-30, 1.5e300, 123000.0,  0.1,         std::numeric_limits<double>::denorm_min()};
+      0.0, -0.0, 5.5833027, -34.4332999, -11.263761, 1e-30, 1.5e300, 123000.0, 0.1,
+      std::numeric_limits<double>::denorm_min(),
+      // Twenty digits whose integer is a multiple of 2^64 (a 64-bit sum would wrap to 0).
+      0x1p64, -0x1p65, 0x1p64 * 3, 0x1p66};
   for (int k = 0; k < 200000; ++k) {
     valores.push_back(coordenada(sorteio));
     valores.push_back(std::round(coordenada(sorteio) * 1e6) / 1e6);  // typed with 6 decimals
