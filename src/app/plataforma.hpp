@@ -30,7 +30,7 @@ struct BotaoMensagem {
 struct PedidoMensagem {
   TipoMensagem tipo = TipoMensagem::Informacao;
   std::string titulo;  ///< Windows-1252
-  std::string texto;   ///< Windows-1252; a carriage return starts a new line
+  std::string texto;   ///< Windows-1252 (a quoted file name in UTF-8); "\r" starts a new line
   std::vector<BotaoMensagem> botoes;
   Resposta padrao = Resposta::Ok;  ///< the default button
   Resposta escape = Resposta::Ok;  ///< the answer of Escape or of closing the box

@@ -35,8 +35,10 @@ PedidoMensagem CaixaOk(TipoMensagem tipo, std::string titulo, std::string texto,
   return pedido;
 }
 
+// A file name the box quotes (the application's folder, a chosen file) stays as the
+// system gave it.
 QString TextoTela(const std::string& cp1252) {
-  QString texto = QString::fromUtf8(Cp1252ParaUtf8(cp1252));
+  QString texto = QString::fromUtf8(MensagemParaUtf8(cp1252));
   texto.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   texto.replace(QChar('\r'), QChar('\n'));
   return texto;
