@@ -144,7 +144,17 @@ class Grade {
                          Altura tipo, double* saida, std::int32_t* codigos,
                          unsigned threads = 1) const;
 
+  /// The same, with N of the points and its codes in the same pass (one query per
+  /// point): N[i] and codigosN[i] as Ondulacoes gives them (a height that is no number
+  /// refuses the height, not N). The counts are N's.
+  Contagem OutrasAlturas(const double* lat, const double* lon, const double* altura, std::size_t n,
+                         Altura tipo, double* saida, std::int32_t* codigos, double* N,
+                         std::int32_t* codigosN, unsigned threads = 1) const;
+
  private:
+  Contagem Alturas(const double* lat, const double* lon, const double* altura, std::size_t n,
+                   Altura tipo, double* saida, std::int32_t* codigos, double* N,
+                   std::int32_t* codigosN, unsigned threads) const;
   friend class Modelo;
   struct Dados;
   explicit Grade(std::shared_ptr<const Dados> dados);

@@ -219,25 +219,40 @@ Contagem Grade::Ondulacoes(const double* lat, const double* lon, std::size_t n, 
 Contagem Grade::OutrasAlturas(const double* lat, const double* lon, const double* altura,
                               std::size_t n, Altura tipo, double* saida, std::int32_t* codigos,
                               unsigned threads) const {
+  return Alturas(lat, lon, altura, n, tipo, saida, codigos, nullptr, nullptr, threads);
+}
+
+Contagem Grade::OutrasAlturas(const double* lat, const double* lon, const double* altura,
+                              std::size_t n, Altura tipo, double* saida, std::int32_t* codigos,
+                              double* N, std::int32_t* codigosN, unsigned threads) const {
+  return Alturas(lat, lon, altura, n, tipo, saida, codigos, N, codigosN, threads);
+}
+
+Contagem Grade::Alturas(const double* lat, const double* lon, const double* altura, std::size_t n,
+                        Altura tipo, double* saida, std::int32_t* codigos, double* saidaN,
+                        std::int32_t* codigosN, unsigned threads) const {
   // Below this, N's three decimals times 1000 round back to their integer.
   constexpr double kMilimetrosExatos = 1e12;
   std::mutex trava;
   Contagem total;
   Dividir(n, threads, [&](std::size_t inicio, std::size_t fim) {
     long double la[kSubbloco], lo[kSubbloco];
-    double N[kSubbloco];
+    double proprioN[kSubbloco];
     nivora::ContagemCaminhos c;
     for (std::size_t a = inicio; a < fim; a += kSubbloco) {
       const std::size_t m = std::min(kSubbloco, fim - a);
       for (std::size_t i = 0; i < m; ++i) {
         la[i] = nivora::ComoTexto(lat[a + i]);
         lo[i] = nivora::ComoTexto(lon[a + i]);
-        // A height that is no number refuses a point whose coordinates are accepted.
+        // Without N asked for, a height that is no number refuses a point whose
+        // coordinates are accepted right in the query (and in the counts).
         bool recusado = false;
         nivora::RecusaLatLonDec(la[i], lo[i], recusado);
-        if (!recusado && !std::isfinite(altura[a + i])) la[i] = kNaN;
+        if (saidaN == nullptr && !recusado && !std::isfinite(altura[a + i])) la[i] = kNaN;
       }
-      const nivora::ContagemCaminhos parte = dados_->consulta.Ondulacoes(la, lo, m, N, codigos + a);
+      double* const N = saidaN != nullptr ? saidaN + a : proprioN;
+      std::int32_t* const codigosDeN = codigosN != nullptr ? codigosN + a : codigos + a;
+      const nivora::ContagemCaminhos parte = dados_->consulta.Ondulacoes(la, lo, m, N, codigosDeN);
       c.dupla += parte.dupla;
       c.estendida += parte.estendida;
       c.no += parte.no;
@@ -245,7 +260,12 @@ Contagem Grade::OutrasAlturas(const double* lat, const double* lon, const double
       for (std::size_t i = 0; i < m; ++i) {
         double& h = saida[a + i];
         h = kNaN;
+        codigos[a + i] = codigosDeN[i];
         if (codigos[a + i] != 0) continue;
+        if (!std::isfinite(altura[a + i])) {
+          codigos[a + i] = static_cast<std::int32_t>(Codigo::NaoNumero);
+          continue;
+        }
         // The query's three-decimal N (as the command-line tool holds it), then the
         // other height from it, as its height column.
         const long double valorN = std::fabs(N[i]) < kMilimetrosExatos

@@ -163,7 +163,9 @@ struct Trabalho {
   const std::vector<Entrada>* entradas;
   const std::vector<py::ssize_t>* forma;
   double* saida;
-  std::int32_t* codigos;  // the caller's array, or null (each thread's scratch then)
+  std::int32_t* codigos;     // the caller's array, or null (each thread's scratch then)
+  double* saidaN = nullptr;  // with a height: N and its codes too, in the same pass
+  std::int32_t* codigosN = nullptr;
 };
 
 // Blocks of the `total` points, taken in turn from `proximo` until none is left (a
@@ -184,10 +186,12 @@ Recusa Blocos(const Trabalho& t, std::size_t total, std::atomic<std::size_t>& pr
       c = t.grade->Ondulacoes(lat, lon, n, t.saida + a, codigos, 1);
     } else {
       const double* altura = Ler(e[2], *t.forma, a, n, copia.data() + 2 * kBloco);
-      c = t.grade->OutrasAlturas(
-          lat, lon, altura, n,
-          t.pedido == Pedido::AlturaOrtometrica ? nv::Altura::Elipsoidal : nv::Altura::Ortometrica,
-          t.saida + a, codigos, 1);
+      const nv::Altura tipo =
+          t.pedido == Pedido::AlturaOrtometrica ? nv::Altura::Elipsoidal : nv::Altura::Ortometrica;
+      c = t.saidaN != nullptr
+              ? t.grade->OutrasAlturas(lat, lon, altura, n, tipo, t.saida + a, codigos,
+                                       t.saidaN + a, t.codigosN + a, 1)
+              : t.grade->OutrasAlturas(lat, lon, altura, n, tipo, t.saida + a, codigos, 1);
     }
     if (c.recusados != 0 && primeira.posicao == kSemRecusa) {
       const std::int32_t* r =
@@ -240,8 +244,10 @@ class Nucleo {
 
   std::string Arquivo() const { return modelo_.Arquivo(); }
 
+  // With `comN` (a height only): (valores, codigos, N, codigos de N), one query per point.
   py::object Calcular(int pedido, const py::handle& lat, const py::handle& lon,
-                      const py::handle& altura, bool comCodigos, bool estrito, int threads) {
+                      const py::handle& altura, bool comCodigos, bool estrito, int threads,
+                      bool comN) {
     if (pedido < 0 || pedido > 2) throw py::value_error("pedido desconhecido");
     if (threads < 0) throw py::value_error("threads: use 0 (todos os núcleos) ou mais");
     const Pedido p = static_cast<Pedido>(pedido);
@@ -254,9 +260,15 @@ class Nucleo {
         Difundir(entradas, p == Pedido::Ondulacao           ? "lat, lon"
                            : p == Pedido::AlturaOrtometrica ? "lat, lon, h"
                                                             : "lat, lon, H");
-    py::array_t<double> saida(forma);
-    py::array_t<std::int32_t> codigos;
+    comN = comN && p != Pedido::Ondulacao;
+    comCodigos = comCodigos || comN;
+    py::array_t<double> saida(forma), saidaN;
+    py::array_t<std::int32_t> codigos, codigosN;
     if (comCodigos) codigos = py::array_t<std::int32_t>(forma);
+    if (comN) {
+      saidaN = py::array_t<double>(forma);
+      codigosN = py::array_t<std::int32_t>(forma);
+    }
     const std::size_t n = static_cast<std::size_t>(saida.size());
     double* const valores = saida.mutable_data();
     std::int32_t* const pCodigos = comCodigos ? codigos.mutable_data() : nullptr;
@@ -264,7 +276,11 @@ class Nucleo {
     {
       py::gil_scoped_release semGil;
       const nv::Grade grade = modelo_.Retrato();  // one version of the grid for the call
-      const Trabalho t{p, &grade, &entradas, &forma, valores, pCodigos};
+      Trabalho t{p, &grade, &entradas, &forma, valores, pCodigos};
+      if (comN) {
+        t.saidaN = saidaN.mutable_data();
+        t.codigosN = codigosN.mutable_data();
+      }
       primeira = Dividir(t, n, threads == 0 ? Nucleos() : static_cast<unsigned>(threads));
     }
     if (estrito && primeira.posicao != kSemRecusa)
@@ -272,6 +288,7 @@ class Nucleo {
                      IndiceDe(primeira.posicao, forma));
     // Scalars in, scalars out (NumPy's float64 and int32), as NumPy's own functions.
     py::object resultado = forma.empty() ? py::object(saida[py::tuple()]) : py::object(saida);
+    if (comN) return py::make_tuple(saida, codigos, saidaN, codigosN);
     if (!comCodigos) return resultado;
     return py::make_tuple(resultado,
                           forma.empty() ? py::object(codigos[py::tuple()]) : py::object(codigos));
@@ -324,7 +341,8 @@ PYBIND11_MODULE(_nivora2015, m) {
       .def(py::init<const std::string&>(), py::arg("arquivo"))
       .def_property_readonly("arquivo", [](const Nucleo& n) { return py::bytes(n.Arquivo()); })
       .def("calcular", &Nucleo::Calcular, py::arg("pedido"), py::arg("lat"), py::arg("lon"),
-           py::arg("altura"), py::arg("codigos"), py::arg("estrito"), py::arg("threads"));
+           py::arg("altura"), py::arg("codigos"), py::arg("estrito"), py::arg("threads"),
+           py::arg("com_n") = false);
   m.def("arquivo_padrao", [] { return py::bytes(nv::Modelo::ArquivoPadrao()); });
   m.def("gms_para_decimal", &nv::GmsParaDecimal, py::arg("texto"));
   m.def("decimal_para_gms", &DecimalParaGms, py::arg("valor"));

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <iterator>
 #include <limits>
@@ -105,6 +106,16 @@ TEST(Biblioteca, HeightsAreTheCommandLineToolsColumn) {
   EXPECT_EQ(codigos[1], static_cast<std::int32_t>(Codigo::AcimaDoNorte));
   EXPECT_EQ(codigos[2], static_cast<std::int32_t>(Codigo::NaoNumero));
   EXPECT_TRUE(std::isnan(H[1]) && std::isnan(H[2]));
+  // N beside them in the same pass: the height that is no number refuses H, not N.
+  double H2[3], N[3];
+  std::int32_t codigos2[3], codigosN[3];
+  grade.OutrasAlturas(lat, lon, h, 3, nivora2015::Altura::Elipsoidal, H2, codigos2, N, codigosN);
+  EXPECT_EQ(std::memcmp(H, H2, sizeof H), 0);
+  EXPECT_EQ(std::memcmp(codigos, codigos2, sizeof codigos), 0);
+  EXPECT_EQ(N[0], grade.Ondulacao(lat[0], lon[0]));
+  EXPECT_EQ(N[2], N[0]);
+  EXPECT_EQ(codigosN[2], 0);
+  EXPECT_EQ(codigosN[1], codigos[1]);
 }
 
 TEST(Biblioteca, GmsByTheProgramsRules) {

@@ -72,6 +72,7 @@ def test_arrays_e_pandas(modelo):
                                   modelo.altura_elipsoidal(lat, lon, h))
     em_grade = nd.ondulacao_array(da.from_array(lat[:50, None], chunks=20), lon[:40]).compute()
     np.testing.assert_array_equal(em_grade, modelo.ondulacao(lat[:50, None], lon[:40]))
+    h[7] = np.nan  # refuses h there, not N
     df = pd.DataFrame({"y": lat, "x": lon, "H": h})
     feito = nd.ondulacao_df(df, lat="y", lon="x", h="H", altura="ortometrica", codigos=True)
     np.testing.assert_array_equal(feito["N"], n)

@@ -48,12 +48,15 @@ def _novas_colunas(h, altura, codigos):
 def _particao(pdf, lat, lon, h, altura, modelo, codigos, threads):
     modelo = modelo if modelo is not None else _nv._modelo_padrao()
     la, lo = pdf[lat].to_numpy(), pdf[lon].to_numpy()
-    n, c = modelo.ondulacao(la, lo, codigos=True, threads=threads)
-    novas = {"N": n}
-    if h is not None:
-        calcular = (modelo.altura_ortometrica if altura == "elipsoidal"
-                    else modelo.altura_elipsoidal)
-        novas[_ALTURAS[altura]] = calcular(la, lo, pdf[h].to_numpy(), threads=threads)
+    if h is None:
+        n, c = modelo.ondulacao(la, lo, codigos=True, threads=threads)
+        novas = {"N": n}
+    else:
+        # N and the other height in one pass (one query per point).
+        pedido = _nv._ORTOMETRICA if altura == "elipsoidal" else _nv._ELIPSOIDAL
+        outra, _, n, c = modelo._nucleo.calcular(pedido, la, lo, pdf[h].to_numpy(), True,
+                                                 False, threads, com_n=True)
+        novas = {"N": n, _ALTURAS[altura]: outra}
     if codigos:
         novas["codigo"] = c
     return pdf.assign(**novas)
