@@ -70,9 +70,11 @@ std::shared_ptr<const GradeCarregada> GradeCarregada::Analisar(std::string_view 
     grade->nos_.push_back(NoCarregado{no.Lon, no.Lat, no.N, cosl(no.Lat * rad)});
   });
   grade->busca_.reserve(grade->nos_.size());
-  for (const NoCarregado& no : grade->nos_)
+  for (const NoCarregado& no : grade->nos_) {
     grade->busca_.push_back(NoBusca{DuplaDupla::De(no.lonGraus), static_cast<double>(no.nMetros),
                                     static_cast<double>(no.cosLat)});
+    grade->lonExatas_ = grade->lonExatas_ && grade->busca_.back().lon.Exata(no.lonGraus);
+  }
   // Row index: runs of equal latitude; ordered when latitude never increases.
   auto& nos = grade->nos_;
   for (std::size_t k = 0; k < nos.size(); ++k) {
@@ -184,9 +186,11 @@ int GradeCarregada::Janela(long double latMax, long double lonMin, long double l
 
 int GradeCarregada::Janela(const LocalJanela& local, long double latMax, long double lonMin,
                            long double lonMax, int maximo, NoJanela* tomados) const {
-  if (!ordenada_) return JanelaDesordenada(latMax, lonMin, lonMax, maximo, tomados);
-  // The bounds as pairs of doubles, compared exactly with the nodes' pairs.
+  // The bounds as pairs of doubles, compared exactly with the nodes' pairs; where a
+  // pair would not be exact (beyond the double range), the scan in extended precision.
   const DuplaDupla minimo = DuplaDupla::De(lonMin), maximoLon = DuplaDupla::De(lonMax);
+  if (!ordenada_ || !lonExatas_ || !minimo.Exata(lonMin) || !maximoLon.Exata(lonMax))
+    return JanelaDesordenada(latMax, lonMin, lonMax, maximo, tomados);
   int n = 0;
   std::size_t indice = 0;
   for (std::size_t l = local.primeira; l < linhas_.size() && n < maximo; ++l, ++indice) {

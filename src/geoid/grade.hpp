@@ -59,8 +59,9 @@ struct NoCarregado {
 };
 
 /// A long double as the unevaluated sum of two doubles: `alto` the nearest double,
-/// `baixo` the rest (exact: a 64-bit significand splits into 53 and 11 bits).
-/// Two such pairs compare as their long doubles do, `alto` first.
+/// `baixo` the rest (exact: a 64-bit significand splits into 53 and 11 bits, while
+/// both parts are normal doubles; see Exata). Two exact pairs compare as their long
+/// doubles do, `alto` first.
 struct DuplaDupla {
   double alto;
   double baixo;
@@ -68,6 +69,11 @@ struct DuplaDupla {
     const auto alto = static_cast<double>(x);
     // An infinity has no rest (x - alto would be NaN).
     return {alto, std::isinf(alto) ? 0.0 : static_cast<double>(x - alto)};
+  }
+  /// The pair is x itself: false beyond the double range (distinct values share an
+  /// infinite `alto`), where the rest underflows, and for NaN.
+  bool Exata(long double x) const {
+    return static_cast<long double>(alto) + static_cast<long double>(baixo) == x;
   }
   bool operator<=(const DuplaDupla& b) const {
     return alto < b.alto || (alto == b.alto && baixo <= b.baixo);
@@ -167,6 +173,7 @@ class GradeCarregada {
   std::vector<double> latLinhas_;  // each row's latitude rounded to double, for the search
   double passoLinhasInverso_ = 0;  // 1 / mean latitude step between rows (a hint), or 0
   bool ordenada_ = true;
+  bool lonExatas_ = true;  // every node's longitude pair is exact: the row search may compare pairs
   bool temErro_ = false;
   std::string erro_;
   std::size_t linhaErro_ = 0;

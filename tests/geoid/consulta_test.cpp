@@ -289,6 +289,14 @@ TEST_F(ConsultaRapida, MatchesTheStepByStepOneWithABadLineAndADegenerateGrid) {
     diagonal.push_back(
         teste::LinhaNo(teste::Doze(kLon0 + k), teste::Doze(kLat0 - k), teste::Milimetros(k * 37)));
   Comparar(Grade("diagonal.txt", diagonal), {{-10.5L, -49.5L}, {-10.2L, -49.9L}, {-11.0L, -49.0L}});
+
+  // Longitudes beyond the double range (and below its normal range): distinct values
+  // that share one double are told apart in extended precision.
+  std::vector<std::string> extremos;
+  for (const char* lon : {"-2.3e3933", "-2.4e3933", "1e-4000", "2e-4000"})
+    extremos.push_back(teste::LinhaNo(lon, "-10.000000", "1.000"));
+  Comparar(Grade("extremos.txt", extremos),
+           {{-10.1L, StrToFloat("-2.3e3933") - 360}, {-10.1L, StrToFloat("1e-4000") - 360 + 0.1L}});
 }
 
 TEST_F(ConsultaRapida, RoundsByTheMillimetreMask) {
