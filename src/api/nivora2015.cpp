@@ -203,12 +203,7 @@ Contagem Grade::Ondulacoes(const double* lat, const double* lon, std::size_t n, 
         la[i] = nivora::ComoTexto(lat[a + i]);
         lo[i] = nivora::ComoTexto(lon[a + i]);
       }
-      const nivora::ContagemCaminhos parte =
-          dados_->consulta.Ondulacoes(la, lo, m, N + a, codigos + a);
-      c.dupla += parte.dupla;
-      c.estendida += parte.estendida;
-      c.no += parte.no;
-      c.recusas += parte.recusas;
+      c += dados_->consulta.Ondulacoes(la, lo, m, N + a, codigos + a);
     }
     const std::lock_guard<std::mutex> guarda(trava);
     Somar(total, c);
@@ -252,11 +247,7 @@ Contagem Grade::Alturas(const double* lat, const double* lon, const double* altu
       }
       double* const N = saidaN != nullptr ? saidaN + a : proprioN;
       std::int32_t* const codigosDeN = codigosN != nullptr ? codigosN + a : codigos + a;
-      const nivora::ContagemCaminhos parte = dados_->consulta.Ondulacoes(la, lo, m, N, codigosDeN);
-      c.dupla += parte.dupla;
-      c.estendida += parte.estendida;
-      c.no += parte.no;
-      c.recusas += parte.recusas;
+      c += dados_->consulta.Ondulacoes(la, lo, m, N, codigosDeN);
       for (std::size_t i = 0; i < m; ++i) {
         double& h = saida[a + i];
         h = kNaN;

@@ -29,6 +29,13 @@ struct ContagemCaminhos {
   std::uint64_t recusas = 0;
   void Contar(CaminhoConsulta caminho);
   std::uint64_t Total() const { return dupla + estendida + no + recusas; }
+  ContagemCaminhos& operator+=(const ContagemCaminhos& outra) {
+    dupla += outra.dupla;
+    estendida += outra.estendida;
+    no += outra.no;
+    recusas += outra.recusas;
+    return *this;
+  }
 };
 
 /// Codes of the block form beside the point record's refusal codes 1..9 (0: accepted).
