@@ -146,6 +146,9 @@ struct Grupo {
   long double Lat[kLarguraLote], Lon[kLarguraLote];
   bool aceito[kLarguraLote];
   LocalJanela local[kLarguraLote];
+  // On a lattice: whether each window is a block of it, and the block's first row and column.
+  bool bloco[kLarguraLote];
+  std::size_t linha[kLarguraLote], coluna[kLarguraLote];
 };
 
 }  // namespace
@@ -167,10 +170,76 @@ bool TConsultaGrade::Percorrer(std::size_t n, Ponto&& ponto, Decidido&& decidido
       g.local[k] = grade_->Localizar(banda.latMax, banda.lonMin);
     }
   };
+  // On a lattice, a group whose windows are all blocks of the lattice: each window is
+  // two numbers (Localizar is not needed), and the estimate reads the block directly.
+  auto blocos = [&](Grupo& g, std::size_t inicio) {
+    g.inicio = inicio;
+    g.fim = std::min(n, inicio + W);
+    bool todos = g.fim - g.inicio == W;
+    for (std::size_t i = g.inicio; i < g.fim; ++i) {
+      const std::size_t k = i - g.inicio;
+      g.aceito[k] = ponto(i, g.Lat[k], g.Lon[k]);
+      if (!g.aceito[k]) {
+        todos = false;
+        continue;
+      }
+      const Banda banda(g.Lat[k], g.Lon[k]);
+      g.bloco[k] = grade_->JanelaReticulado(banda.latMax, banda.lonMin, banda.lonMax, g.linha[k],
+                                            g.coluna[k]);
+      if (g.bloco[k]) grade_->PrefetchBloco(g.linha[k], g.coluna[k]);
+      todos = todos && g.bloco[k];
+    }
+    return todos;
+  };
+  // The points of `g` the estimate did not decide, one by one (the whole query, in order).
+  auto restantes = [&](Grupo& g, const bool* feito, JanelaPonto* janelas) {
+    for (std::size_t k = 0; k < g.fim - g.inicio; ++k) {
+      if (!g.aceito[k] || feito[k]) continue;
+      if (janelas == nullptr) {
+        JanelaPonto janela = BuscarJanela(*grade_, g.Lat[k], g.Lon[k]);
+        if (!consultado(g.inicio + k, [&](CaminhoConsulta& caminho, long long& milimetros) {
+              return Consultar(g.Lat[k], g.Lon[k], janela, caminho, milimetros);
+            }))
+          return false;
+      } else if (!consultado(g.inicio + k, [&](CaminhoConsulta& caminho, long long& milimetros) {
+                   return Consultar(g.Lat[k], g.Lon[k], janelas[k], caminho, milimetros);
+                 })) {
+        return false;
+      }
+    }
+    return true;
+  };
+  // What the estimates of a group decided.
+  auto decidir = [&](const Grupo& g, const EstimativaLimitada* estimativas, const bool* dada,
+                     bool* feito) {
+    for (std::size_t k = 0; k < W; ++k) {
+      long long milimetros = 0;
+      feito[k] = dada[k] && DecidirMilimetros(estimativas[k], milimetros);
+      if (feito[k]) decidido(g.inicio + k, milimetros);
+    }
+  };
+  const bool reticulado = grade_->Reticulado() && semErro;
   Grupo grupos[2];
-  localizar(grupos[0], 0);
+  bool todosBlocos[2] = {};
+  if (reticulado)
+    todosBlocos[0] = blocos(grupos[0], 0);
+  else
+    localizar(grupos[0], 0);
   for (std::size_t vez = 0, inicio = 0; inicio < n; ++vez, inicio += W) {
     Grupo& g = grupos[vez % 2];
+    bool feito[W] = {};
+    if (reticulado) {
+      // The next group's blocks first, so that their memory comes meanwhile.
+      todosBlocos[(vez + 1) % 2] = blocos(grupos[(vez + 1) % 2], inicio + W);
+      if (todosBlocos[vez % 2]) {
+        EstimativaLimitada estimativas[W];
+        bool dada[W];
+        if (EstimarLoteReticulado(*grade_, g.linha, g.coluna, g.Lat, g.Lon, estimativas, dada) > 0)
+          decidir(g, estimativas, dada, feito);
+      }
+      if (!restantes(g, feito, nullptr)) return false;
+      continue;
+    }
     localizar(grupos[(vez + 1) % 2], inicio + W);
     JanelaPonto janelas[W];
     std::size_t cheias = 0;
@@ -182,28 +251,15 @@ bool TConsultaGrade::Percorrer(std::size_t n, Ponto&& ponto, Decidido&& decidido
       cheias += janelas[k].quantos == kNumNos;
     }
     // A whole group of full windows: estimated side by side.
-    bool feito[W] = {};
     if (cheias == W && semErro) {
       const NoJanela* nos[W];
       for (std::size_t k = 0; k < W; ++k) nos[k] = janelas[k].nos;
       EstimativaLimitada estimativas[W];
       bool dada[W];
-      if (EstimarLote(*grade_, nos, g.Lat, g.Lon, estimativas, dada) > 0) {
-        for (std::size_t k = 0; k < W; ++k) {
-          long long milimetros = 0;
-          feito[k] = dada[k] && DecidirMilimetros(estimativas[k], milimetros);
-          if (feito[k]) decidido(g.inicio + k, milimetros);
-        }
-      }
+      if (EstimarLote(*grade_, nos, g.Lat, g.Lon, estimativas, dada) > 0)
+        decidir(g, estimativas, dada, feito);
     }
-    // The others one by one, the whole query, in order.
-    for (std::size_t k = 0; k < g.fim - g.inicio; ++k) {
-      if (!g.aceito[k] || feito[k]) continue;
-      if (!consultado(g.inicio + k, [&](CaminhoConsulta& caminho, long long& milimetros) {
-            return Consultar(g.Lat[k], g.Lon[k], janelas[k], caminho, milimetros);
-          }))
-        return false;
-    }
+    if (!restantes(g, feito, janelas)) return false;
   }
   return true;
 }

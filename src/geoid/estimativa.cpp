@@ -176,25 +176,25 @@ using MascaraLote = decltype(Lote{} > Lote{});
 inline double Raiz(double x) {
   return std::sqrt(x);
 }
-inline Lote Raiz(Lote x) {
+[[gnu::always_inline]] inline Lote Raiz(Lote x) {
   return Lote{std::sqrt(x[0]), std::sqrt(x[1]), std::sqrt(x[2]), std::sqrt(x[3])};
 }
 inline double Modulo(double x) {
   return std::fabs(x);
 }
-inline Lote Modulo(Lote x) {
+[[gnu::always_inline]] inline Lote Modulo(Lote x) {
   return reinterpret_cast<Lote>(reinterpret_cast<MascaraLote>(x) & 0x7FFFFFFFFFFFFFFFLL);
 }
 inline double Maior(double a, double b) {
   return std::max(a, b);
 }
-inline Lote Maior(Lote a, Lote b) {
+[[gnu::always_inline]] inline Lote Maior(Lote a, Lote b) {
   return a > b ? a : b;
 }
 inline bool Verdade(double) {
   return true;
 }
-inline MascaraLote Verdade(Lote) {
+[[gnu::always_inline]] inline MascaraLote Verdade(Lote) {
   return MascaraLote{} - 1;
 }
 
@@ -207,15 +207,67 @@ struct EntradaJanela {
   V x[kNumNos];  // per row
   V lonAlto, lonBaixo;
   V noLonAlto[kNumNos], noLonBaixo[kNumNos], cosLat[kNumNos], n[kNumNos];
+
+  struct Colunas {
+    double kPlano;
+  };
+  void PorColuna(Colunas& c) const { c.kPlano = ConstantePlano(); }
+  // Y of node t (in row l): c * (e * kPlano), e the longitude difference rounded once.
+  [[gnu::always_inline]] V Y(const Colunas& c, int t, int) const {
+    const V e = (lonAlto - noLonAlto[t]) + (lonBaixo - noLonBaixo[t]);
+    return cosLat[t] * (e * c.kPlano);
+  }
+};
+
+// The same inputs for a lattice block: the nodes of a column share their longitude
+// and those of a row their cosine, so e * kPlano is computed once per column. Each
+// value is the one EntradaJanela computes for that node, operation for operation.
+template <class V>
+struct EntradaBloco {
+  static constexpr int kLado = static_cast<int>(GradeCarregada::kLadoJanela);
+  static constexpr int linhas = kLado;
+  static constexpr int fimLinha[kLado] = {5, 10, 15, 20, 25};
+  static_assert(kLado * kLado == kNumNos && kLado == 5);
+  V x[kLado], cosLinha[kLado];
+  V lonAlto, lonBaixo;
+  V colLonAlto[kLado], colLonBaixo[kLado];
+  V n[kNumNos];
+
+  struct Colunas {
+    V ePlano[kLado];
+  };
+  void PorColuna(Colunas& c) const {
+    const double kPlano = ConstantePlano();
+    for (int k = 0; k < kLado; ++k)
+      c.ePlano[k] = ((lonAlto - colLonAlto[k]) + (lonBaixo - colLonBaixo[k])) * kPlano;
+  }
+  [[gnu::always_inline]] V Y(const Colunas& c, int t, int l) const {
+    return cosLinha[l] * c.ePlano[t - l * kLado];
+  }
+};
+
+// A window as the nodes the search took, in its order.
+struct JanelaTomada {
+  const GradeCarregada& grade;
+  const NoJanela* nos;
+  bool Nova(int t) const { return nos[t].novaLinha; }
+  long double LatLinha(int t) const { return grade.Nos()[nos[t].indice].latGraus; }
+  NoBusca No(int t) const { return grade.Busca()[nos[t].indice]; }
+  // Rows of the window: where each ends. The lanes of a batch share them.
+  int Linhas(int* fimLinha) const {
+    int linhas = 0;
+    for (int t = 1; t < kNumNos; ++t)
+      if (nos[t].novaLinha) fimLinha[linhas++] = t;
+    fimLinha[linhas++] = kNumNos;
+    return linhas;
+  }
 };
 
 // The scalar part of the inputs, lane `k` of `entrada` (the rows must be already
 // there, the same for every lane): the 80-bit latitude differences of the rows and
 // the nodes' data. False where the estimate cannot be used (see 1 and 9).
-template <class V, class Escrever>
-bool Preparar(const GradeCarregada& grade, const NoJanela* nos, long double Lat, long double Lon,
-              Escrever&& escrever) {
-  const NoBusca* busca = grade.Busca().data();
+template <class V, class Janela, class Escrever>
+bool Preparar(const Janela& janela, long double Lat, long double Lon, Escrever&& escrever) {
   const double kPlano = ConstantePlano();
   const DuplaDupla lon = DuplaDupla::De(Lon);
   // Every node of the window lies within 3/12 degree of the point's longitude: from
@@ -223,23 +275,14 @@ bool Preparar(const GradeCarregada& grade, const NoJanela* nos, long double Lat,
   if (!(std::fabs(lon.alto) >= 1.0)) return false;
   escrever.Ponto(lon);
   for (int t = 0, linha = 0; t < kNumNos; ++t) {
-    if (nos[t].novaLinha) {
-      const long double d = nos[t].latGraus - Lat;
+    if (janela.Nova(t)) {
+      const long double d = janela.LatLinha(t) - Lat;
       if (d != 0.0L && std::fabs(d) < kDiferencaMinima) return false;
       escrever.Linha(linha++, static_cast<double>(d) * kPlano);
     }
-    escrever.No(t, busca[nos[t].indice]);
+    escrever.No(t, janela.No(t));
   }
   return true;
-}
-
-// Rows of a window: where each ends. The lanes of a batch share them.
-int Linhas(const NoJanela* nos, int* fimLinha) {
-  int linhas = 0;
-  for (int t = 1; t < kNumNos; ++t)
-    if (nos[t].novaLinha) fimLinha[linhas++] = t;
-  fimLinha[linhas++] = kNumNos;
-  return linhas;
 }
 
 // The entry (i, j) of the normal matrix: the moment of X^(p_i + p_j) Y^(q_i + q_j),
@@ -249,10 +292,9 @@ int Linhas(const NoJanela* nos, int* fimLinha) {
 // The arithmetic of 1.-8. on one window per lane: the estimate, its bound, and in
 // `boa` the lanes whose pivots, conditioning and values allow the bound (the
 // floating-point flags are the caller's to read).
-template <class V>
-[[gnu::always_inline]] inline void Calcular(const EntradaJanela<V>& in, V& valor, V& limite,
+template <class V, class Entrada>
+[[gnu::always_inline]] inline void Calcular(const Entrada& in, V& valor, V& limite,
                                             decltype(V{} > V{}) & boa) {
-  const double kPlano = ConstantePlano();
   auto ok = Verdade(V{});
 
   // 1.-2. Per node the terms w Y^q (q <= 4) and w n Y^q (q <= 2), summed per row; each
@@ -261,12 +303,13 @@ template <class V>
   V S[5][5] = {};
   V B[3][3] = {};
   V nu = V{};
+  typename Entrada::Colunas colunas;
+  in.PorColuna(colunas);
   for (int l = 0, t = 0; l < in.linhas; ++l) {
     const V x = in.x[l], xx = x * x;
     V s[kTermos] = {};
     for (; t < in.fimLinha[l]; ++t) {
-      const V e = (in.lonAlto - in.noLonAlto[t]) + (in.lonBaixo - in.noLonBaixo[t]);
-      const V Y = in.cosLat[t] * (e * kPlano);
+      const V Y = in.Y(colunas, t, l);
       const V Y2 = Y * Y;
       const V w = 1 / (xx + Y2);
       const V n = in.n[t];
@@ -369,7 +412,6 @@ template <class V>
   ok &= limite < 1;
   ok &= valor - valor == 0;  // finite
   boa = ok;
-  (void)kPlano;
 }
 
 #undef NIVORA_A
@@ -392,12 +434,24 @@ __attribute__((target_clones("avx2", "default"))) unsigned CalcularLote(
   return flags;
 }
 
+// The same for lattice blocks.
+__attribute__((target_clones("avx2", "default"))) unsigned CalcularLote(
+    const EntradaBloco<Lote>& entrada, Lote& valor, Lote& limite, MascaraLote& boa) {
+  const unsigned csr = _mm_getcsr();
+  _mm_setcsr(csr & ~kFlagsExcecao);
+  Calcular(entrada, valor, limite, boa);
+  const unsigned flags = FlagsApos(valor, limite);
+  _mm_setcsr(csr);
+  return flags;
+}
+
 }  // namespace
 
 bool Estimar(const GradeCarregada& grade, const NoJanela* nos, long double Lat, long double Lon,
              EstimativaLimitada& saida) {
+  const JanelaTomada janela{grade, nos};
   EntradaJanela<double> entrada;
-  entrada.linhas = Linhas(nos, entrada.fimLinha);
+  entrada.linhas = janela.Linhas(entrada.fimLinha);
   struct {
     EntradaJanela<double>& e;
     void Ponto(const DuplaDupla& lon) { e.lonAlto = lon.alto, e.lonBaixo = lon.baixo; }
@@ -407,7 +461,7 @@ bool Estimar(const GradeCarregada& grade, const NoJanela* nos, long double Lat, 
       e.cosLat[t] = no.cosLat, e.n[t] = no.nMetros;
     }
   } escrever{entrada};
-  if (!Preparar<double>(grade, nos, Lat, Lon, escrever)) return false;
+  if (!Preparar<double>(janela, Lat, Lon, escrever)) return false;
 
   const unsigned csr = _mm_getcsr();
   _mm_setcsr(csr & ~kFlagsExcecao);
@@ -422,15 +476,18 @@ bool Estimar(const GradeCarregada& grade, const NoJanela* nos, long double Lat, 
   return true;
 }
 
-int EstimarLote(const GradeCarregada& grade, const NoJanela* const* nos, const long double* Lat,
-                const long double* Lon, EstimativaLimitada* saida, bool* dada) {
+namespace {
+
+template <class Entrada>
+int Resultados(const Entrada& entrada, EstimativaLimitada* saida, bool* dada);
+
+// The lanes of a batch once their windows are known (rows of one shape).
+template <class Janela>
+int EstimarLoteDe(const Janela* janelas, int linhas, const int* fimLinha, const long double* Lat,
+                  const long double* Lon, EstimativaLimitada* saida, bool* dada) {
   EntradaJanela<Lote> entrada;
-  entrada.linhas = Linhas(nos[0], entrada.fimLinha);
-  for (int k = 1; k < kLarguraLote; ++k) {
-    int fim[kNumNos];
-    const int linhas = Linhas(nos[k], fim);
-    if (linhas != entrada.linhas || !std::equal(fim, fim + linhas, entrada.fimLinha)) return -1;
-  }
+  entrada.linhas = linhas;
+  std::copy(fimLinha, fimLinha + linhas, entrada.fimLinha);
   int preparadas = 0;
   for (int k = 0; k < kLarguraLote; ++k) {
     struct {
@@ -443,10 +500,15 @@ int EstimarLote(const GradeCarregada& grade, const NoJanela* const* nos, const l
         e.cosLat[t][k] = no.cosLat, e.n[t][k] = no.nMetros;
       }
     } escrever{entrada, k};
-    dada[k] = Preparar<Lote>(grade, nos[k], Lat[k], Lon[k], escrever);
+    dada[k] = Preparar<Lote>(janelas[k], Lat[k], Lon[k], escrever);
     preparadas += dada[k];
   }
   if (preparadas < kLarguraLote) return -1;  // each one by itself
+  return Resultados(entrada, saida, dada);
+}
+
+template <class Entrada>
+int Resultados(const Entrada& entrada, EstimativaLimitada* saida, bool* dada) {
   Lote valor, limite;
   MascaraLote boa;
   const unsigned flags = CalcularLote(entrada, valor, limite, boa);
@@ -459,6 +521,57 @@ int EstimarLote(const GradeCarregada& grade, const NoJanela* const* nos, const l
     boas += dada[k];
   }
   return boas;
+}
+
+}  // namespace
+
+static_assert(kLarguraLote == 4, "the lanes' windows below are listed one by one");
+
+int EstimarLote(const GradeCarregada& grade, const NoJanela* const* nos, const long double* Lat,
+                const long double* Lon, EstimativaLimitada* saida, bool* dada) {
+  const JanelaTomada janelas[kLarguraLote] = {
+      {grade, nos[0]}, {grade, nos[1]}, {grade, nos[2]}, {grade, nos[3]}};
+  int fimLinha[kNumNos];
+  const int linhas = janelas[0].Linhas(fimLinha);
+  for (int k = 1; k < kLarguraLote; ++k) {
+    int fim[kNumNos];
+    if (janelas[k].Linhas(fim) != linhas || !std::equal(fim, fim + linhas, fimLinha)) return -1;
+  }
+  return EstimarLoteDe(janelas, linhas, fimLinha, Lat, Lon, saida, dada);
+}
+
+int EstimarLoteReticulado(const GradeCarregada& grade, const std::size_t* linha,
+                          const std::size_t* coluna, const long double* Lat, const long double* Lon,
+                          EstimativaLimitada* saida, bool* dada) {
+  // The data of 1., as Preparar takes them, from the lattice's packed arrays.
+  constexpr int kLado = EntradaBloco<Lote>::kLado;
+  const double kPlano = ConstantePlano();
+  const std::size_t colunas = grade.Colunas();
+  const long double* lat = grade.LatLinhas().data();
+  const double* cosLinhas = grade.CosLinhas().data();
+  const DuplaDupla* lonColunas = grade.LonColunas().data();
+  const double* nos = grade.NReticulado().data();
+  EntradaBloco<Lote> entrada;
+  for (int k = 0; k < kLarguraLote; ++k) {
+    const DuplaDupla lon = DuplaDupla::De(Lon[k]);
+    if (!(std::fabs(lon.alto) >= 1.0)) return -1;
+    entrada.lonAlto[k] = lon.alto;
+    entrada.lonBaixo[k] = lon.baixo;
+    for (int c = 0; c < kLado; ++c) {
+      entrada.colLonAlto[c][k] = lonColunas[coluna[k] + c].alto;
+      entrada.colLonBaixo[c][k] = lonColunas[coluna[k] + c].baixo;
+    }
+    for (int l = 0; l < kLado; ++l) {
+      const std::size_t r = linha[k] + l;
+      const long double d = lat[r] - Lat[k];
+      if (d != 0.0L && std::fabs(d) < kDiferencaMinima) return -1;
+      entrada.x[l][k] = static_cast<double>(d) * kPlano;
+      entrada.cosLinha[l][k] = cosLinhas[r];
+      const double* n = nos + r * colunas + coluna[k];
+      for (int c = 0; c < kLado; ++c) entrada.n[l * kLado + c][k] = n[c];
+    }
+  }
+  return Resultados(entrada, saida, dada);
 }
 
 bool DecidirMilimetros(const EstimativaLimitada& estimativa, long long& milimetros) {

@@ -1,6 +1,8 @@
 // The double estimate of a window's fit, with a bound on how far it can lie from the 80-bit value.
 #pragma once
 
+#include <cstddef>
+
 #include "geoid/grade.hpp"
 
 namespace nivora {
@@ -30,6 +32,12 @@ inline constexpr int kLarguraLote = 4;
 /// particular): then each is to be estimated by itself.
 int EstimarLote(const GradeCarregada& grade, const NoJanela* const* nos, const long double* Lat,
                 const long double* Lon, EstimativaLimitada* saida, bool* dada);
+
+/// The same for lattice windows (GradeCarregada::JanelaReticulado): window k is the
+/// block of five rows from linha[k] and five columns from coluna[k], in file order.
+int EstimarLoteReticulado(const GradeCarregada& grade, const std::size_t* linha,
+                          const std::size_t* coluna, const long double* Lat, const long double* Lon,
+                          EstimativaLimitada* saida, bool* dada);
 
 /// The millimetres that the mask "#0.000" gives for every value within the bound
 /// of the estimate (sign included; a zero has none), when they are the same for

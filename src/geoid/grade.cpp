@@ -97,6 +97,7 @@ std::shared_ptr<const GradeCarregada> GradeCarregada::Analisar(std::string_view 
     }
     grade->latLinhas_.push_back(static_cast<double>(linha.latGraus));
   }
+  grade->DetectarReticulado();
   const auto& latLinhas = grade->latLinhas_;
   if (grade->ordenada_ && latLinhas.size() > 1 && latLinhas.front() > latLinhas.back())
     grade->passoLinhasInverso_ =
@@ -165,13 +166,59 @@ LocalJanela GradeCarregada::Localizar(long double latMax, long double lonMin) co
   return local;
 }
 
+static_assert(GradeCarregada::kLadoJanela * GradeCarregada::kLadoJanela == kNumNos);
+
+void GradeCarregada::DetectarReticulado() {
+  reticulado_ = false;
+  if (!ordenada_ || !lonExatas_ || temErro_ || linhas_.size() < kLadoJanela) return;
+  const std::size_t colunas = linhas_.front().fim - linhas_.front().inicio;
+  if (colunas < kLadoJanela) return;
+  for (std::size_t l = 0; l < linhas_.size(); ++l) {
+    const LinhaNos& linha = linhas_[l];
+    if (!linha.lonCrescente || linha.inicio != l * colunas || linha.fim != linha.inicio + colunas)
+      return;
+    for (std::size_t c = 0; c < colunas; ++c)
+      if (!(nos_[linha.inicio + c].lonGraus == nos_[c].lonGraus)) return;
+  }
+  colunas_ = colunas;
+  reticulado_ = true;
+  for (std::size_t c = 0; c < colunas; ++c) lonColunas_.push_back(busca_[c].lon);
+  for (const LinhaNos& linha : linhas_) {
+    cosLinhas_.push_back(busca_[linha.inicio].cosLat);
+    latLinhasEstendidas_.push_back(linha.latGraus);
+  }
+  nReticulado_.reserve(busca_.size());
+  for (const NoBusca& no : busca_) nReticulado_.push_back(no.nMetros);
+}
+
+bool GradeCarregada::JanelaReticulado(long double latMax, long double lonMin, long double lonMax,
+                                      std::size_t& linha, std::size_t& coluna) const {
+  if (!reticulado_) return false;
+  // Rows run north to south, so the window's rows are the five from the first one at
+  // or south of latMax.
+  const std::size_t primeira = PrimeiraLinha(latMax);
+  if (primeira + kLadoJanela > linhas_.size()) return false;
+  const DuplaDupla minimo = DuplaDupla::De(lonMin), maximo = DuplaDupla::De(lonMax);
+  if (!minimo.Exata(lonMin) || !maximo.Exata(lonMax)) return false;
+  // The columns in [lonMin, lonMax], found on the first row (every row has them).
+  const LinhaNos& topo = linhas_.front();
+  const std::size_t oeste = PrimeiroAOeste(topo, minimo, PalpiteOeste(topo, minimo.alto));
+  if (oeste + kLadoJanela > colunas_ || !(busca_[oeste + kLadoJanela - 1].lon <= maximo))
+    return false;
+  // A sixth column in the band: the first 25 nodes are not a block.
+  if (oeste + kLadoJanela < colunas_ && busca_[oeste + kLadoJanela].lon <= maximo) return false;
+  linha = primeira;
+  coluna = oeste;
+  return true;
+}
+
 int GradeCarregada::JanelaDesordenada(long double latMax, long double lonMin, long double lonMax,
                                       int maximo, NoJanela* tomados) const {
   int n = 0;
   for (std::size_t k = 0; k < nos_.size() && n < maximo; ++k) {
     const NoCarregado& no = nos_[k];
     if (no.latGraus <= latMax && no.lonGraus >= lonMin && no.lonGraus <= lonMax) {
-      tomados[n] = NoJanela{k, no.latGraus, n == 0 || !(no.latGraus == tomados[n - 1].latGraus)};
+      tomados[n] = NoJanela{k, n == 0 || !(no.latGraus == nos_[tomados[n - 1].indice].latGraus)};
       ++n;
     }
   }
@@ -199,7 +246,7 @@ int GradeCarregada::Janela(const LocalJanela& local, long double latMax, long do
     if (!linha.lonCrescente) {
       for (std::size_t k = linha.inicio; k < linha.fim && n < maximo; ++k)
         if (minimo <= busca_[k].lon && busca_[k].lon <= maximoLon) {
-          tomados[n++] = NoJanela{k, linha.latGraus, nova};
+          tomados[n++] = NoJanela{k, nova};
           nova = false;
         }
       continue;
@@ -208,7 +255,7 @@ int GradeCarregada::Janela(const LocalJanela& local, long double latMax, long do
         linha, minimo,
         indice < local.previstas ? local.inicio[indice] : PalpiteOeste(linha, minimo.alto));
     for (; k < linha.fim && n < maximo && busca_[k].lon <= maximoLon; ++k) {
-      tomados[n++] = NoJanela{k, linha.latGraus, nova};
+      tomados[n++] = NoJanela{k, nova};
       nova = false;
     }
   }

@@ -93,9 +93,8 @@ struct NoBusca {
 
 /// A node that the window of a point took.
 struct NoJanela {
-  std::size_t indice;    ///< into Nos() and Busca()
-  long double latGraus;  ///< its latitude
-  bool novaLinha;  ///< its latitude differs from the previous node's taken (or it is the first)
+  std::size_t indice;  ///< into Nos() and Busca()
+  bool novaLinha;      ///< its latitude differs from the previous node's taken (or it is the first)
 };
 
 /// Where the window of a point starts in an ordered grid: its first row and, for up to
@@ -142,10 +141,38 @@ class GradeCarregada {
   int Janela(const LocalJanela& local, long double latMax, long double lonMin, long double lonMax,
              int maximo, NoJanela* tomados) const;
 
+  /// Rows and columns of a lattice window (kLadoJanela of each; the window's 25 nodes).
+  static constexpr std::size_t kLadoJanela = 5;
+  /// The grid is a lattice: ordered, every row holding the same longitudes (exactly,
+  /// increasing, as exact pairs of doubles) and no bad line.
+  bool Reticulado() const { return reticulado_; }
+  /// On a lattice, when the window of the bounds is the block of rows linha ..
+  /// linha + 4 and columns coluna .. coluna + 4 (the band holds five columns and
+  /// five rows lie at or south of latMax), those two; false otherwise (then Janela
+  /// says what the window is). Reads no node beyond the columns of the first row.
+  bool JanelaReticulado(long double latMax, long double lonMin, long double lonMax,
+                        std::size_t& linha, std::size_t& coluna) const;
+  /// Columns of a lattice (nodes per row).
+  std::size_t Colunas() const { return colunas_; }
+  /// Asks for the memory of a lattice block (rows linha .. linha + 4 from coluna).
+  void PrefetchBloco(std::size_t linha, std::size_t coluna) const {
+    for (std::size_t l = 0; l < kLadoJanela; ++l) {
+      const double* p = nReticulado_.data() + (linha + l) * colunas_ + coluna;
+      __builtin_prefetch(p);
+      __builtin_prefetch(p + kLadoJanela - 1);
+    }
+  }
+
   template <class T>
   using Vetor = std::vector<T, AlocadorPaginasGrandes<T>>;
   const Vetor<NoCarregado>& Nos() const { return nos_; }
   const Vetor<NoBusca>& Busca() const { return busca_; }
+  /// A lattice's node data packed by what they depend on, the same values as Busca():
+  /// longitudes per column, cosines and latitudes per row, N per node (row after row).
+  const Vetor<DuplaDupla>& LonColunas() const { return lonColunas_; }
+  const Vetor<double>& CosLinhas() const { return cosLinhas_; }
+  const Vetor<long double>& LatLinhas() const { return latLinhasEstendidas_; }
+  const Vetor<double>& NReticulado() const { return nReticulado_; }
   /// Latitudes never increase from one line to the next (north to south).
   bool Ordenada() const { return ordenada_; }
   bool TemErro() const { return temErro_; }
@@ -163,6 +190,8 @@ class GradeCarregada {
   std::size_t PrimeiroAOeste(const LinhaNos& linha, const DuplaDupla& lonMin, std::size_t k) const;
   /// The first row at or south of latMax (ordered grids).
   std::size_t PrimeiraLinha(long double latMax) const;
+  /// Sets reticulado_ and colunas_ once the rows are indexed.
+  void DetectarReticulado();
   /// Scan of an unordered grid.
   int JanelaDesordenada(long double latMax, long double lonMin, long double lonMax, int maximo,
                         NoJanela* tomados) const;
@@ -174,6 +203,12 @@ class GradeCarregada {
   double passoLinhasInverso_ = 0;  // 1 / mean latitude step between rows (a hint), or 0
   bool ordenada_ = true;
   bool lonExatas_ = true;  // every node's longitude pair is exact: the row search may compare pairs
+  bool reticulado_ = false;
+  std::size_t colunas_ = 0;
+  Vetor<DuplaDupla> lonColunas_;
+  Vetor<double> cosLinhas_;
+  Vetor<long double> latLinhasEstendidas_;
+  Vetor<double> nReticulado_;
   bool temErro_ = false;
   std::string erro_;
   std::size_t linhaErro_ = 0;

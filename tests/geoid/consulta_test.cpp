@@ -235,18 +235,23 @@ TEST_F(ConsultaRapida, MatchesTheStepByStepOneOnOrderedShuffledAndDuplicatedGrid
     for (auto& linha : g) std::reverse(linha.begin(), linha.end());
     return g;
   }();
+  auto desviado = regular;  // one node of one row a micro-degree off its column
+  desviado[9][7] = teste::LinhaNo("310.583334", teste::Doze(kLat0 - 9), "1.234");
 
   struct Caso {
     const char* nome;
     std::vector<std::vector<std::string>> grade;
+    bool reticulado;  // every row the same longitudes: windows taken as blocks
   };
-  const Caso grades[] = {{"regular.txt", regular},
-                         {"dentro.txt", dentroDasLinhas},
-                         {"trocadas.txt", linhasTrocadas},  // the window takes nodes far apart
-                         {"duplicados.txt", duplicados},
-                         {"decrescente.txt", decrescente}};
-  for (const auto& [nome, grade] : grades) {
-    const ContagemCaminhos c = Comparar(Grade(nome, teste::Achatar(grade)), pontos);
+  const Caso grades[] = {
+      {"regular.txt", regular, true},          {"dentro.txt", dentroDasLinhas, false},
+      {"trocadas.txt", linhasTrocadas, false},  // windows take nodes far apart
+      {"duplicados.txt", duplicados, false},   {"decrescente.txt", decrescente, false},
+      {"desviado.txt", desviado, false}};
+  for (const auto& [nome, grade, reticulado] : grades) {
+    const std::string caminho = Grade(nome, teste::Achatar(grade));
+    EXPECT_EQ(Consulta(caminho).Grade().Reticulado(), reticulado) << nome;
+    const ContagemCaminhos c = Comparar(caminho, pontos);
     // Most points have a full window, and the estimate's bound decides nearly all.
     EXPECT_GT(c.dupla + c.estendida + c.no, 500u) << nome;
     EXPECT_GT(c.dupla, 400u) << nome;
