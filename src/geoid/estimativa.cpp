@@ -117,6 +117,7 @@
 #include <xmmintrin.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 #include "geoid/modelo.hpp"
@@ -163,39 +164,52 @@ double ConstantePlano() {
   return k;
 }
 
-// Four points side by side, one per lane (GCC's vector extension: one AVX2
-// instruction or two SSE2 ones per operation, each lane rounded as a double is).
-// These vectors never cross a function boundary between translation units, so the
-// ABI of passing them (which AVX would change) does not matter here (GCC warns at
-// the end of the file, so the warning stays off to the end of this file).
+// Points side by side, one per lane (GCC's vector extension: four lanes are one
+// AVX2 instruction or two SSE2 ones per operation, eight lanes one AVX-512 one; each
+// lane rounded as a double is). These vectors never cross a function boundary
+// between translation units, so the ABI of passing them (which AVX would change)
+// does not matter here (GCC warns at the end of the file, so the warning stays off
+// to the end of this file).
 #pragma GCC diagnostic ignored "-Wpsabi"
-using Lote = double __attribute__((vector_size(4 * sizeof(double))));
-using MascaraLote = decltype(Lote{} > Lote{});
+using Lote4 = double __attribute__((vector_size(4 * sizeof(double))));
+using Lote8 = double __attribute__((vector_size(8 * sizeof(double))));
+template <class V>
+using Mascara = decltype(V{} > V{});
+template <class V>
+constexpr int kFaixas = sizeof(V) / sizeof(double);
+template <class V>
+concept Vetor = kFaixas<V> > 1;
 
 // What the arithmetic needs for a scalar or for a lane vector.
 inline double Raiz(double x) {
   return std::sqrt(x);
 }
-[[gnu::always_inline]] inline Lote Raiz(Lote x) {
-  return Lote{std::sqrt(x[0]), std::sqrt(x[1]), std::sqrt(x[2]), std::sqrt(x[3])};
+template <Vetor V>
+[[gnu::always_inline]] inline V Raiz(V x) {
+  V r;
+  for (int k = 0; k < kFaixas<V>; ++k) r[k] = std::sqrt(x[k]);
+  return r;
 }
 inline double Modulo(double x) {
   return std::fabs(x);
 }
-[[gnu::always_inline]] inline Lote Modulo(Lote x) {
-  return reinterpret_cast<Lote>(reinterpret_cast<MascaraLote>(x) & 0x7FFFFFFFFFFFFFFFLL);
+template <Vetor V>
+[[gnu::always_inline]] inline V Modulo(V x) {
+  return reinterpret_cast<V>(reinterpret_cast<Mascara<V>>(x) & 0x7FFFFFFFFFFFFFFFLL);
 }
 inline double Maior(double a, double b) {
   return std::max(a, b);
 }
-[[gnu::always_inline]] inline Lote Maior(Lote a, Lote b) {
+template <Vetor V>
+[[gnu::always_inline]] inline V Maior(V a, V b) {
   return a > b ? a : b;
 }
 inline bool Verdade(double) {
   return true;
 }
-[[gnu::always_inline]] inline MascaraLote Verdade(Lote) {
-  return MascaraLote{} - 1;
+template <Vetor V>
+[[gnu::always_inline]] inline Mascara<V> Verdade(V) {
+  return Mascara<V>{} - 1;
 }
 
 // The inputs of one window for the arithmetic: rows (shared by the lanes) and, per
@@ -248,11 +262,11 @@ struct EntradaBloco {
 
 // A window as the nodes the search took, in its order.
 struct JanelaTomada {
-  const GradeCarregada& grade;
+  const GradeCarregada* grade;
   const NoJanela* nos;
   bool Nova(int t) const { return nos[t].novaLinha; }
-  long double LatLinha(int t) const { return grade.Nos()[nos[t].indice].latGraus; }
-  NoBusca No(int t) const { return grade.Busca()[nos[t].indice]; }
+  long double LatLinha(int t) const { return grade->Nos()[nos[t].indice].latGraus; }
+  NoBusca No(int t) const { return grade->Busca()[nos[t].indice]; }
   // Rows of the window: where each ends. The lanes of a batch share them.
   int Linhas(int* fimLinha) const {
     int linhas = 0;
@@ -423,9 +437,11 @@ template <class V>
   return _mm_getcsr();
 }
 
-// The four-lane arithmetic, compiled for AVX2 as well where the processor has it.
-__attribute__((target_clones("avx2", "default"))) unsigned CalcularLote(
-    const EntradaJanela<Lote>& entrada, Lote& valor, Lote& limite, MascaraLote& boa) {
+// The lane arithmetic: four lanes compiled for AVX2 as well where the processor has
+// it, eight lanes for AVX-512 (called only where the processor has it).
+template <class Entrada, class V>
+[[gnu::always_inline]] inline unsigned CalcularComFlags(const Entrada& entrada, V& valor,
+                                                        V& limite, Mascara<V>& boa) {
   const unsigned csr = _mm_getcsr();
   _mm_setcsr(csr & ~kFlagsExcecao);
   Calcular(entrada, valor, limite, boa);
@@ -433,23 +449,57 @@ __attribute__((target_clones("avx2", "default"))) unsigned CalcularLote(
   _mm_setcsr(csr);
   return flags;
 }
-
-// The same for lattice blocks.
 __attribute__((target_clones("avx2", "default"))) unsigned CalcularLote(
-    const EntradaBloco<Lote>& entrada, Lote& valor, Lote& limite, MascaraLote& boa) {
-  const unsigned csr = _mm_getcsr();
-  _mm_setcsr(csr & ~kFlagsExcecao);
-  Calcular(entrada, valor, limite, boa);
-  const unsigned flags = FlagsApos(valor, limite);
-  _mm_setcsr(csr);
-  return flags;
+    const EntradaJanela<Lote4>& entrada, Lote4& valor, Lote4& limite, Mascara<Lote4>& boa) {
+  return CalcularComFlags(entrada, valor, limite, boa);
+}
+__attribute__((target_clones("avx2", "default"))) unsigned CalcularLote(
+    const EntradaBloco<Lote4>& entrada, Lote4& valor, Lote4& limite, Mascara<Lote4>& boa) {
+  return CalcularComFlags(entrada, valor, limite, boa);
+}
+__attribute__((target("avx512f"))) unsigned CalcularLote(const EntradaJanela<Lote8>& entrada,
+                                                         Lote8& valor, Lote8& limite,
+                                                         Mascara<Lote8>& boa) {
+  return CalcularComFlags(entrada, valor, limite, boa);
+}
+__attribute__((target("avx512f"))) unsigned CalcularLote(const EntradaBloco<Lote8>& entrada,
+                                                         Lote8& valor, Lote8& limite,
+                                                         Mascara<Lote8>& boa) {
+  return CalcularComFlags(entrada, valor, limite, boa);
+}
+
+// Whether the processor (and the system, which must save its registers) has AVX-512,
+// and whether it is to be used.
+std::atomic<bool> semAvx512{false};
+bool ComAvx512() {
+  static const bool tem = __builtin_cpu_supports("avx512f");
+  return tem && !semAvx512.load(std::memory_order_relaxed);
+}
+
+// kLarguraLote windows through `estimar`, eight lanes at once with AVX-512 or four
+// at a time without: estimar<V>(primeira) fills saida and dada from window
+// `primeira` on for kFaixas<V> windows and returns how many got an estimate, or -1
+// when they cannot go together (then none of them did).
+template <class Estimar8, class Estimar4>
+int PorLargura(bool* dada, Estimar8&& estimar8, Estimar4&& estimar4) {
+  static_assert(kLarguraLote == kFaixas<Lote8> && kLarguraLote % kFaixas<Lote4> == 0);
+  auto contar = [&](int boas, int primeira, int faixas) {
+    if (boas >= 0) return boas;
+    std::fill(dada + primeira, dada + primeira + faixas, false);
+    return 0;
+  };
+  if (ComAvx512()) return contar(estimar8(0), 0, kLarguraLote);
+  int boas = 0;
+  for (int primeira = 0; primeira < kLarguraLote; primeira += kFaixas<Lote4>)
+    boas += contar(estimar4(primeira), primeira, kFaixas<Lote4>);
+  return boas;
 }
 
 }  // namespace
 
 bool Estimar(const GradeCarregada& grade, const NoJanela* nos, long double Lat, long double Lon,
              EstimativaLimitada& saida) {
-  const JanelaTomada janela{grade, nos};
+  const JanelaTomada janela{&grade, nos};
   EntradaJanela<double> entrada;
   entrada.linhas = janela.Linhas(entrada.fimLinha);
   struct {
@@ -478,20 +528,32 @@ bool Estimar(const GradeCarregada& grade, const NoJanela* nos, long double Lat, 
 
 namespace {
 
-template <class Entrada>
-int Resultados(const Entrada& entrada, EstimativaLimitada* saida, bool* dada);
+template <class V, class Entrada>
+int Resultados(const Entrada& entrada, EstimativaLimitada* saida, bool* dada) {
+  V valor, limite;
+  Mascara<V> boa;
+  const unsigned flags = CalcularLote(entrada, valor, limite, boa);
+  // A flag belongs to no lane in particular: each point then by itself.
+  if ((flags & kFlagsProibidos) != 0) return -1;
+  int boas = 0;
+  for (int k = 0; k < kFaixas<V>; ++k) {
+    dada[k] = boa[k] != 0;
+    saida[k] = EstimativaLimitada{valor[k], limite[k]};
+    boas += dada[k];
+  }
+  return boas;
+}
 
 // The lanes of a batch once their windows are known (rows of one shape).
-template <class Janela>
+template <class V, class Janela>
 int EstimarLoteDe(const Janela* janelas, int linhas, const int* fimLinha, const long double* Lat,
                   const long double* Lon, EstimativaLimitada* saida, bool* dada) {
-  EntradaJanela<Lote> entrada;
+  EntradaJanela<V> entrada;
   entrada.linhas = linhas;
   std::copy(fimLinha, fimLinha + linhas, entrada.fimLinha);
-  int preparadas = 0;
-  for (int k = 0; k < kLarguraLote; ++k) {
+  for (int k = 0; k < kFaixas<V>; ++k) {
     struct {
-      EntradaJanela<Lote>& e;
+      EntradaJanela<V>& e;
       int k;
       void Ponto(const DuplaDupla& lon) { e.lonAlto[k] = lon.alto, e.lonBaixo[k] = lon.baixo; }
       void Linha(int l, double x) { e.x[l][k] = x; }
@@ -500,59 +562,26 @@ int EstimarLoteDe(const Janela* janelas, int linhas, const int* fimLinha, const 
         e.cosLat[t][k] = no.cosLat, e.n[t][k] = no.nMetros;
       }
     } escrever{entrada, k};
-    dada[k] = Preparar<Lote>(janelas[k], Lat[k], Lon[k], escrever);
-    preparadas += dada[k];
+    if (!Preparar<V>(janelas[k], Lat[k], Lon[k], escrever)) return -1;  // each one by itself
   }
-  if (preparadas < kLarguraLote) return -1;  // each one by itself
-  return Resultados(entrada, saida, dada);
+  return Resultados<V>(entrada, saida, dada);
 }
 
-template <class Entrada>
-int Resultados(const Entrada& entrada, EstimativaLimitada* saida, bool* dada) {
-  Lote valor, limite;
-  MascaraLote boa;
-  const unsigned flags = CalcularLote(entrada, valor, limite, boa);
-  // A flag belongs to no lane in particular: each point then by itself.
-  if ((flags & kFlagsProibidos) != 0) return -1;
-  int boas = 0;
-  for (int k = 0; k < kLarguraLote; ++k) {
-    dada[k] = boa[k] != 0;
-    saida[k] = EstimativaLimitada{valor[k], limite[k]};
-    boas += dada[k];
-  }
-  return boas;
-}
-
-}  // namespace
-
-static_assert(kLarguraLote == 4, "the lanes' windows below are listed one by one");
-
-int EstimarLote(const GradeCarregada& grade, const NoJanela* const* nos, const long double* Lat,
-                const long double* Lon, EstimativaLimitada* saida, bool* dada) {
-  const JanelaTomada janelas[kLarguraLote] = {
-      {grade, nos[0]}, {grade, nos[1]}, {grade, nos[2]}, {grade, nos[3]}};
-  int fimLinha[kNumNos];
-  const int linhas = janelas[0].Linhas(fimLinha);
-  for (int k = 1; k < kLarguraLote; ++k) {
-    int fim[kNumNos];
-    if (janelas[k].Linhas(fim) != linhas || !std::equal(fim, fim + linhas, fimLinha)) return -1;
-  }
-  return EstimarLoteDe(janelas, linhas, fimLinha, Lat, Lon, saida, dada);
-}
-
-int EstimarLoteReticulado(const GradeCarregada& grade, const std::size_t* linha,
-                          const std::size_t* coluna, const long double* Lat, const long double* Lon,
-                          EstimativaLimitada* saida, bool* dada) {
-  // The data of 1., as Preparar takes them, from the lattice's packed arrays.
-  constexpr int kLado = EntradaBloco<Lote>::kLado;
+// The lanes of a batch of lattice blocks: the data of 1., as Preparar takes them,
+// from the lattice's packed arrays.
+template <class V>
+int EstimarBlocos(const GradeCarregada& grade, const std::size_t* linha, const std::size_t* coluna,
+                  const long double* Lat, const long double* Lon, EstimativaLimitada* saida,
+                  bool* dada) {
+  constexpr int kLado = EntradaBloco<V>::kLado;
   const double kPlano = ConstantePlano();
   const std::size_t colunas = grade.Colunas();
   const long double* lat = grade.LatLinhas().data();
   const double* cosLinhas = grade.CosLinhas().data();
   const DuplaDupla* lonColunas = grade.LonColunas().data();
   const double* nos = grade.NReticulado().data();
-  EntradaBloco<Lote> entrada;
-  for (int k = 0; k < kLarguraLote; ++k) {
+  EntradaBloco<V> entrada;
+  for (int k = 0; k < kFaixas<V>; ++k) {
     const DuplaDupla lon = DuplaDupla::De(Lon[k]);
     if (!(std::fabs(lon.alto) >= 1.0)) return -1;
     entrada.lonAlto[k] = lon.alto;
@@ -571,7 +600,46 @@ int EstimarLoteReticulado(const GradeCarregada& grade, const std::size_t* linha,
       for (int c = 0; c < kLado; ++c) entrada.n[l * kLado + c][k] = n[c];
     }
   }
-  return Resultados(entrada, saida, dada);
+  return Resultados<V>(entrada, saida, dada);
+}
+
+}  // namespace
+
+void DispensarAvx512(bool dispensar) {
+  semAvx512.store(dispensar, std::memory_order_relaxed);
+}
+
+int EstimarLote(const GradeCarregada& grade, const NoJanela* const* nos, const long double* Lat,
+                const long double* Lon, EstimativaLimitada* saida, bool* dada) {
+  std::fill(dada, dada + kLarguraLote, false);
+  JanelaTomada janelas[kLarguraLote];
+  for (int k = 0; k < kLarguraLote; ++k) janelas[k] = JanelaTomada{&grade, nos[k]};
+  int fimLinha[kNumNos];
+  const int linhas = janelas[0].Linhas(fimLinha);
+  for (int k = 1; k < kLarguraLote; ++k) {
+    int fim[kNumNos];
+    if (janelas[k].Linhas(fim) != linhas || !std::equal(fim, fim + linhas, fimLinha)) return 0;
+  }
+  auto estimar = [&]<class V>(int primeira) {
+    return EstimarLoteDe<V>(janelas + primeira, linhas, fimLinha, Lat + primeira, Lon + primeira,
+                            saida + primeira, dada + primeira);
+  };
+  return PorLargura(
+      dada, [&](int primeira) { return estimar.template operator()<Lote8>(primeira); },
+      [&](int primeira) { return estimar.template operator()<Lote4>(primeira); });
+}
+
+int EstimarLoteReticulado(const GradeCarregada& grade, const std::size_t* linha,
+                          const std::size_t* coluna, const long double* Lat, const long double* Lon,
+                          EstimativaLimitada* saida, bool* dada) {
+  std::fill(dada, dada + kLarguraLote, false);
+  auto estimar = [&]<class V>(int primeira) {
+    return EstimarBlocos<V>(grade, linha + primeira, coluna + primeira, Lat + primeira,
+                            Lon + primeira, saida + primeira, dada + primeira);
+  };
+  return PorLargura(
+      dada, [&](int primeira) { return estimar.template operator()<Lote8>(primeira); },
+      [&](int primeira) { return estimar.template operator()<Lote4>(primeira); });
 }
 
 bool DecidirMilimetros(const EstimativaLimitada& estimativa, long long& milimetros) {

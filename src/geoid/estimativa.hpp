@@ -22,16 +22,21 @@ struct EstimativaLimitada {
 bool Estimar(const GradeCarregada& grade, const NoJanela* nos, long double Lat, long double Lon,
              EstimativaLimitada& saida);
 
-/// Windows estimated side by side, one per lane of the vector unit.
-inline constexpr int kLarguraLote = 4;
+/// Windows estimated side by side: eight lanes of AVX-512, or two sets of four
+/// lanes (AVX2 or SSE2) where the processor lacks it; each lane computes exactly
+/// what Estimar computes.
+inline constexpr int kLarguraLote = 8;
 
 /// The estimates of kLarguraLote windows at once, each as Estimar would give it:
-/// `dada[k]` tells whether window k got one (in `saida[k]`). Returns how many did, or
-/// -1 when the windows cannot go together (rows of different shapes, a point the
-/// estimate cannot take, a floating-point flag that belongs to no window in
-/// particular): then each is to be estimated by itself.
+/// `dada[k]` tells whether window k got one (in `saida[k]`). Returns how many did.
+/// Windows that cannot go together (rows of different shapes, a point the estimate
+/// cannot take, a floating-point flag that belongs to no window in particular) get
+/// none here: each is then to be estimated by itself.
 int EstimarLote(const GradeCarregada& grade, const NoJanela* const* nos, const long double* Lat,
                 const long double* Lon, EstimativaLimitada* saida, bool* dada);
+
+/// Four lanes at a time even where the processor has AVX-512 (for comparing the two).
+void DispensarAvx512(bool dispensar);
 
 /// The same for lattice windows (GradeCarregada::JanelaReticulado): window k is the
 /// block of five rows from linha[k] and five columns from coluna[k], in file order.

@@ -203,6 +203,9 @@ class ConsultaRapida : public ::testing::Test {
     const TConsultaGrade consulta = Consulta(caminho);
     ContagemCaminhos contagem;
     CompararBloco(consulta, pontos);
+    DispensarAvx512(true);  // eight lanes where the processor has them, else four: both
+    CompararBloco(consulta, pontos);
+    DispensarAvx512(false);
     for (const Ponto& p : pontos) {
       const Resultado a = Literal(*literal, caminho, p.lat, p.lon);
       const std::string onde = caminho + " lat " + FormatFloat("#0.000000000000000000", p.lat) +
