@@ -85,6 +85,7 @@
 #include <memory>
 #include <mutex>
 #include <numbers>
+#include <optional>
 #include <random>
 #include <string>
 #include <thread>
@@ -94,6 +95,7 @@
 #include "apoio/interpolacao.hpp"
 #include "geoid/arquivo.hpp"
 #include "geoid/consulta.hpp"
+#include "geoid/estimativa.hpp"
 #include "geoid/formato_no.hpp"
 #include "geoid/grade.hpp"
 #include "geoid/modelo.hpp"
@@ -125,6 +127,7 @@ struct Totais {
   std::uint64_t singulares = 0;  // of the failures, a fit that is not positive definite
   std::uint64_t diferencas = 0, violacoes = 0;
   std::uint64_t grades = 0, subidas = 0, referencia = 0, diferencasReferencia = 0;
+  std::uint64_t bloco = 0, diferencasBloco = 0;  // the block form against the point query
   long double maiorErro = 0;
   double maiorRazao = 0, erroNaRazao = 0, limiteNaRazao = 0;
   double maiorLimite = 0;
@@ -147,7 +150,9 @@ struct Totais {
     }
     return maiorLimite;
   }
-  bool Falhou() const { return diferencas + violacoes + diferencasReferencia > 0; }
+  bool Falhou() const {
+    return diferencas + violacoes + diferencasReferencia + diferencasBloco > 0;
+  }
   void Somar(const Totais& o) {
     pontos += o.pontos;
     limitados += o.limitados;
@@ -162,6 +167,8 @@ struct Totais {
     subidas += o.subidas;
     referencia += o.referencia;
     diferencasReferencia += o.diferencasReferencia;
+    bloco += o.bloco;
+    diferencasBloco += o.diferencasBloco;
     maiorErro = std::max(maiorErro, o.maiorErro);
     if (o.maiorRazao > maiorRazao || (o.maiorRazao == maiorRazao && o.erroNaRazao > erroNaRazao)) {
       maiorRazao = o.maiorRazao;
@@ -223,6 +230,74 @@ std::string Legivel(const std::string& resultado) {
   return texto;
 }
 
+// The block form against the point query: the points measured are queried again
+// in blocks (groups of lanes side by side, lattice blocks where the grid is a
+// lattice), alternately at both lane widths; every result must have the same bytes,
+// and a failure the same error at the same point.
+struct Bloco {
+  std::optional<Alvo> alvo;  // a copy: it holds the grid while its points wait
+  Totais* t = nullptr;
+  std::vector<long double> lat, lon, N;
+  std::vector<std::string> obtido;
+};
+thread_local Bloco bloco;
+std::atomic<unsigned> vezesBloco{0};
+
+void ConferirBloco() {
+  Bloco& b = bloco;
+  if (!b.alvo || b.obtido.empty()) return;
+  // Whole groups: a few points are repeated to fill the last one.
+  for (std::size_t k = 0; b.obtido.size() % kLarguraLote != 0; ++k) {
+    b.lat.push_back(b.lat[k]);
+    b.lon.push_back(b.lon[k]);
+    b.obtido.push_back(b.obtido[k]);
+  }
+  DispensarAvx512(vezesBloco.fetch_add(1) % 2 == 1);
+  const std::size_t n = b.obtido.size();
+  b.N.assign(n, 0);
+  for (std::size_t inicio = 0; inicio < n;) {
+    std::exception_ptr erro;
+    const std::size_t feitos = b.alvo->consulta->OndulacoesEstendidas(
+        b.lat.data() + inicio, b.lon.data() + inicio, n - inicio, b.N.data() + inicio, erro);
+    std::size_t i = inicio;
+    for (; i < inicio + feitos; ++i)
+      if (Bytes(b.N[i]) != b.obtido[i]) {
+        ++b.t->diferencasBloco;
+        Relatar("BLOCK DIFFERENCE", *b.alvo, {b.lat[i], b.lon[i]},
+                "block " + Legivel(Bytes(b.N[i])) + ", point query " + Legivel(b.obtido[i]));
+      }
+    if (i < n) {
+      std::string falha;
+      try {
+        std::rethrow_exception(erro);
+      } catch (const std::exception& e) {
+        falha = Falha(e);
+      }
+      if (falha != b.obtido[i]) {
+        ++b.t->diferencasBloco;
+        Relatar("BLOCK DIFFERENCE", *b.alvo, {b.lat[i], b.lon[i]},
+                "block " + Legivel(falha) + ", point query " + Legivel(b.obtido[i]));
+      }
+      ++i;
+    }
+    inicio = i;
+  }
+  b.t->bloco += n;
+  b.lat.clear(), b.lon.clear(), b.obtido.clear();
+}
+
+void Acumular(const Alvo& alvo, Totais& t, Ponto p, std::string obtido) {
+  if (!bloco.alvo || bloco.alvo->consulta != alvo.consulta || bloco.t != &t) {
+    ConferirBloco();
+    bloco.alvo = alvo;
+    bloco.t = &t;
+  }
+  bloco.lat.push_back(p.lat);
+  bloco.lon.push_back(p.lon);
+  bloco.obtido.push_back(std::move(obtido));
+  if (bloco.obtido.size() >= 8 * kLarguraLote) ConferirBloco();
+}
+
 // What one point gave.
 struct Medida {
   bool valor = false;  // the 80-bit fit gave r
@@ -258,6 +333,7 @@ Medida Comparar(const Alvo& alvo, Ponto p, Totais& t, double fatorLimite) {
     obtido = Falha(e);
   }
   ++t.pontos;
+  Acumular(alvo, t, p, obtido);
   const bool igual = obtido == esperado;
   if (!igual) {
     ++t.diferencas;
@@ -479,6 +555,7 @@ void RodarPontos(Tipo tipo, const Alvo& alvo, const Caixa& caixa, std::uint64_t 
         Bisseccao(medir, a, {a.lat + kPasso / 2, a.lon});
     }
   }
+  ConferirBloco();
 }
 
 // ---------------------------------------------------------------------------------
@@ -1003,6 +1080,7 @@ Nota Avaliar(const Candidata& c, const Alvo& alvo, Objetivo objetivo, const Opco
         break;
     }
   }
+  ConferirBloco();  // before the candidate's grid goes
   return nota;
 }
 
@@ -1081,6 +1159,7 @@ void Escalar(int indice, std::uint64_t orcamento, std::uint64_t semente, const s
   for (int k = 0; k < 16; ++k) conferir(alvoAtual, Sortear(caixa, s), subida);
   bisseccao(true);
   while (usados() < orcamento) bisseccao(false);
+  ConferirBloco();  // before the climb's totals go
 }
 
 // ---------------------------------------------------------------------------------
@@ -1239,6 +1318,10 @@ int main(int argc, char** argv) {
                   static_cast<unsigned long long>(t.referencia),
                   static_cast<unsigned long long>(t.diferencasReferencia));
   }
+  std::printf(
+      "\nblock form (the same points in blocks, both lane widths, against the point query):\n");
+  std::printf("  %llu points, %llu differences\n", static_cast<unsigned long long>(geral.bloco),
+              static_cast<unsigned long long>(geral.diferencasBloco));
   std::printf("\nadversarial climbs (largest |e - r| / B with its |e - r| and B):\n");
   for (const char* f : kNomesFamilia) {
     Totais t = resultados[std::string("adv ") + f];
@@ -1249,10 +1332,13 @@ int main(int argc, char** argv) {
                 t.limiteNaRazao);
   }
   if (geral.Falhou()) {
-    std::printf("FAILED: %llu differences, %llu bound violations, %llu reference differences\n",
-                static_cast<unsigned long long>(geral.diferencas),
-                static_cast<unsigned long long>(geral.violacoes),
-                static_cast<unsigned long long>(geral.diferencasReferencia));
+    std::printf(
+        "FAILED: %llu differences, %llu bound violations, %llu reference differences, %llu block "
+        "differences\n",
+        static_cast<unsigned long long>(geral.diferencas),
+        static_cast<unsigned long long>(geral.violacoes),
+        static_cast<unsigned long long>(geral.diferencasReferencia),
+        static_cast<unsigned long long>(geral.diferencasBloco));
     return 1;
   }
   return 0;
