@@ -387,10 +387,18 @@ namespace {
 bool ComoTextoCurto(double x, long double& v) {
   static constexpr long double kPotencias[] = {1e12L, 1e13L, 1e14L, 1e15L,
                                                1e16L, 1e17L, 1e18L, 1e19L};
+  // The limits 1e2, 1e2 / 10, ... as the repeated division gives them (a table, not
+  // a chain of divisions at every call).
+  static constexpr auto kLimites = [] {
+    std::array<double, 7> limites{};
+    double limite = 1e2;
+    for (double& l : limites) l = limite, limite /= 10;
+    return limites;
+  }();
   const double a = std::fabs(x);
   if (!(a >= 1e-5 && a < 1e3)) return false;
   int s = 12;  // 10^(14 - s) <= a < 10^(15 - s): 15 significant digits as an integer
-  for (double limite = 1e2; s < 19 && a < limite; limite /= 10) ++s;
+  while (s < 19 && a < kLimites[static_cast<std::size_t>(s - 12)]) ++s;
   const long double y = static_cast<long double>(a) * kPotencias[s - 12];  // < 2^-64 off
   // Rounded to an integer by the 64-bit significand itself (y < 2^50).
   constexpr long double kDois63 = 9223372036854775808.0L;
