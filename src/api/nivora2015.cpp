@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -56,30 +57,39 @@ constexpr std::size_t kSubbloco = 1024;
   throw EPontoRecusado(codigo, nivora::Utf8ParaCp1252(MensagemCodigo(codigo)));
 }
 
-// Runs `parte(inicio, fim)` over [0, n) in up to `threads` threads (0: one per core);
-// the first exception, by position, is rethrown after every thread has ended.
+// Points a thread takes at a time: threads that finish early take more, so that a
+// core slowed by other work does not hold the others up at the end.
+constexpr std::size_t kPontosPorPedaco = std::size_t{1} << 16;
+
+// Runs `parte(inicio, fim)` over [0, n) in pieces, on up to `threads` threads (0: one
+// per core); the first exception, by position, is rethrown after every thread has ended.
 template <class Parte>
 void Dividir(std::size_t n, unsigned threads, Parte&& parte) {
   if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
-  const std::size_t porTrabalho =
-      std::max(kPontosPorThreadMinimo, (n + threads - 1) / std::max(1u, threads));
-  const std::size_t partes = n == 0 ? 0 : (n + porTrabalho - 1) / porTrabalho;
-  if (partes <= 1) {
+  const std::size_t porPedaco =
+      std::max(kPontosPorThreadMinimo,
+               std::min(kPontosPorPedaco, (n + threads - 1) / std::max(1u, threads)));
+  const std::size_t pedacos = n == 0 ? 0 : (n + porPedaco - 1) / porPedaco;
+  if (pedacos <= 1) {
     parte(0, n);
     return;
   }
-  std::vector<std::exception_ptr> erros(partes);
-  std::vector<std::thread> trabalhos;
-  trabalhos.reserve(partes - 1);
-  auto executar = [&](std::size_t k) {
-    try {
-      parte(k * porTrabalho, std::min(n, (k + 1) * porTrabalho));
-    } catch (...) {
-      erros[k] = std::current_exception();
+  std::vector<std::exception_ptr> erros(pedacos);
+  std::atomic<std::size_t> proximo{0};
+  auto executar = [&] {
+    for (std::size_t k; (k = proximo.fetch_add(1, std::memory_order_relaxed)) < pedacos;) {
+      try {
+        parte(k * porPedaco, std::min(n, (k + 1) * porPedaco));
+      } catch (...) {
+        erros[k] = std::current_exception();
+      }
     }
   };
-  for (std::size_t k = 1; k < partes; ++k) trabalhos.emplace_back(executar, k);
-  executar(0);
+  const std::size_t quantas = std::min<std::size_t>(threads, pedacos);
+  std::vector<std::thread> trabalhos;
+  trabalhos.reserve(quantas - 1);
+  for (std::size_t k = 1; k < quantas; ++k) trabalhos.emplace_back(executar);
+  executar();
   for (std::thread& t : trabalhos) t.join();
   for (const std::exception_ptr& e : erros)
     if (e) std::rethrow_exception(e);
