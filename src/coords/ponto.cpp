@@ -222,7 +222,7 @@ void AtribuiLatitudeELongitude(const TPonto& ponto, Latitude&& latitude, Longitu
 
 }  // namespace
 
-ErroPonto RecusaLatLonDec(long double lat, long double lon, bool& recusado) {
+ErroPonto RecusaLatLonDec(const long double& lat, const long double& lon, bool& recusado) {
   // The checks of AtribuiLatDec, then (unless the latitude was refused without a
   // reason) those of VerificaLonDec, each later code replacing an earlier one.
   ErroPonto erro = ErroPonto::Nenhum;

@@ -101,7 +101,7 @@ class TPonto {
 /// What AtribuiLatLonDec decides for (lat, lon), without a record: `recusado` tells
 /// whether it raises, and the result is the record's Erro after it (Nenhum for an
 /// accepted point, and for a refusal without a reason of its own: a NaN latitude).
-ErroPonto RecusaLatLonDec(long double lat, long double lon, bool& recusado);
+ErroPonto RecusaLatLonDec(const long double& lat, const long double& lon, bool& recusado);
 
 /// Degrees (negated for x < 0), minutes and seconds of x; minutes and seconds >= 0.
 void DecimalParaGMS(double x, std::int32_t& graus, std::int32_t& minutos, long double& segundos);

@@ -119,7 +119,7 @@ std::size_t GradeCarregada::PrimeiroAOeste(const LinhaNos& linha, const DuplaDup
   return k;
 }
 
-std::size_t GradeCarregada::PrimeiraLinha(long double latMax) const {
+std::size_t GradeCarregada::PrimeiraLinha(const long double& latMax) const {
   // Rows run north to south. Searched among the latitudes rounded to double, which
   // keep their order: a row whose rounded latitude is above latMax's is north of it,
   // one below is south, and only those that round alike are compared in extended
@@ -146,7 +146,7 @@ constexpr std::size_t kNosPorLinha = 6;
 
 }  // namespace
 
-LocalJanela GradeCarregada::Localizar(long double latMax, long double lonMin) const {
+LocalJanela GradeCarregada::Localizar(const long double& latMax, const long double& lonMin) const {
   LocalJanela local;
   if (!ordenada_) return local;
   const auto lonMinDupla = static_cast<double>(lonMin);
@@ -191,8 +191,9 @@ void GradeCarregada::DetectarReticulado() {
   for (const NoBusca& no : busca_) nReticulado_.push_back(no.nMetros);
 }
 
-bool GradeCarregada::JanelaReticulado(long double latMax, long double lonMin, long double lonMax,
-                                      std::size_t& linha, std::size_t& coluna) const {
+bool GradeCarregada::JanelaReticulado(const long double& latMax, const long double& lonMin,
+                                      const long double& lonMax, std::size_t& linha,
+                                      std::size_t& coluna) const {
   if (!reticulado_) return false;
   // Rows run north to south, so the window's rows are the five from the first one at
   // or south of latMax.
@@ -212,8 +213,9 @@ bool GradeCarregada::JanelaReticulado(long double latMax, long double lonMin, lo
   return true;
 }
 
-int GradeCarregada::JanelaDesordenada(long double latMax, long double lonMin, long double lonMax,
-                                      int maximo, NoJanela* tomados) const {
+int GradeCarregada::JanelaDesordenada(const long double& latMax, const long double& lonMin,
+                                      const long double& lonMax, int maximo,
+                                      NoJanela* tomados) const {
   int n = 0;
   for (std::size_t k = 0; k < nos_.size() && n < maximo; ++k) {
     const NoCarregado& no = nos_[k];
@@ -225,14 +227,15 @@ int GradeCarregada::JanelaDesordenada(long double latMax, long double lonMin, lo
   return n;
 }
 
-int GradeCarregada::Janela(long double latMax, long double lonMin, long double lonMax, int maximo,
-                           NoJanela* tomados) const {
+int GradeCarregada::Janela(const long double& latMax, const long double& lonMin,
+                           const long double& lonMax, int maximo, NoJanela* tomados) const {
   if (!ordenada_) return JanelaDesordenada(latMax, lonMin, lonMax, maximo, tomados);
   return Janela(Localizar(latMax, lonMin), latMax, lonMin, lonMax, maximo, tomados);
 }
 
-int GradeCarregada::Janela(const LocalJanela& local, long double latMax, long double lonMin,
-                           long double lonMax, int maximo, NoJanela* tomados) const {
+int GradeCarregada::Janela(const LocalJanela& local, const long double& latMax,
+                           const long double& lonMin, const long double& lonMax, int maximo,
+                           NoJanela* tomados) const {
   // The bounds as pairs of doubles, compared exactly with the nodes' pairs; where a
   // pair would not be exact (beyond the double range), the scan in extended precision.
   const DuplaDupla minimo = DuplaDupla::De(lonMin), maximoLon = DuplaDupla::De(lonMax);

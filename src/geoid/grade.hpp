@@ -130,16 +130,16 @@ class GradeCarregada {
   /// them: latitude <= latMax and longitude in [lonMin, lonMax], at most `maximo`.
   /// Ordered grids are searched through the row index, others scanned in full.
   /// Returns how many were written to `tomados`.
-  int Janela(long double latMax, long double lonMin, long double lonMax, int maximo,
-             NoJanela* tomados) const;
+  int Janela(const long double& latMax, const long double& lonMin, const long double& lonMax,
+             int maximo, NoJanela* tomados) const;
 
   /// The first step of Janela: where the window starts, and the memory it will read
   /// asked for without waiting for it (a block of queries locates the next points
   /// while it fits these).
-  LocalJanela Localizar(long double latMax, long double lonMin) const;
+  LocalJanela Localizar(const long double& latMax, const long double& lonMin) const;
   /// The second step, for the bounds Localizar was given.
-  int Janela(const LocalJanela& local, long double latMax, long double lonMin, long double lonMax,
-             int maximo, NoJanela* tomados) const;
+  int Janela(const LocalJanela& local, const long double& latMax, const long double& lonMin,
+             const long double& lonMax, int maximo, NoJanela* tomados) const;
 
   /// Rows and columns of a lattice window (kLadoJanela of each; the window's 25 nodes).
   static constexpr std::size_t kLadoJanela = 5;
@@ -150,8 +150,8 @@ class GradeCarregada {
   /// linha + 4 and columns coluna .. coluna + 4 (the band holds five columns and
   /// five rows lie at or south of latMax), those two; false otherwise (then Janela
   /// says what the window is). Reads no node beyond the columns of the first row.
-  bool JanelaReticulado(long double latMax, long double lonMin, long double lonMax,
-                        std::size_t& linha, std::size_t& coluna) const;
+  bool JanelaReticulado(const long double& latMax, const long double& lonMin,
+                        const long double& lonMax, std::size_t& linha, std::size_t& coluna) const;
   /// Columns of a lattice (nodes per row).
   std::size_t Colunas() const { return colunas_; }
   /// Asks for the memory of a lattice block (rows linha .. linha + 4 from coluna).
@@ -189,12 +189,12 @@ class GradeCarregada {
   /// That node exactly, starting from a guess.
   std::size_t PrimeiroAOeste(const LinhaNos& linha, const DuplaDupla& lonMin, std::size_t k) const;
   /// The first row at or south of latMax (ordered grids).
-  std::size_t PrimeiraLinha(long double latMax) const;
+  std::size_t PrimeiraLinha(const long double& latMax) const;
   /// Sets reticulado_ and colunas_ once the rows are indexed.
   void DetectarReticulado();
   /// Scan of an unordered grid.
-  int JanelaDesordenada(long double latMax, long double lonMin, long double lonMax, int maximo,
-                        NoJanela* tomados) const;
+  int JanelaDesordenada(const long double& latMax, const long double& lonMin,
+                        const long double& lonMax, int maximo, NoJanela* tomados) const;
 
   Vetor<NoCarregado> nos_;
   Vetor<NoBusca> busca_;

@@ -171,7 +171,8 @@ TEST_P(CacheGrade, ThreadsSeeTheChangeAtTheirNextQuery) {
   constexpr int kThreads = 4, kVersoes = 6;
   std::atomic<int> versao{1};
   std::atomic<bool> fim{false};
-  std::vector<int> erradas(kThreads, 0), consultas(kThreads, 0);
+  std::vector<int> erradas(kThreads, 0);
+  std::vector<std::atomic<int>> consultas(kThreads);
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t)
     threads.emplace_back([&, t] {
@@ -185,17 +186,27 @@ TEST_P(CacheGrade, ThreadsSeeTheChangeAtTheirNextQuery) {
         ++consultas[static_cast<std::size_t>(t)];
       }
     });
+  // Every thread queries each version at least once, however loaded the machine.
+  auto esperarTodas = [&] {
+    std::vector<int> antes;
+    for (const auto& c : consultas) antes.push_back(c.load());
+    const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    for (int t = 0; t < kThreads; ++t)
+      while (consultas[static_cast<std::size_t>(t)].load() <= antes[static_cast<std::size_t>(t)] &&
+             std::chrono::steady_clock::now() < limite)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  };
   for (int v = 2; v <= kVersoes; ++v) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    esperarTodas();
     teste::EscreverLinhas(caminho, GradeCom("  " + std::to_string(v) + ".000"));
     versao.store(v);
   }
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  esperarTodas();
   fim.store(true);
   for (auto& th : threads) th.join();
   for (int t = 0; t < kThreads; ++t) {
     EXPECT_EQ(erradas[static_cast<std::size_t>(t)], 0) << "thread " << t;
-    EXPECT_GT(consultas[static_cast<std::size_t>(t)], kVersoes) << "thread " << t;
+    EXPECT_GE(consultas[static_cast<std::size_t>(t)].load(), kVersoes) << "thread " << t;
   }
 }
 
