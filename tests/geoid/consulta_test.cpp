@@ -259,6 +259,31 @@ TEST_F(ConsultaRapida, MatchesTheStepByStepOneOnOrderedShuffledAndDuplicatedGrid
     EXPECT_GT(c.dupla + c.estendida + c.no, 500u) << nome;
     EXPECT_GT(c.dupla, 400u) << nome;
   }
+  // On the lattice, a window is taken as a block exactly when the search's window is
+  // that block: its 25 nodes, five rows of five columns, in file order.
+  const TConsultaGrade reticulado = Consulta(Grade("regular.txt", teste::Achatar(regular)));
+  const GradeCarregada& grade = reticulado.Grade();
+  int blocos = 0;
+  for (const Ponto& p : pontos) {
+    const long double latMax = p.lat + 2 * kEspacamento, lonMin = p.lon - 2 * kEspacamento,
+                      lonMax = p.lon + 3 * kEspacamento;
+    NoJanela nos[kNumNos];
+    const int quantos = grade.Janela(latMax, lonMin, lonMax, kNumNos, nos);
+    bool eBloco = quantos == kNumNos;
+    for (int t = 0; eBloco && t < kNumNos; ++t)
+      eBloco = nos[t].indice == nos[0].indice + static_cast<std::size_t>(t / 5) * kColunas +
+                                    static_cast<std::size_t>(t % 5);
+    std::size_t linha = 0, coluna = 0;
+    ASSERT_EQ(grade.JanelaReticulado(latMax, lonMin, lonMax, linha, coluna), eBloco)
+        << FormatFloat("#0.000000000000000000", p.lat) << " "
+        << FormatFloat("#0.000000000000000000", p.lon);
+    if (eBloco) {
+      EXPECT_EQ(linha * kColunas + coluna, nos[0].indice);
+    }
+    blocos += eBloco;
+  }
+  EXPECT_GT(blocos, 300);
+
   // The six-node band did occur: a point whose LonMin is a node longitude exactly,
   // with the node five spacings east still inside its LonMax.
   int seisNos = 0;
