@@ -223,6 +223,14 @@ void AtribuiLatitudeELongitude(const TPonto& ponto, Latitude&& latitude, Longitu
 }  // namespace
 
 ErroPonto RecusaLatLonDec(const long double& lat, const long double& lon, bool& recusado) {
+  // Inside the model area no check below refuses (its limits lie within the degree
+  // ranges): four comparisons for nearly every point.
+  static_assert(kLimiteNorte < kLatMaxGraus && kLimiteSul > -kLatMaxGraus &&
+                kLimiteLeste < kLonMaxGraus && kLimiteOeste > -kLonMaxGraus);
+  if (lat < kLimiteNorte && lat > kLimiteSul && lon < kLimiteLeste && lon > kLimiteOeste) {
+    recusado = false;
+    return ErroPonto::Nenhum;
+  }
   // The checks of AtribuiLatDec, then (unless the latitude was refused without a
   // reason) those of VerificaLonDec, each later code replacing an earlier one.
   ErroPonto erro = ErroPonto::Nenhum;

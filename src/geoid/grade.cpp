@@ -199,8 +199,8 @@ bool GradeCarregada::JanelaReticulado(const long double& latMax, const long doub
   // or south of latMax.
   const std::size_t primeira = PrimeiraLinha(latMax);
   if (primeira + kLadoJanela > linhas_.size()) return false;
-  const DuplaDupla minimo = DuplaDupla::De(lonMin), maximo = DuplaDupla::De(lonMax);
-  if (!minimo.Exata(lonMin) || !maximo.Exata(lonMax)) return false;
+  DuplaDupla minimo, maximo;
+  if (!DuplaDupla::DeExata(lonMin, minimo) || !DuplaDupla::DeExata(lonMax, maximo)) return false;
   // The columns in [lonMin, lonMax], found on the first row (every row has them).
   const LinhaNos& topo = linhas_.front();
   const std::size_t oeste = PrimeiroAOeste(topo, minimo, PalpiteOeste(topo, minimo.alto));
@@ -238,8 +238,9 @@ int GradeCarregada::Janela(const LocalJanela& local, const long double& latMax,
                            NoJanela* tomados) const {
   // The bounds as pairs of doubles, compared exactly with the nodes' pairs; where a
   // pair would not be exact (beyond the double range), the scan in extended precision.
-  const DuplaDupla minimo = DuplaDupla::De(lonMin), maximoLon = DuplaDupla::De(lonMax);
-  if (!ordenada_ || !lonExatas_ || !minimo.Exata(lonMin) || !maximoLon.Exata(lonMax))
+  DuplaDupla minimo, maximoLon;
+  if (!ordenada_ || !lonExatas_ || !DuplaDupla::DeExata(lonMin, minimo) ||
+      !DuplaDupla::DeExata(lonMax, maximoLon))
     return JanelaDesordenada(latMax, lonMin, lonMax, maximo, tomados);
   int n = 0;
   std::size_t indice = 0;

@@ -75,6 +75,15 @@ struct DuplaDupla {
   bool Exata(long double x) const {
     return static_cast<long double>(alto) + static_cast<long double>(baixo) == x;
   }
+  /// De(x) into `par`, and whether it is exact (as Exata(x)). For 2^-900 < |alto| <
+  /// 2^1000 it always is, and no 80-bit arithmetic is needed to tell: x lies within
+  /// half a double ulp of alto, so x - alto is a multiple of x's own ulp (>= 2^-964)
+  /// of at most 11 bits, exact in 80 bits and again as a normal double.
+  static bool DeExata(const long double& x, DuplaDupla& par) {
+    par = De(x);
+    const double a = std::fabs(par.alto);
+    return (a > 0x1p-900 && a < 0x1p1000) || par.Exata(x);
+  }
   bool operator<=(const DuplaDupla& b) const {
     return alto < b.alto || (alto == b.alto && baixo <= b.baixo);
   }
