@@ -57,16 +57,23 @@ TEST(Biblioteca, PointsOfEveryKindGetTheQuerysValueOrTheirCode) {
   const nivora2015::Grade grade = modelo.Retrato();
   std::vector<double> lat, lon;
   for (const Caso& c : casos) lat.push_back(c.lat), lon.push_back(c.lon);
-  // Many copies, so that the block runs in groups of four and in two threads.
-  for (int k = 0; k < 12; ++k) lat.insert(lat.end(), lat.begin(), lat.begin() + kCasos);
-  for (int k = 0; k < 12; ++k) lon.insert(lon.end(), lon.begin(), lon.begin() + kCasos);
+  // Many copies, so that the block runs in groups and the call in more pieces (of
+  // 65,536 points) than threads; the copies must answer as the first.
+  const std::size_t kCopias = 3 * 65536 / kCasos;
+  for (std::size_t k = 1; k < kCopias; ++k) {
+    lat.insert(lat.end(), lat.begin(), lat.begin() + kCasos);
+    lon.insert(lon.end(), lon.begin(), lon.begin() + kCasos);
+  }
   std::vector<double> N(lat.size());
   std::vector<std::int32_t> codigos(lat.size());
   const nivora2015::Contagem contagem =
       grade.Ondulacoes(lat.data(), lon.data(), lat.size(), N.data(), codigos.data(), 2);
-  EXPECT_EQ(contagem.aceitos, 4u * 13);
-  EXPECT_EQ(contagem.recusados, (kCasos - 4) * 13);
-  for (std::size_t i = 0; i < lat.size(); ++i) {
+  EXPECT_EQ(contagem.aceitos, 4u * kCopias);
+  EXPECT_EQ(contagem.recusados, (kCasos - 4) * kCopias);
+  for (std::size_t i = kCasos; i < lat.size(); ++i)
+    if (codigos[i] != codigos[i % kCasos] || std::memcmp(&N[i], &N[i % kCasos], sizeof(double)))
+      ADD_FAILURE() << "copy " << i / kCasos << " of case " << i % kCasos;
+  for (std::size_t i = 0; i < kCasos; ++i) {
     const Caso& c = casos[i % kCasos];
     SCOPED_TRACE(std::to_string(c.lat) + " " + std::to_string(c.lon));
     EXPECT_EQ(codigos[i], static_cast<std::int32_t>(c.codigo));
