@@ -178,7 +178,8 @@ using Mascara = decltype(V{} > V{});
 template <class V>
 constexpr int kFaixas = sizeof(V) / sizeof(double);
 template <class V>
-concept Vetor = kFaixas<V> > 1;
+concept Vetor = kFaixas<V> >
+1;
 
 // What the arithmetic needs for a scalar or for a lane vector.
 inline double Raiz(double x) {
@@ -440,8 +441,8 @@ template <class V>
 // The lane arithmetic: four lanes compiled for AVX2 as well where the processor has
 // it, eight lanes for AVX-512 (called only where the processor has it).
 template <class Entrada, class V>
-[[gnu::always_inline]] inline unsigned CalcularComFlags(const Entrada& entrada, V& valor,
-                                                        V& limite, Mascara<V>& boa) {
+[[gnu::always_inline]] inline unsigned CalcularComFlags(const Entrada& entrada, V& valor, V& limite,
+                                                        Mascara<V>& boa) {
   const unsigned csr = _mm_getcsr();
   _mm_setcsr(csr & ~kFlagsExcecao);
   Calcular(entrada, valor, limite, boa);
@@ -480,18 +481,18 @@ bool ComAvx512() {
 // at a time without: estimar<V>(primeira) fills saida and dada from window
 // `primeira` on for kFaixas<V> windows and returns how many got an estimate, or -1
 // when they cannot go together (then none of them did).
-template <class Estimar8, class Estimar4>
-int PorLargura(bool* dada, Estimar8&& estimar8, Estimar4&& estimar4) {
+template <class Estimar>
+int PorLargura(bool* dada, Estimar&& estimar) {
   static_assert(kLarguraLote == kFaixas<Lote8> && kLarguraLote % kFaixas<Lote4> == 0);
   auto contar = [&](int boas, int primeira, int faixas) {
     if (boas >= 0) return boas;
     std::fill(dada + primeira, dada + primeira + faixas, false);
     return 0;
   };
-  if (ComAvx512()) return contar(estimar8(0), 0, kLarguraLote);
+  if (ComAvx512()) return contar(estimar.template operator()<Lote8>(0), 0, kLarguraLote);
   int boas = 0;
   for (int primeira = 0; primeira < kLarguraLote; primeira += kFaixas<Lote4>)
-    boas += contar(estimar4(primeira), primeira, kFaixas<Lote4>);
+    boas += contar(estimar.template operator()<Lote4>(primeira), primeira, kFaixas<Lote4>);
   return boas;
 }
 
@@ -624,9 +625,7 @@ int EstimarLote(const GradeCarregada& grade, const NoJanela* const* nos, const l
     return EstimarLoteDe<V>(janelas + primeira, linhas, fimLinha, Lat + primeira, Lon + primeira,
                             saida + primeira, dada + primeira);
   };
-  return PorLargura(
-      dada, [&](int primeira) { return estimar.template operator()<Lote8>(primeira); },
-      [&](int primeira) { return estimar.template operator()<Lote4>(primeira); });
+  return PorLargura(dada, estimar);
 }
 
 int EstimarLoteReticulado(const GradeCarregada& grade, const std::size_t* linha,
@@ -637,9 +636,7 @@ int EstimarLoteReticulado(const GradeCarregada& grade, const std::size_t* linha,
     return EstimarBlocos<V>(grade, linha + primeira, coluna + primeira, Lat + primeira,
                             Lon + primeira, saida + primeira, dada + primeira);
   };
-  return PorLargura(
-      dada, [&](int primeira) { return estimar.template operator()<Lote8>(primeira); },
-      [&](int primeira) { return estimar.template operator()<Lote4>(primeira); });
+  return PorLargura(dada, estimar);
 }
 
 bool DecidirMilimetros(const EstimativaLimitada& estimativa, long long& milimetros) {
