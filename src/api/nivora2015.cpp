@@ -209,10 +209,8 @@ Contagem Grade::Ondulacoes(const double* lat, const double* lon, std::size_t n, 
     nivora::ContagemCaminhos c;
     for (std::size_t a = inicio; a < fim; a += kSubbloco) {
       const std::size_t m = std::min(kSubbloco, fim - a);
-      for (std::size_t i = 0; i < m; ++i) {
-        la[i] = nivora::ComoTexto(lat[a + i]);
-        lo[i] = nivora::ComoTexto(lon[a + i]);
-      }
+      nivora::ComoTextos(lat + a, m, la);
+      nivora::ComoTextos(lon + a, m, lo);
       c += dados_->consulta.Ondulacoes(la, lo, m, N + a, codigos + a);
     }
     const std::lock_guard<std::mutex> guarda(trava);
@@ -246,9 +244,9 @@ Contagem Grade::Alturas(const double* lat, const double* lon, const double* altu
     nivora::ContagemCaminhos c;
     for (std::size_t a = inicio; a < fim; a += kSubbloco) {
       const std::size_t m = std::min(kSubbloco, fim - a);
+      nivora::ComoTextos(lat + a, m, la);
+      nivora::ComoTextos(lon + a, m, lo);
       for (std::size_t i = 0; i < m; ++i) {
-        la[i] = nivora::ComoTexto(lat[a + i]);
-        lo[i] = nivora::ComoTexto(lon[a + i]);
         // Without N asked for, a height that is no number refuses a point whose
         // coordinates are accepted right in the query (and in the counts).
         bool recusado = false;

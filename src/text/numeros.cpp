@@ -4,6 +4,7 @@
 #include "text/numeros.hpp"
 
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstddef>
@@ -379,16 +380,44 @@ void SomarUmNoUltimo(std::string& digitos) {
 namespace {
 
 // The fast way for a double of at most 15 significant digits in [1e-5, 1000) (every
-// coordinate typed with a fixed number of decimals): the nearest decimal of 15
-// significant digits, M * 10^-s, is the only one of 15 digits or fewer within half an
-// ulp of x (their spacing is wider than an ulp), so when it rounds back to x it is the
-// shortest round-trip decimal, and M / 10^s (one correctly rounded division, M and
-// 10^s exact) its extended value. False where that cannot be told cheaply.
+// coordinate typed with a fixed number of decimals), in integer arithmetic only.
+//
+// Let a = |x| = m 2^-D (m the 53-bit significand) and s the scale with
+// 10^(14-s) <= a < 10^(15-s), so that a 10^s holds 15 digits before the point.
+// The ulp of a is at most a 2^-52 < 0.23 10^-s, narrower than the spacing of the
+// decimals M 10^-s; so the nearest of them is the only decimal of 15 digits or fewer
+// within half an ulp of x, and when it rounds back to x it is the shortest
+// round-trip decimal (a shorter one would be on the same spacing). Its extended
+// value is RN64(M / 10^s).
+//
+// With d = D - s (31 <= d <= 50 over the whole range) and the integer P = m 5^s:
+// a 10^s = P / 2^d. Write P = M 2^d + r with M the nearest integer,
+// |r| <= 2^(d-1). Then
+//   * M 10^-s rounds back to x iff |M 10^-s - a| < ulp(a) / 2, i.e. iff 2|r| < 5^s.
+//     A tie for M (|r| = 2^(d-1)) fails this test, as the spacing argument above says
+//     it must. A power of two, whose lower ulp is half the upper one, is a decimal of
+//     at most 12 digits here (2^-k = 5^k 10^-k with k <= 16, and k <= s), so r = 0.
+//   * In units of the 64-bit ulp u = 2^(-D-11) of a's binade, M 10^-s = u (m 2^11 - q)
+//     with q = r 2^11 / 5^s, |q| < 2^10; m 2^11 - q stays inside [2^63, 2^64) (for
+//     m = 2^52, q = 0), so RN64 is u times the integer nearest to it: S = m 2^11 - t with t
+//     the integer nearest to q. q is never a half-integer (2 r 2^11 is even, 5^s
+//     odd), and t, taken from a double approximation of q, is accepted only when the
+//     exact integer rho = r 2^11 - t 5^s has 2|rho| < 5^s, i.e. |q - t| < 1/2.
+// Every integer here stays within 64 bits once 2|r| < 5^s: |r 2^11| < 2^55,
+// |t 5^s| < 2^55. The value's bits are S, a's exponent rebiased and x's sign.
+// False where this does not apply (the caller then takes the general way).
 bool ComoTextoCurto(double x, long double& v) {
-  static constexpr long double kPotencias[] = {1e12L, 1e13L, 1e14L, 1e15L,
-                                               1e16L, 1e17L, 1e18L, 1e19L};
-  // The limits 1e2, 1e2 / 10, ... as the repeated division gives them (a table, not
-  // a chain of divisions at every call).
+  static constexpr std::uint64_t kCinco[] = {244140625ull,     1220703125ull,    6103515625ull,
+                                             30517578125ull,   152587890625ull,  762939453125ull,
+                                             3814697265625ull, 19073486328125ull};  // 5^12..5^19
+  // 2^11 / 5^s, to approximate q (its error is caught by the exact test of rho).
+  static constexpr auto kInversos = [] {
+    std::array<double, std::size(kCinco)> inversos{};
+    for (std::size_t k = 0; k < inversos.size(); ++k)
+      inversos[k] = 2048.0 / static_cast<double>(kCinco[k]);
+    return inversos;
+  }();
+  // The limits 1e2, 1e2 / 10, ... as the repeated division gives them.
   static constexpr auto kLimites = [] {
     std::array<double, 7> limites{};
     double limite = 1e2;
@@ -397,21 +426,30 @@ bool ComoTextoCurto(double x, long double& v) {
   }();
   const double a = std::fabs(x);
   if (!(a >= 1e-5 && a < 1e3)) return false;
-  int s = 12;  // 10^(14 - s) <= a < 10^(15 - s): 15 significant digits as an integer
-  while (s < 19 && a < kLimites[static_cast<std::size_t>(s - 12)]) ++s;
-  const long double y = static_cast<long double>(a) * kPotencias[s - 12];  // < 2^-64 off
-  // Rounded to an integer by the 64-bit significand itself (y < 2^50).
-  constexpr long double kDois63 = 9223372036854775808.0L;
-  const long double inteiro = (y + kDois63) - kDois63;
-  // Too near a half to round M with certainty from the rounded product.
-  if (std::fabs(std::fabs(y - inteiro) - 0.5L) < 1e-3L) return false;
-  const long double decimal = inteiro / kPotencias[s - 12];
-  // It rounds back to x, and not from a midpoint between two doubles (where rounding
-  // twice, to 64 bits and then to 53, could differ from rounding the decimal once).
-  std::uint64_t bits = 0;
-  std::memcpy(&bits, &decimal, sizeof bits);  // the 64-bit significand
-  if ((bits & 0x7FF) == 0x400 || static_cast<double>(decimal) != a) return false;
-  v = x < 0 ? -decimal : decimal;
+  const std::size_t k = std::size_t{a < kLimites[0]} + (a < kLimites[1]) + (a < kLimites[2]) +
+                        (a < kLimites[3]) + (a < kLimites[4]) + (a < kLimites[5]) +
+                        (a < kLimites[6]);  // s - 12
+  const auto bits = std::bit_cast<std::uint64_t>(a);
+  const std::uint64_t m = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
+  const int d = 1075 - static_cast<int>(bits >> 52) - 12 - static_cast<int>(k);
+  const auto cinco = static_cast<std::int64_t>(kCinco[k]);
+  // P mod 2^d, from the low 64 bits of P (the product wrapped, as unsigned ones do).
+  const auto resto = static_cast<std::int64_t>((m * kCinco[k]) & ((std::uint64_t{1} << d) - 1));
+  const std::int64_t meio = std::int64_t{1} << (d - 1);
+  // r = resto, or resto - 2^d when M is the integer above (no branch: that is a coin toss).
+  const std::int64_t r = resto - (((meio - resto) >> 63) & (2 * meio));
+  if (!(2 * r < cinco && 2 * r > -cinco)) return false;
+  const double q = static_cast<double>(r) * kInversos[k];
+  const auto t = static_cast<std::int64_t>(q + std::copysign(0.5, q));
+  const std::int64_t rho = r * 2048 - t * cinco;
+  if (!(2 * rho < cinco && 2 * rho > -cinco)) return false;
+  struct {
+    std::uint64_t significando;
+    std::uint16_t sinalExpoente;
+  } estendido{(m << 11) - static_cast<std::uint64_t>(t),
+              static_cast<std::uint16_t>((bits >> 52) + (16383 - 1023) +
+                                         ((std::bit_cast<std::uint64_t>(x) >> 63) << 15))};
+  std::memcpy(&v, &estendido, 10);
   return true;
 }
 
@@ -462,6 +500,11 @@ long double ComoTexto(double x) {
     v = k >= 0 ? inteiro * kPotencias[k] : inteiro / kPotencias[-k];
   }
   return negativo ? -v : v;
+}
+
+void ComoTextos(const double* x, std::size_t n, long double* v) {
+  for (std::size_t i = 0; i < n; ++i)
+    if (!ComoTextoCurto(x[i], v[i])) v[i] = ComoTexto(x[i]);
 }
 
 std::string FormatFloat(std::string_view mask, long double value) {

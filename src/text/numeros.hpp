@@ -2,6 +2,7 @@
 // mark whatever the process locale.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -18,6 +19,8 @@ long double StrToFloat(std::string_view text);
 /// shortest round-trip decimal (what a file written from the double holds), which is
 /// what StrToFloat gives that text. NaN and infinities come back as they are.
 long double ComoTexto(double x);
+/// ComoTexto of x[0], ..., x[n - 1] into v[0], ..., v[n - 1].
+void ComoTextos(const double* x, std::size_t n, long double* v);
 bool TryStrToFloat(std::string_view text, long double& value);
 
 /// 32-bit integer of `text`: optional sign and decimal digits, nothing else.

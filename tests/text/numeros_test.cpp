@@ -68,9 +68,51 @@ TEST(StrToFloat, MinusZeroKeepsItsSign) {
   EXPECT_FALSE(std::signbit(StrToFloat("+0.0")));
 }
 
+// Doubles of [1e-5, 1000) on the edges of the fast way's tests: powers of two and their
+// neighbours, doubles whose 15-digit decimal lies within a few 2^-64 ulps of the midpoint
+// to the next double (the edge of the round trip), and doubles whose 15-digit decimal
+// lies as near the midpoint of two extended values (the edge of its 64-bit rounding).
+// Both are built by inverting 5^s modulo a power of two.
+std::vector<double> Bordas(std::mt19937_64& sorteio) {
+  __extension__ typedef unsigned __int128 U128;
+  std::vector<double> bordas;
+  for (int e = -17; e <= 9; ++e) {
+    const double p = std::ldexp(1.0, e);
+    bordas.insert(bordas.end(), {p, std::nextafter(p, 0.0), std::nextafter(p, 1e9)});
+  }
+  std::uniform_real_distribution<double> expoente(-5, 3);
+  for (int k = 0; k < 20000; ++k) {
+    const double a = std::pow(10.0, expoente(sorteio));
+    int s = 12, e = 0;
+    while (a < std::pow(10.0, 14 - s)) ++s;                                        // 10^(14-s) <= a
+    const auto m = static_cast<std::uint64_t>(std::ldexp(std::frexp(a, &e), 53));  // a = m 2^(e-53)
+    const int d = 53 - e - s;
+    std::uint64_t cinco = 1, inverso = 1;
+    for (int i = 0; i < s; ++i) cinco *= 5;
+    for (int i = 0; i < 7; ++i) inverso *= 2 - cinco * inverso;  // 1 / 5^s modulo 2^64
+    const std::uint64_t delta = (k % 2 ? 1 : -1) * (2 * (sorteio() % 4) + 1);
+    // (2m' + 1) 5^s = delta modulo 2^(d + 1): m' 2^(e-53) and the next double.
+    const std::uint64_t meios = (std::uint64_t{1} << (d + 1)) - 1;
+    const std::uint64_t impar = ((2 * m) & ~meios) | (delta * inverso & meios);
+    bordas.push_back(std::ldexp(static_cast<double>(impar / 2), e - 53));
+    bordas.push_back(std::ldexp(static_cast<double>(impar / 2 + 1), e - 53));
+    // W 5^s = delta modulo 2^(d + 12), W = 2S + 1 with S a 64-bit significand: the
+    // decimal M 10^-s nearest to W 2^(e-65) and the doubles around it.
+    const std::uint64_t bits = (std::uint64_t{1} << (d + 12)) - 1;
+    const U128 w = ((U128{m} << 12) & ~U128{bits}) | (delta * inverso & bits);
+    const auto decimal =
+        static_cast<std::uint64_t>((w * cinco + (U128{1} << (d + 11))) >> (d + 12));
+    const std::string texto = std::to_string(decimal) + "e-" + std::to_string(s);
+    double x = 0;
+    std::from_chars(texto.data(), texto.data() + texto.size(), x);
+    bordas.insert(bordas.end(), {x, std::nextafter(x, 0.0), std::nextafter(x, 1e9)});
+  }
+  return bordas;
+}
+
 // A double read as the program reads its text: the shortest decimal's extended value,
-// whatever the double (coordinates, tiny, huge, negative zero), the fast way and the full
-// conversion alike.
+// whatever the double (coordinates, tiny, huge, negative zero, the fast way's edges), the
+// fast way, its batch form and the full conversion alike.
 TEST(ComoTexto, IsTheConversionOfTheShortestDecimal) {
   std::mt19937_64 sorteio(11);
   std::uniform_real_distribution<double> coordenada(-180, 180);
@@ -88,12 +130,17 @@ TEST(ComoTexto, IsTheConversionOfTheShortestDecimal) {
     std::memcpy(&x, &b, sizeof x);
     if (std::isfinite(x)) valores.push_back(x);
   }
-  for (const double x : valores) {
+  for (const double x : Bordas(sorteio)) valores.insert(valores.end(), {x, -x});
+  std::vector<long double> lote(valores.size());
+  ComoTextos(valores.data(), valores.size(), lote.data());
+  for (std::size_t i = 0; i < valores.size(); ++i) {
+    const double x = valores[i];
     char texto[32];
     const auto fim = std::to_chars(texto, texto + sizeof texto, x).ptr;
     const long double esperado = StrToFloat(std::string_view(texto, fim - texto));
     const long double obtido = ComoTexto(x);
     ASSERT_EQ(std::memcmp(&obtido, &esperado, 10), 0) << std::string(texto, fim);
+    ASSERT_EQ(std::memcmp(&lote[i], &esperado, 10), 0) << std::string(texto, fim);
   }
   EXPECT_TRUE(std::isnan(ComoTexto(std::nan(""))));
   EXPECT_EQ(ComoTexto(-std::numeric_limits<double>::infinity()), -INFINITY);
