@@ -1,12 +1,14 @@
 // Number conversions, number masks and the text routines on any bytes: no
 // crash, the strict syntax agrees with the C library's conversion in the C
 // locale, a masked number reads back within half a unit of its last decimal,
-// and Windows-1252 survives a trip through UTF-8.
+// a double reads as its shortest decimal does, and Windows-1252 survives a trip
+// through UTF-8.
 #include <locale.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cfloat>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -177,6 +179,22 @@ void VerificarTextos(std::string_view texto) {
   Exigir(Utf8ParaCp1252(ida) == Utf8ParaCp1252(texto), "utf8 ida e volta: " + Visivel(texto));
 }
 
+// A double read as its text: ComoTexto and its batch form give what StrToFloat gives
+// the double's shortest decimal.
+void VerificarComoTexto(double x) {
+  if (!std::isfinite(x)) return;
+  char texto[32];
+  const auto fim = std::to_chars(texto, texto + sizeof texto, x).ptr;
+  const long double esperado = StrToFloat(std::string_view(texto, fim - texto));
+  long double lote[2] = {0, 0};
+  const double dois[2] = {x, -x};
+  ComoTextos(dois, 2, lote);
+  const long double obtido = ComoTexto(x), oposto = -esperado;
+  Exigir(std::memcmp(&obtido, &esperado, 10) == 0 && std::memcmp(&lote[0], &esperado, 10) == 0 &&
+             std::memcmp(&lote[1], &oposto, 10) == 0,
+         "ComoTexto difere do texto: " + std::string(texto, fim));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tamanho) {
@@ -185,7 +203,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
   VerificarInteiro(texto);
   VerificarTextos(texto);
   long double lido = 0;
-  if (TryStrToFloat(texto, lido)) VerificarMascaras(lido);
+  if (TryStrToFloat(texto, lido)) {
+    VerificarMascaras(lido);
+    VerificarComoTexto(static_cast<double>(lido));
+  }
+  if (tamanho >= 8) {
+    double x = 0;
+    std::memcpy(&x, dados, 8);
+    VerificarComoTexto(x);
+  }
   // Any 80-bit pattern, non-canonical ones included.
   if (tamanho >= 10) {
     long double bruto = 0;
