@@ -25,15 +25,19 @@ CLI = os.path.join(BUILD, "bin", "nivora2015-cli")
 GRADE = os.path.join(BUILD, "bin", "grid", "NIVORA2015_SIRGAS2000.txt")
 
 
-def melhor(funcao, rodadas=RODADAS):
-    """The best wall time of `rodadas` runs after a warm-up."""
-    funcao()
-    tempos = []
-    for _ in range(rodadas):
-        inicio = time.perf_counter()
+def melhores(*funcoes, rodadas=RODADAS):
+    """The best wall time of each function over `rodadas` rounds after a warm-up, the
+    functions taking turns within each round (a slow spell of the machine then falls on
+    all of them, not on one)."""
+    for funcao in funcoes:
         funcao()
-        tempos.append(time.perf_counter() - inicio)
-    return min(tempos)
+    tempos = [[] for _ in funcoes]
+    for _ in range(rodadas):
+        for funcao, seus in zip(funcoes, tempos):
+            inicio = time.perf_counter()
+            funcao()
+            seus.append(time.perf_counter() - inicio)
+    return [min(seus) for seus in tempos]
 
 
 def memoria(campo):
@@ -93,11 +97,11 @@ def main():
 
     extra, da_chamada = pico(lat, lon, modelo)
     n = modelo.ondulacao(lat, lon)
-    t_modulo = melhor(lambda: modelo.ondulacao(lat, lon))
     with tempfile.TemporaryDirectory() as trabalho:
         saida = os.path.join(trabalho, "saida.txt")
-        t_cli = melhor(lambda: subprocess.run([CLI, "--quiet", "--grade", GRADE, PONTOS, saida],
-                                              check=True))
+        t_modulo, t_cli = melhores(
+            lambda: modelo.ondulacao(lat, lon),
+            lambda: subprocess.run([CLI, "--quiet", "--grade", GRADE, PONTOS, saida], check=True))
         centesimos_cli = np.rint(np.fromfile(saida, sep=" ") * 100).astype(np.int64)
         milesimos = np.rint(n * 1000).astype(np.int64)  # "#0.00" of the three-decimal N
         centesimos = np.sign(milesimos) * ((np.abs(milesimos) + 5) // 10)

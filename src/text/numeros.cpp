@@ -3,6 +3,8 @@
 // are correctly rounded and never look at the process locale.
 #include "text/numeros.hpp"
 
+#include <immintrin.h>
+
 #include <array>
 #include <bit>
 #include <charconv>
@@ -406,24 +408,25 @@ namespace {
 // Every integer here stays within 64 bits once 2|r| < 5^s: |r 2^11| < 2^55,
 // |t 5^s| < 2^55. The value's bits are S, a's exponent rebiased and x's sign.
 // False where this does not apply (the caller then takes the general way).
+constexpr std::uint64_t kCinco[] = {244140625ull,     1220703125ull,    6103515625ull,
+                                    30517578125ull,   152587890625ull,  762939453125ull,
+                                    3814697265625ull, 19073486328125ull};  // 5^12..5^19
+// 2^11 / 5^s, to approximate q (its error is caught by the exact test of rho).
+constexpr auto kInversos = [] {
+  std::array<double, std::size(kCinco)> inversos{};
+  for (std::size_t k = 0; k < inversos.size(); ++k)
+    inversos[k] = 2048.0 / static_cast<double>(kCinco[k]);
+  return inversos;
+}();
+// The limits 1e2, 1e2 / 10, ... as the repeated division gives them.
+constexpr auto kLimites = [] {
+  std::array<double, 7> limites{};
+  double limite = 1e2;
+  for (double& l : limites) l = limite, limite /= 10;
+  return limites;
+}();
+
 bool ComoTextoCurto(double x, long double& v) {
-  static constexpr std::uint64_t kCinco[] = {244140625ull,     1220703125ull,    6103515625ull,
-                                             30517578125ull,   152587890625ull,  762939453125ull,
-                                             3814697265625ull, 19073486328125ull};  // 5^12..5^19
-  // 2^11 / 5^s, to approximate q (its error is caught by the exact test of rho).
-  static constexpr auto kInversos = [] {
-    std::array<double, std::size(kCinco)> inversos{};
-    for (std::size_t k = 0; k < inversos.size(); ++k)
-      inversos[k] = 2048.0 / static_cast<double>(kCinco[k]);
-    return inversos;
-  }();
-  // The limits 1e2, 1e2 / 10, ... as the repeated division gives them.
-  static constexpr auto kLimites = [] {
-    std::array<double, 7> limites{};
-    double limite = 1e2;
-    for (double& l : limites) l = limite, limite /= 10;
-    return limites;
-  }();
   const double a = std::fabs(x);
   if (!(a >= 1e-5 && a < 1e3)) return false;
   const std::size_t k = std::size_t{a < kLimites[0]} + (a < kLimites[1]) + (a < kLimites[2]) +
@@ -502,8 +505,70 @@ long double ComoTexto(double x) {
   return negativo ? -v : v;
 }
 
+namespace {
+
+// The fast way on eight doubles at once with AVX-512: the same integer steps lane by
+// lane (64-bit products, shifts and conversions are exact the same way), each lane's
+// 80-bit value written into its 16-byte slot; a lane it does not apply to is left to
+// ComoTexto. The caller checks that the processor has AVX-512 F and DQ.
+typedef std::int64_t Inteiros8 __attribute__((vector_size(64)));
+typedef std::uint64_t Naturais8 __attribute__((vector_size(64)));
+typedef double Duplas8 __attribute__((vector_size(64)));
+
+__attribute__((target("avx512f,avx512dq"))) void ComoTextos8(const double* x, long double* v) {
+  Duplas8 xs;
+  std::memcpy(&xs, x, sizeof xs);
+  Inteiros8 cincos, k = {};
+  Duplas8 inversos;
+  std::memcpy(&cincos, kCinco, sizeof cincos);
+  std::memcpy(&inversos, kInversos.data(), sizeof inversos);
+  const auto bits = reinterpret_cast<Naturais8>(xs) & ~(Naturais8{} + (std::uint64_t{1} << 63));
+  const auto a = reinterpret_cast<Duplas8>(bits);
+  Inteiros8 boas = (a >= 1e-5) & (a < 1e3);
+  for (const double limite : kLimites) k -= a < limite;  // s - 12
+  const Naturais8 m = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
+  const Naturais8 expoente = bits >> 52;
+  const Inteiros8 d = (1063 - reinterpret_cast<Inteiros8>(expoente) - k) & 63;  // 31..50 if kept
+  const Inteiros8 cinco = __builtin_shuffle(cincos, k);
+  const Naturais8 unidade = (Naturais8{} + 1) << reinterpret_cast<Naturais8>(d);
+  const auto resto =
+      reinterpret_cast<Inteiros8>(m * reinterpret_cast<Naturais8>(cinco) & (unidade - 1));
+  const auto meio = reinterpret_cast<Inteiros8>(unidade >> 1);
+  const Inteiros8 r = resto - (((meio - resto) >> 63) & reinterpret_cast<Inteiros8>(unidade));
+  boas &= (2 * r < cinco) & (2 * r > -cinco);
+  // Lanes already refused get q = 0, which every later step takes without overflow.
+  Duplas8 q = __builtin_convertvector(r, Duplas8) * __builtin_shuffle(inversos, k);
+  q = reinterpret_cast<Duplas8>(reinterpret_cast<Inteiros8>(q) & boas);
+  const Naturais8 meioComSinal = (reinterpret_cast<Naturais8>(q) & (std::uint64_t{1} << 63)) |
+                                 std::bit_cast<std::uint64_t>(0.5);
+  const Inteiros8 t =
+      __builtin_convertvector(q + reinterpret_cast<Duplas8>(meioComSinal), Inteiros8);
+  const auto rho = reinterpret_cast<Inteiros8>(reinterpret_cast<Naturais8>(r) * 2048 -
+                                               reinterpret_cast<Naturais8>(t * cinco));
+  boas &= (2 * rho < cinco) & (2 * rho > -cinco);
+  const Naturais8 significando = (m << 11) - reinterpret_cast<Naturais8>(t);
+  const Naturais8 topo = expoente + (16383 - 1023) + (reinterpret_cast<Naturais8>(xs) >> 63 << 15);
+  // Slot i: the significand, then sign and exponent (the slot's padding zeroed).
+  const Naturais8 primeiros =
+      __builtin_shuffle(significando, topo, Inteiros8{0, 8, 1, 9, 2, 10, 3, 11});
+  const Naturais8 ultimos =
+      __builtin_shuffle(significando, topo, Inteiros8{4, 12, 5, 13, 6, 14, 7, 15});
+  std::memcpy(static_cast<void*>(v), &primeiros, sizeof primeiros);
+  std::memcpy(static_cast<void*>(v + 4), &ultimos, sizeof ultimos);
+  for (int i = 0; i < 8; ++i)
+    if (boas[i] == 0) v[i] = ComoTexto(x[i]);
+}
+
+}  // namespace
+
 void ComoTextos(const double* x, std::size_t n, long double* v) {
-  for (std::size_t i = 0; i < n; ++i)
+  static_assert(sizeof(long double) == 16 && std::numeric_limits<long double>::digits == 64);
+  static const bool vetorial =
+      __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq");
+  std::size_t i = 0;
+  if (vetorial)
+    for (; i + 8 <= n; i += 8) ComoTextos8(x + i, v + i);
+  for (; i < n; ++i)
     if (!ComoTextoCurto(x[i], v[i])) v[i] = ComoTexto(x[i]);
 }
 
