@@ -515,6 +515,10 @@ typedef std::int64_t Inteiros8 __attribute__((vector_size(64)));
 typedef std::uint64_t Naturais8 __attribute__((vector_size(64)));
 typedef double Duplas8 __attribute__((vector_size(64)));
 
+// GCC 12 takes the placeholder operand inside the AVX-512 header's permutes for an
+// uninitialized variable.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wuninitialized"
 __attribute__((target("avx512f,avx512dq"))) void ComoTextos8(const double* x, long double* v) {
   Duplas8 xs;
   std::memcpy(&xs, x, sizeof xs);
@@ -529,7 +533,8 @@ __attribute__((target("avx512f,avx512dq"))) void ComoTextos8(const double* x, lo
   const Naturais8 m = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
   const Naturais8 expoente = bits >> 52;
   const Inteiros8 d = (1063 - reinterpret_cast<Inteiros8>(expoente) - k) & 63;  // 31..50 if kept
-  const Inteiros8 cinco = __builtin_shuffle(cincos, k);
+  const auto cinco = reinterpret_cast<Inteiros8>(
+      _mm512_permutexvar_epi64(reinterpret_cast<__m512i>(k), reinterpret_cast<__m512i>(cincos)));
   const Naturais8 unidade = (Naturais8{} + 1) << reinterpret_cast<Naturais8>(d);
   const auto resto =
       reinterpret_cast<Inteiros8>(m * reinterpret_cast<Naturais8>(cinco) & (unidade - 1));
@@ -537,7 +542,9 @@ __attribute__((target("avx512f,avx512dq"))) void ComoTextos8(const double* x, lo
   const Inteiros8 r = resto - (((meio - resto) >> 63) & reinterpret_cast<Inteiros8>(unidade));
   boas &= (2 * r < cinco) & (2 * r > -cinco);
   // Lanes already refused get q = 0, which every later step takes without overflow.
-  Duplas8 q = __builtin_convertvector(r, Duplas8) * __builtin_shuffle(inversos, k);
+  Duplas8 q = __builtin_convertvector(r, Duplas8) *
+              reinterpret_cast<Duplas8>(_mm512_permutexvar_pd(reinterpret_cast<__m512i>(k),
+                                                              reinterpret_cast<__m512d>(inversos)));
   q = reinterpret_cast<Duplas8>(reinterpret_cast<Inteiros8>(q) & boas);
   const Naturais8 meioComSinal = (reinterpret_cast<Naturais8>(q) & (std::uint64_t{1} << 63)) |
                                  std::bit_cast<std::uint64_t>(0.5);
@@ -549,15 +556,14 @@ __attribute__((target("avx512f,avx512dq"))) void ComoTextos8(const double* x, lo
   const Naturais8 significando = (m << 11) - reinterpret_cast<Naturais8>(t);
   const Naturais8 topo = expoente + (16383 - 1023) + (reinterpret_cast<Naturais8>(xs) >> 63 << 15);
   // Slot i: the significand, then sign and exponent (the slot's padding zeroed).
-  const Naturais8 primeiros =
-      __builtin_shuffle(significando, topo, Inteiros8{0, 8, 1, 9, 2, 10, 3, 11});
-  const Naturais8 ultimos =
-      __builtin_shuffle(significando, topo, Inteiros8{4, 12, 5, 13, 6, 14, 7, 15});
+  const Naturais8 primeiros = __builtin_shufflevector(significando, topo, 0, 8, 1, 9, 2, 10, 3, 11);
+  const Naturais8 ultimos = __builtin_shufflevector(significando, topo, 4, 12, 5, 13, 6, 14, 7, 15);
   std::memcpy(static_cast<void*>(v), &primeiros, sizeof primeiros);
   std::memcpy(static_cast<void*>(v + 4), &ultimos, sizeof ultimos);
   for (int i = 0; i < 8; ++i)
     if (boas[i] == 0) v[i] = ComoTexto(x[i]);
 }
+#pragma GCC diagnostic pop
 
 }  // namespace
 
