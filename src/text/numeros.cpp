@@ -532,20 +532,20 @@ __attribute__((target("avx512f,avx512dq"))) void ComoTextos8(const double* x, lo
   for (const double limite : kLimites) k -= a < limite;  // s - 12
   const Naturais8 m = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
   const Naturais8 expoente = bits >> 52;
-  const Inteiros8 d = (1063 - reinterpret_cast<Inteiros8>(expoente) - k) & 63;  // 31..50 if kept
+  // d is 31..50 where |x| is in the range; elsewhere 32, so that no step overflows there.
+  const Inteiros8 d = ((1063 - reinterpret_cast<Inteiros8>(expoente) - k) & boas) | (32 & ~boas);
   const auto cinco = reinterpret_cast<Inteiros8>(
       _mm512_permutexvar_epi64(reinterpret_cast<__m512i>(k), reinterpret_cast<__m512i>(cincos)));
   const Naturais8 unidade = (Naturais8{} + 1) << reinterpret_cast<Naturais8>(d);
   const auto resto =
       reinterpret_cast<Inteiros8>(m * reinterpret_cast<Naturais8>(cinco) & (unidade - 1));
   const auto meio = reinterpret_cast<Inteiros8>(unidade >> 1);
-  const Inteiros8 r = resto - (((meio - resto) >> 63) & reinterpret_cast<Inteiros8>(unidade));
+  Inteiros8 r = resto - (((meio - resto) >> 63) & reinterpret_cast<Inteiros8>(unidade));
   boas &= (2 * r < cinco) & (2 * r > -cinco);
-  // Lanes already refused get q = 0, which every later step takes without overflow.
-  Duplas8 q = __builtin_convertvector(r, Duplas8) *
-              reinterpret_cast<Duplas8>(_mm512_permutexvar_pd(reinterpret_cast<__m512i>(k),
-                                                              reinterpret_cast<__m512d>(inversos)));
-  q = reinterpret_cast<Duplas8>(reinterpret_cast<Inteiros8>(q) & boas);
+  r &= boas;  // lanes already refused go on with r = 0 (so q = t = 0: nothing overflows)
+  const Duplas8 q = __builtin_convertvector(r, Duplas8) *
+                    reinterpret_cast<Duplas8>(_mm512_permutexvar_pd(
+                        reinterpret_cast<__m512i>(k), reinterpret_cast<__m512d>(inversos)));
   const Naturais8 meioComSinal = (reinterpret_cast<Naturais8>(q) & (std::uint64_t{1} << 63)) |
                                  std::bit_cast<std::uint64_t>(0.5);
   const Inteiros8 t =
