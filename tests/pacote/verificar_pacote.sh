@@ -13,6 +13,14 @@ FONTE=$(cd "$(dirname "$0")/../.." && pwd)
 TRAB=$(mktemp -d)
 trap 'rm -rf "$TRAB"' EXIT
 falha() { echo "FALHA: $*" >&2; exit 1; }
+# Whether a line of stdin matches the pattern whole. It reads all of stdin, so the
+# writer never dies of SIGPIPE, which pipefail would count as a failure (grep -q and
+# head stop reading at the first line they want).
+tem() {
+  local achados
+  achados=$(grep -cx -- "$1" || true)
+  [[ $achados -gt 0 ]]
+}
 
 (cd "$BUILD" && cpack -G DEB -B "$TRAB/pacote" >"$TRAB/cpack.log" 2>&1) ||
   { cat "$TRAB/cpack.log" >&2; falha "cpack"; }
@@ -28,30 +36,30 @@ for p in "${pacotes[@]}"; do
   [[ -f $p ]] || falha "pacote $p ausente: $(ls "$TRAB/pacote")"
 done
 # Each package's synopsis (the Description's first line) is its own.
-sinopses=$(for p in "${pacotes[@]}"; do dpkg-deb -f "$p" Description | head -1; done)
+sinopses=$(for p in "${pacotes[@]}"; do dpkg-deb -f "$p" Description | sed -n 1p; done)
 [[ $(sort -u <<<"$sinopses" | wc -l) -eq ${#pacotes[@]} ]] || falha "sinopses repetidas: $sinopses"
-[[ $(dpkg-deb -f "$lib" Description | head -1) == "Biblioteca da "* ]] ||
-  falha "sinopse da biblioteca: $(dpkg-deb -f "$lib" Description | head -1)"
+[[ $(dpkg-deb -f "$lib" Description | sed -n 1p) == "Biblioteca da "* ]] ||
+  falha "sinopse da biblioteca: $(dpkg-deb -f "$lib" Description | sed -n 1p)"
 
 # Contents: each file in its package.
 conteudo() { dpkg-deb -c "$1" | awk '{print $6}' | sed 's|^\./||'; }
 conteudo "$deb" >"$TRAB/conteudo.txt"
 A=usr/lib/x86_64-linux-gnu
 for f in $A/libnivora2015.so.1 $A/libnivora2015.so.1.0.0; do
-  conteudo "$lib" | grep -qx "$f" || falha "libnivora2015-1 não traz $f"
+  conteudo "$lib" | tem "$f" || falha "libnivora2015-1 não traz $f"
 done
 for f in usr/include/nivora2015/nivora2015.hpp usr/include/nivora2015/erros.hpp $A/libnivora2015.so \
   $A/pkgconfig/nivora2015.pc $A/cmake/Nivora2015/Nivora2015Config.cmake; do
-  conteudo "$dev" | grep -qx "$f" || falha "libnivora2015-dev não traz $f"
+  conteudo "$dev" | tem "$f" || falha "libnivora2015-dev não traz $f"
 done
-conteudo "$dados" | grep -qx usr/share/nivora2015/grid/NIVORA2015_SIRGAS2000.txt ||
+conteudo "$dados" | tem usr/share/nivora2015/grid/NIVORA2015_SIRGAS2000.txt ||
   falha "nivora2015-data não traz a grade"
 [[ $(dpkg-deb -f "$dados" Architecture) == all ]] || falha "nivora2015-data não é Architecture: all"
 [[ $(dpkg-deb -f "$lib" Depends) == *"nivora2015-data (= $versao)"* ]] ||
   falha "libnivora2015-1 sem a grade: $(dpkg-deb -f "$lib" Depends)"
 [[ $(dpkg-deb -f "$dev" Depends) == *"libnivora2015-1 (= $versao)"* ]] ||
   falha "libnivora2015-dev sem a biblioteca: $(dpkg-deb -f "$dev" Depends)"
-dpkg-deb --ctrl-tarfile "$lib" | tar -xO ./shlibs | grep -qx "libnivora2015 1 libnivora2015-1 (= $versao)" ||
+dpkg-deb --ctrl-tarfile "$lib" | tar -xO ./shlibs | tem "libnivora2015 1 libnivora2015-1 (= $versao)" ||
   falha "libnivora2015-1 sem shlibs"
 P=usr/lib/nivora2015
 for f in usr/bin/nivora2015 usr/bin/nivora2015-cli $P/nivora2015 $P/nivora2015-cli $P/nivora2015-gis.so \
@@ -127,9 +135,9 @@ done
 if [[ -f $py ]]; then
   M=usr/lib/python3/dist-packages/nivora2015
   for f in __init__.py __init__.pyi dask.py py.typed; do
-    conteudo "$py" | grep -qx "$M/$f" || falha "python3-nivora2015 não traz $M/$f"
+    conteudo "$py" | tem "$M/$f" || falha "python3-nivora2015 não traz $M/$f"
   done
-  conteudo "$py" | grep -qx "$M/_nivora2015\.cpython-.*-linux-gnu\.so" ||
+  conteudo "$py" | tem "$M/_nivora2015\.cpython-.*-linux-gnu\.so" ||
     falha "python3-nivora2015 sem a extensão"
   for d in "libnivora2015-1 (= $versao)" python3-numpy "python3 (>= 3." "python3 (<< 3."; do
     [[ $(dpkg-deb -f "$py" Depends) == *"$d"* ]] || falha "python3-nivora2015 sem $d: $(dpkg-deb -f "$py" Depends)"
