@@ -381,6 +381,24 @@ void SomarUmNoUltimo(std::string& digitos) {
 
 namespace {
 
+constexpr std::uint64_t kCinco[] = {244140625ull,     1220703125ull,    6103515625ull,
+                                    30517578125ull,   152587890625ull,  762939453125ull,
+                                    3814697265625ull, 19073486328125ull};  // 5^12..5^19
+// 2^11 / 5^s, to approximate q (its error is caught by the exact test of rho).
+constexpr auto kInversos = [] {
+  std::array<double, std::size(kCinco)> inversos{};
+  for (std::size_t k = 0; k < inversos.size(); ++k)
+    inversos[k] = 2048.0 / static_cast<double>(kCinco[k]);
+  return inversos;
+}();
+// The limits 1e2, 1e2 / 10, ... as the repeated division gives them.
+constexpr auto kLimites = [] {
+  std::array<double, 7> limites{};
+  double limite = 1e2;
+  for (double& l : limites) l = limite, limite /= 10;
+  return limites;
+}();
+
 // The fast way for a double of at most 15 significant digits in [1e-5, 1000) (every
 // coordinate typed with a fixed number of decimals), in integer arithmetic only.
 //
@@ -408,24 +426,6 @@ namespace {
 // Every integer here stays within 64 bits once 2|r| < 5^s: |r 2^11| < 2^55,
 // |t 5^s| < 2^55. The value's bits are S, a's exponent rebiased and x's sign.
 // False where this does not apply (the caller then takes the general way).
-constexpr std::uint64_t kCinco[] = {244140625ull,     1220703125ull,    6103515625ull,
-                                    30517578125ull,   152587890625ull,  762939453125ull,
-                                    3814697265625ull, 19073486328125ull};  // 5^12..5^19
-// 2^11 / 5^s, to approximate q (its error is caught by the exact test of rho).
-constexpr auto kInversos = [] {
-  std::array<double, std::size(kCinco)> inversos{};
-  for (std::size_t k = 0; k < inversos.size(); ++k)
-    inversos[k] = 2048.0 / static_cast<double>(kCinco[k]);
-  return inversos;
-}();
-// The limits 1e2, 1e2 / 10, ... as the repeated division gives them.
-constexpr auto kLimites = [] {
-  std::array<double, 7> limites{};
-  double limite = 1e2;
-  for (double& l : limites) l = limite, limite /= 10;
-  return limites;
-}();
-
 bool ComoTextoCurto(double x, long double& v) {
   const double a = std::fabs(x);
   if (!(a >= 1e-5 && a < 1e3)) return false;
@@ -456,12 +456,9 @@ bool ComoTextoCurto(double x, long double& v) {
   return true;
 }
 
-}  // namespace
-
-long double ComoTexto(double x) {
+// Any double the general way: its shortest text, converted.
+long double ComoTextoGeral(double x) {
   if (!std::isfinite(x)) return x;
-  long double curto = 0;
-  if (ComoTextoCurto(x, curto)) return curto;
   char texto[32];
   const auto [fim, ec] = std::to_chars(texto, texto + sizeof texto, x);
   (void)ec;  // 32 characters hold any double's shortest form
@@ -505,12 +502,10 @@ long double ComoTexto(double x) {
   return negativo ? -v : v;
 }
 
-namespace {
-
 // The fast way on eight doubles at once with AVX-512: the same integer steps lane by
 // lane (64-bit products, shifts and conversions are exact the same way), each lane's
-// 80-bit value written into its 16-byte slot; a lane it does not apply to is left to
-// ComoTexto. The caller checks that the processor has AVX-512 F and DQ.
+// 80-bit value written into its 16-byte slot; a lane it does not apply to goes the
+// general way. The caller checks that the processor has AVX-512 F and DQ.
 typedef std::int64_t Inteiros8 __attribute__((vector_size(64)));
 typedef std::uint64_t Naturais8 __attribute__((vector_size(64)));
 typedef double Duplas8 __attribute__((vector_size(64)));
@@ -561,11 +556,16 @@ __attribute__((target("avx512f,avx512dq"))) void ComoTextos8(const double* x, lo
   std::memcpy(static_cast<void*>(v), &primeiros, sizeof primeiros);
   std::memcpy(static_cast<void*>(v + 4), &ultimos, sizeof ultimos);
   for (int i = 0; i < 8; ++i)
-    if (boas[i] == 0) v[i] = ComoTexto(x[i]);
+    if (boas[i] == 0) v[i] = ComoTextoGeral(x[i]);
 }
 #pragma GCC diagnostic pop
 
 }  // namespace
+
+long double ComoTexto(double x) {
+  long double curto = 0;
+  return ComoTextoCurto(x, curto) ? curto : ComoTextoGeral(x);
+}
 
 void ComoTextos(const double* x, std::size_t n, long double* v) {
   static_assert(sizeof(long double) == 16 && std::numeric_limits<long double>::digits == 64);
@@ -575,7 +575,7 @@ void ComoTextos(const double* x, std::size_t n, long double* v) {
   if (vetorial)
     for (; i + 8 <= n; i += 8) ComoTextos8(x + i, v + i);
   for (; i < n; ++i)
-    if (!ComoTextoCurto(x[i], v[i])) v[i] = ComoTexto(x[i]);
+    if (!ComoTextoCurto(x[i], v[i])) v[i] = ComoTextoGeral(x[i]);
 }
 
 std::string FormatFloat(std::string_view mask, long double value) {
